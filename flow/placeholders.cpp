@@ -1,0 +1,4 @@
+#include "flow/flow_services.h"
+#include "run/placeholder.h"
+
+void InitialiseFlowRun() { ReportUnavailable("InitialiseFlowRun"); }

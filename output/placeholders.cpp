@@ -1,0 +1,7 @@
+#include "output/output_services.h"
+#include "run/placeholder.h"
+
+void WriteResults() { ReportUnavailable("WriteResults"); }
+int ReadCon2resFiles() { ReportUnavailable("ReadCon2resFiles"); return 0; }
+void readres() { ReportUnavailable("readres"); }
+void WriteFracresFile(int) { ReportUnavailable("WriteFracresFile"); }

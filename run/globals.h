@@ -1,0 +1,24 @@
+// Every global of the engine, subsystem by subsystem.
+#pragma once
+
+#include "grid/grid_data.h"
+#include "run/arrays.h"
+#include "run/params_f1.h"
+#include "run/params_f50.h"
+#include "run/params_f100.h"
+#include "run/params_f150.h"
+#include "run/params_f200.h"
+#include "run/params_f250.h"
+#include "run/params_f300.h"
+#include "run/params_g.h"
+#include "run/params_k.h"
+#include "run/params_letters.h"
+#include "run/params_q.h"
+#include "run/params_w.h"
+#include "run/run_state.h"
+#include "run/status.h"
+#include "run/timei_data.h"
+
+// Returns every array to "not allocated" and every scalar to its start
+// value, so one process can run the engine more than once.
+void ResetGlobals();

@@ -1,0 +1,24 @@
+// The `control` reader.
+#pragma once
+
+#include <cstdio>
+
+inline constexpr int kFirstPassBudget = 30000;
+inline constexpr int kSecondPassBudget = 10000;
+inline constexpr long kGeodataScanLimit = 10000000;
+
+// Creates `boogie`, stores every default, reads `control` in two passes,
+// allocates the structured arrays and reads the boundary profile files.
+// Ends the run (RunExit) on any refused input.
+void kread();
+
+// Stores the default of every parameter, the fixed settings and the start
+// values of the run state.
+void StoreAllDefaults();
+
+// The passes over an open `control` stream, each within its step budget.
+void FirstPass(FILE* fp);
+void SecondPass(FILE* fp);
+
+// The fractions of distribution 0 must sum to 1 within 1e-4 (status -4).
+void CheckGrainFractionSum();

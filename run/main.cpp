@@ -1,0 +1,3 @@
+#include "run/run_driver.h"
+
+int main() { return RunEngine(); }

@@ -1,0 +1,255 @@
+// Program entry and run driver: the F 2 letters, pass after pass.
+#include "run/run_driver.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "drivers/flow_drivers.h"
+#include "flow/flow_services.h"
+#include "grid/grid_services.h"
+#include "output/output_services.h"
+#include "quality/quality_services.h"
+#include "run/fatal.h"
+#include "run/globals.h"
+#include "run/kread.h"
+#include "run/log.h"
+#include "run/run_services.h"
+#include "sediment/sediment_services.h"
+#include "surface/surface_services.h"
+
+namespace {
+
+constexpr int kRunPositions = 10;
+constexpr char kNoValuesText[] = "no values given\n";
+
+// Creates `control` with its placeholder text only when no file of that name
+// exists: an existing file that merely cannot be read is never truncated.
+void EnsureControlFile() {
+    FILE* fp = std::fopen("control", "r");
+    if (fp) {
+        std::fclose(fp);
+        return;
+    }
+    int fd = open("control", O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0) return;  // the reader reports the missing file
+    ssize_t len = static_cast<ssize_t>(sizeof kNoValuesText - 1);
+    ssize_t written = write(fd, kNoValuesText, static_cast<size_t>(len));
+    close(fd);
+    if (written != len) unlink("control");
+}
+
+// A run that takes sediment inflow from both `timei` and the M data sets
+// cannot be told which to use; refuse it as soon as both are known.
+void CheckSedimentInflowSources() {
+    if (FlagTSC > 0 && TimeiInflowFlag > 0 && NoMDataSets > 0) {
+        LogAppend("Error: Sediment inflow can not be specified in both the timei file and\n");
+        FailWithLog(-6, "on the M data sets in the control file\n\n");
+    }
+}
+
+// Reads `timei` before an unsteady task. False when the reader failed and
+// the run must stop.
+bool ReadTimeiIfTransient() {
+    if (TimeStep <= 1e-8) return true;
+    if (ReadTimeiFile() > 0) return false;
+    CheckSedimentInflowSources();
+    return true;
+}
+
+void CheckNoF37ForWaterFlow() {
+    if (FlagTSC > 0) {
+        LogAppend("Error in control file. The F 37 data set should not be used\n");
+        FailWithLog(-5, "when computing only water flow (F 2 W)\n\n");
+    }
+    if (FlagTSC < 0) {
+        FailWithLog(-7, "Error in control file: Remove the F 37 data set when computing the water flow only\n");
+    }
+}
+
+void RunWaterFlowDriver() {
+    if (BlockParallelFlag == 1) {
+        SolveFlowBlockParallel();
+    } else if (FastSolverFlag >= 1) {
+        watersolve_fast();
+    } else if (NoGridLevels > 0) {
+        SolveFlowGridLevels();
+    } else if (Hydrostatic == 0 && NoGridLevels == 0) {
+        WaterSolve();
+    } else if (Hydrostatic == 1) {
+        SolveFlow3DHydrostatic();
+    } else if (Hydrostatic == 3) {
+        SolveFlow2D();
+    }
+}
+
+void CopyConcentrationsToOld() {
+    // The concentration fields arrive with the sediment subsystem; until then
+    // there is nothing to copy.
+}
+
+void ReportGridReadFailure(int result) {
+    switch (result) {
+        case -58: SetStatusText(" Error in x or y values in koomin file       "); break;
+        case -54: SetStatusText(" Error on 2nd integer, G 1 data set "); break;
+        case -55: SetStatusText(" Error on 1st integer, G 1 data set "); break;
+        default: SetStatusText(" Error reading unstruc file  "); break;
+    }
+}
+
+// Runs one letter. False when the driver must return at once.
+bool RunLetter(char letter, int pass) {
+    switch (letter) {
+        case 'A': WriteKoosurfMpi(); break;
+        case 'C':
+            if (!ReadTimeiIfTransient()) return false;
+            ComponentsActiveFlag = 1;
+            ComputeComponents();
+            ComponentsActiveFlag = 0;
+            break;
+        case 'D': SolveFlowLastBlock(); break;
+        case 'E':
+            WritingFilesFlag = 1;
+            WriteCompresFile();
+            WritingFilesFlag = 0;
+            break;
+        case 'F':
+            WritingFilesFlag = 1;
+            WriteCon2resFile();
+            WritingFilesFlag = 0;
+            break;
+        case 'G':
+            if (!ReadTimeiIfTransient()) return false;
+            if (GroundwaterOption == 1) ComputeGroundwater();
+            break;
+        case 'H':
+            WritingFilesFlag = 1;
+            WriteUnstrucFile();
+            WritingFilesFlag = 0;
+            break;
+        case 'I':
+            concRijn();
+            if (FlagTSC > 0) CopyConcentrationsToOld();
+            break;
+        case 'K': ComputeBedRoughness(); break;
+        case 'L': SolveShallowWater(); break;
+        case 'M':
+            WritingFilesFlag = 1;
+            std::snprintf(ResultTitle, sizeof ResultTitle, "Written from initial");
+            WriteResults();
+            WritingFilesFlag = 0;
+            break;
+        case 'N':
+            if (StressComputationOption == 1) {
+                InitialiseFlowRun();
+                ComputeElasticStresses();
+            } else if (StressComputationOption == 2) {
+                InitialiseFlowRun();
+                ComputeSandSlide();
+            }
+            break;
+        case 'O':
+            ReadingFilesFlag = 1;
+            ReadCon2resFiles();
+            ReadingFilesFlag = 0;
+            break;
+        case 'R':
+            ReadingFilesFlag = 1;
+            readres();
+            ReadingFilesFlag = 0;
+            break;
+        case 'S':
+            if (!ReadTimeiIfTransient()) return false;
+            SedimentActiveFlag = 1;
+            ActiveTaskCode = 2;
+            morphology_tsc();
+            SedimentActiveFlag = 0;
+            ActiveTaskCode = 0;
+            break;
+        case 'U': {
+            if (pass != 1) break;
+            ReadingFilesFlag = 1;
+            int result = ReadUnstructure();
+            if (result < 0) {
+                ReportGridReadFailure(result);
+                return false;
+            }
+            ReadingFilesFlag = 0;
+            break;
+        }
+        case 'V': InterpolateGeodata(); break;
+        case 'W':
+            if (!ReadTimeiIfTransient()) return false;
+            CheckNoF37ForWaterFlow();
+            WaterFlowActiveFlag = 1;
+            SetActiveCellRange();
+            ActiveTaskCode = 1;
+            if (LayerBlockOption > 0) AppendedBlockFlag = 1;
+            RunWaterFlowDriver();
+            WaterFlowActiveFlag = 0;
+            ActiveTaskCode = 0;
+            break;
+        case 'X': EndRun(0);
+        case 'Y': Unstructure(); break;
+        default: break;
+    }
+    return true;
+}
+
+}  // namespace
+
+void RunDriver() {
+    kread();
+    ControlReadFlag = 1;
+
+    if (AllocateUnstructuredArrays() < -0.01) {
+        LogAppend("Error in allocation of arrays. The array size is probably\n");
+        LogAppend("larger than what is available of memory on your computer\n\n");
+        SetStatusText(" Error in array allocation       ");
+        return;
+    }
+
+    PartitionRunFlag = std::memchr(RunChoice, 'A', kRunPositions) ? 1 : 0;
+
+    for (int pass = 1; pass <= NoRunPasses; ++pass) {
+        for (int pos = 0; pos < kRunPositions; ++pos) {
+            if (!RunLetter(RunChoice[pos], pass)) return;
+        }
+    }
+    SetStatusText(" Initial run finished       ");
+    CheckSedimentInflowSources();
+}
+
+int CallFracresWriter() {
+    WriteFracresFile(0);
+    return 0;
+}
+
+void EmptyStub() {}
+
+int RunEngine() {
+    int status = 1;
+    try {
+        ReadingFilesFlag = WritingFilesFlag = WaterFlowActiveFlag = 0;
+        SedimentActiveFlag = ComponentsActiveFlag = ControlReadFlag = EngineStartedFlag = 0;
+        GridChangedFlag = 0;
+        ResetGlobals();
+        EngineStartedFlag = 1;
+        EnsureControlFile();
+        RunDriver();
+    } catch (const RunExit& e) {
+        status = e.status;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "rivax: out of memory\n");
+        status = -3;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "rivax: %s\n", e.what());
+        status = -1;
+    }
+    StatusFlush();
+    return status;
+}

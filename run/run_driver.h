@@ -1,0 +1,12 @@
+// The run driver: reads the configuration and runs the F 2 letters.
+#pragma once
+
+// Runs the whole engine in the current directory as the process entry does
+// and returns the exit status.
+int RunEngine();
+
+void RunDriver();
+
+// Writes the bed-fraction file; no task of the engine calls it.
+int CallFracresWriter();
+void EmptyStub();

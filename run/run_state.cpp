@@ -1,0 +1,22 @@
+#include "run/run_state.h"
+
+#include <cstring>
+
+#include "grid/grid_data.h"
+#include "run/globals.h"
+
+RIVAX_RUN_STATE(RIVAX_DEFINE_PARAM)
+RIVAX_FIXED_SETTINGS(RIVAX_DEFINE_PARAM)
+
+int GridChangedFlag = 0;
+int NoErrorsTrekant[kNoErrorsTrekant];
+double GroupDischarge[kGroupDischargeSlots];
+
+void StoreRunStateStartValues() {
+    RIVAX_RUN_STATE(RIVAX_STORE_DEFAULT)
+    RIVAX_FIXED_SETTINGS(RIVAX_STORE_DEFAULT)
+    ActiveTaskCode = 0;
+    std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
+    for (double& q : GroupDischarge) q = -1.0;
+    ResetBlocksAndGroups();
+}

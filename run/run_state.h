@@ -1,0 +1,66 @@
+// Run state that the control reader sets to its start value and the
+// computing subsystems change during the run.
+#pragma once
+
+#include "run/param_macros.h"
+
+#define RIVAX_RUN_STATE(X)                          \
+    X(int, Iter, 0)                                 \
+    X(int, FlowInitialisedFlag, 0)                  \
+    X(int, FlowFailedFlag, 0)                       \
+    X(int, CoefficientsInitialisedFlag, 0)          \
+    X(int, CurrentBlock, 1)                         \
+    X(int, AppendedBlockFlag, 0)                    \
+    X(int, OutputRequestFlag, 0)                    \
+    X(int, NoTimeiSteps, 0)                         \
+    X(int, TimeiInflowFlag, 0)                      \
+    X(int, TimeiTimeStepFlag, 0)                    \
+    X(int, NoBoundaryCells, 0)                      \
+    X(int, NoEdges, 0)                              \
+    X(int, NoBedCells, 0)                           \
+    X(int, NoGeodataPoints, 0)                      \
+    X(double, MaxDepth, 0.0)                        \
+    X(int, GridLevel, 0)                            \
+    X(int, GridRegeneratedFlag, 0)                  \
+    X(int, iPres2, 0)                               \
+    X(int, jPres2, 0)                               \
+    X(int, ReadUnstrucVersion, 0)                   \
+    X(double, ZRef, -1e20)                          \
+    X(int, ZRefGroup, -1)                           \
+    X(int, NoSurfaceUpdates, 0)                     \
+    X(int, NoFailedSurfaceUpdates, 0)               \
+    X(double, LastSurfaceUpdateTime, 0.0)           \
+    X(double, PreviousSurfaceUpdateTime, 0.0)       \
+    X(double, SurfaceVolumeChange, 0.0)             \
+    X(double, ContinuityResidualOffset, 0.0)        \
+    X(int, FracresReadFlag, 0)                      \
+    X(int, ResultFluxesReadFlag, 0)                 \
+    X(int, NoInterpolPoints, -1)                    \
+    X(int, lnodem, 1)                               \
+    X(int, bnodem, 1)                               \
+    X(int, NoTimeoRecords, 0)
+
+RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
+
+// Settings that no data set changes; the reader stores them with the defaults.
+#define RIVAX_FIXED_SETTINGS(X)                 \
+    X(double, MinSurfaceDepth, 0.02)            \
+    X(int, RoughnessSmoothingPasses, 1)         \
+    X(int, MorphologyVariant, 0)                \
+    X(int, SlopePlotOption, 0)                  \
+    X(int, UniformSweepsFlag, 0)
+
+RIVAX_FIXED_SETTINGS(RIVAX_DECLARE_PARAM)
+
+// Set by the free surface when the grid moved; cleared by the entry.
+extern int GridChangedFlag;
+
+inline constexpr int kNoErrorsTrekant = 27;
+extern int NoErrorsTrekant[kNoErrorsTrekant];
+
+inline constexpr int kGroupDischargeSlots = 20;
+extern double GroupDischarge[kGroupDischargeSlots];
+
+// Stores the settings and the start values of the run state, the block table
+// and the discharge groups.
+void StoreRunStateStartValues();

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine lacks to build and test the engine.
+set -euo pipefail
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+command -v ninja >/dev/null || need+=(ninja-build)
+[ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
+if [ "${RIVAX_WITH_BENCH:-0}" = 1 ]; then
+  [ -e /usr/lib/x86_64-linux-gnu/libbenchmark.so ] || need+=(libbenchmark-dev)
+fi
+if [ ${#need[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${need[@]}"
+fi
