@@ -239,48 +239,11 @@ void kread() {
     }
     LogAppend("Number of threads: %d (F 206)\n", NoThreads);
 
-    if (NoNDataSets == 0) {
-        char name[64];
-        if (MpiPart != 0) {
-            std::snprintf(name, sizeof name, "fracres.mpi%d", MpiPart);
-        } else {
-            std::snprintf(name, sizeof name, "fracres");
-        }
-        InputFile fracres(name);
-        if (fracres) NoNDataSets = -1;
-        if (NoNDataSets == 0 && FlagTSC > 0 && NoSizes > 1) {
-            LogAppend("For sediment computations (F 37) it is necessary to specify N data sets\n");
-            FailWithLog(-1, "in the control file, or use a 'fracres' file with an 'O' in the F 2 data set\n");
-        }
-    }
-    if (F7EFlag == 1 && NoThreads > 0) {
-        LogAppend("The combination F 206 > 0 and F 7 E will give inconsistent results in the\n");
-        FailWithLog(-1, "pressure-correction function\n\n");
-    }
-    if (MultigridChoice > 0 && FreeSurfaceOption >= 13 && FreeSurfaceOption <= 19) {
-        LogAppend("The combination of values on the F 168 and F 36 data sets in the control file \n");
-        LogAppend("will not work. It is recommended to set the F 168 data set to zero when using \n");
-        FailWithLog(-1, "your choise of F 36 data set.\n\n");
-    }
-
+    CheckBeforeAllocation();
     if (AllocateStructuredArrays() != 0) FailWithLog(-3, "Could not allocate enough memory");
     if (!LogAvailable()) FailLogUnavailable();
 
-    if (NoG7Records < 0) {
-        LogAppend("Input error for G 7 in control\n");
-        FailWithLog(-1, "Error = %d\n", NoG7Records);
-    }
-    if (FlagTSC > 0 && GridAlgorithm == 0) {
-        LogAppend("Error in control file: When the F 37 data set is used, the F 64 data set must also be given\n");
-        FailWithLog(-1, "Often F 64 11 is used in combination with F 37\n");
-    }
-    if (BedChangeRoutine > 0 && (BedChangeVariant > 0 || BankFailureOption > 0 || F144Option > 0)) {
-        FailWithLog(-1, "Error in control file: Remove the F 255 data set when using one of the F 144, F 205 or "
-                        "F 266 data sets\n");
-    }
-    if (std::fabs(ArtificialViscosity) > 1e-20) LogAppend("Warning: using artificial viscosity of %e\n", ArtificialViscosity);
-    if (F23Value1 > 1e-10) LogAppend("Using accellertated deposition routine\n");
-    CheckGrainFractionSum();
+    CheckAfterAllocation();
 
     {
         InputFile control(kControlFile);
@@ -306,4 +269,48 @@ void CheckGrainFractionSum() {
         LogAppend("Error, N - data sets : Sum of fractions = %e\n", sum);
         FailWithLog(-4, "Number of N data sets read: %d\n\n", NoNDataSets);
     }
+}
+
+void CheckBeforeAllocation() {
+    if (NoNDataSets == 0) {
+        char name[64];
+        if (MpiPart != 0) {
+            std::snprintf(name, sizeof name, "fracres.mpi%d", MpiPart);
+        } else {
+            std::snprintf(name, sizeof name, "fracres");
+        }
+        InputFile fracres(name);
+        if (fracres) NoNDataSets = -1;
+        if (NoNDataSets == 0 && FlagTSC > 0 && NoSizes > 1) {
+            LogAppend("For sediment computations (F 37) it is necessary to specify N data sets\n");
+            FailWithLog(-1, "in the control file, or use a 'fracres' file with an 'O' in the F 2 data set\n");
+        }
+    }
+    if (F7EFlag == 1 && NoThreads > 0) {
+        LogAppend("The combination F 206 > 0 and F 7 E will give inconsistent results in the\n");
+        FailWithLog(-1, "pressure-correction function\n\n");
+    }
+    if (MultigridChoice > 0 && FreeSurfaceOption >= 13 && FreeSurfaceOption <= 19) {
+        LogAppend("The combination of values on the F 168 and F 36 data sets in the control file \n");
+        LogAppend("will not work. It is recommended to set the F 168 data set to zero when using \n");
+        FailWithLog(-1, "your choise of F 36 data set.\n\n");
+    }
+}
+
+void CheckAfterAllocation() {
+    if (NoG7Records < 0) {
+        LogAppend("Input error for G 7 in control\n");
+        FailWithLog(-1, "Error = %d\n", NoG7Records);
+    }
+    if (FlagTSC > 0 && GridAlgorithm == 0) {
+        LogAppend("Error in control file: When the F 37 data set is used, the F 64 data set must also be given\n");
+        FailWithLog(-1, "Often F 64 11 is used in combination with F 37\n");
+    }
+    if (BedChangeRoutine > 0 && (BedChangeVariant > 0 || BankFailureOption > 0 || F144Option > 0)) {
+        FailWithLog(-1, "Error in control file: Remove the F 255 data set when using one of the F 144, F 205 or "
+                        "F 266 data sets\n");
+    }
+    if (std::fabs(ArtificialViscosity) > 1e-20) LogAppend("Warning: using artificial viscosity of %e\n", ArtificialViscosity);
+    if (F23Value1 > 1e-10) LogAppend("Using accellertated deposition routine\n");
+    CheckGrainFractionSum();
 }

@@ -20,5 +20,10 @@ void StoreAllDefaults();
 void FirstPass(FILE* fp);
 void SecondPass(FILE* fp);
 
+// Combinations of parameters that cannot work together, checked once the
+// whole first pass is read: before and after the structured allocation.
+void CheckBeforeAllocation();
+void CheckAfterAllocation();
+
 // The fractions of distribution 0 must sum to 1 within 1e-4 (status -4).
 void CheckGrainFractionSum();

@@ -114,3 +114,5 @@ void CheckEngineCase(const EngineCase& c) {
         EXPECT_EQ(log.find(text), std::string::npos) << "unexpected: [" << text << "]\nboogie:\n" << log;
     }
 }
+
+void PrintTo(const EngineCase& c, std::ostream* os) { *os << c.name; }

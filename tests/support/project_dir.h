@@ -1,6 +1,7 @@
 // A fresh project directory per test, and runs of the engine inside it.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,10 +51,17 @@ struct EngineCase {
     std::string name;
     std::string control;
     int status = 1;
-    std::vector<std::string> inOrder;  // texts that appear in `boogie` in this order
-    std::vector<std::string> absent;   // texts that must not appear in `boogie`
+    std::vector<std::string> inOrder = {};  // texts that appear in `boogie` in this order
+    std::vector<std::string> absent = {};   // texts that must not appear in `boogie`
     std::vector<std::pair<std::string, std::string>> files = {};
     std::vector<std::string> env = {};
 };
 
 void CheckEngineCase(const EngineCase& c);
+// Names the row in test output instead of dumping its bytes.
+void PrintTo(const EngineCase& c, std::ostream* os);
+// Test-name generator for tables of EngineCase.
+struct EngineCaseName {
+    template <class Info>
+    std::string operator()(const Info& i) const { return i.param.name; }
+};

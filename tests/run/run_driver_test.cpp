@@ -1,0 +1,125 @@
+// End-to-end rows: a control text in, the log and the exit status out.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/project_dir.h"
+
+namespace {
+
+const char* const kNotAvailable = " is not available in this build\n";
+
+std::string Ran(const std::string& op) { return op + kNotAvailable; }
+
+class RunDriverTable : public ::testing::TestWithParam<EngineCase> {};
+
+TEST_P(RunDriverTable, LogAndStatus) { CheckEngineCase(GetParam()); }
+
+const EngineCase kRunDriverCases[] = {
+    {"XEndsBeforeW", "F 2 XW\n", 0, {"TurbulenceModel = 0 (F 24)\n"},
+     {Ran("SetActiveCellRange"), Ran("WaterSolve")}},
+    {"F37RefusedForWaterFlow", "F 37 1\nF 2 W\n", -5,
+     {"Error in control file. The F 37 data set should not be used\n",
+      "when computing only water flow (F 2 W)\n\n"},
+     {Ran("WaterSolve")}},
+    {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", 1, {Ran("SetActiveCellRange"), Ran("WaterSolve")}},
+    {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGHIX\n", 1,
+     {Ran("WriteKoosurfMpi"), Ran("ComputeComponents"), Ran("SolveFlowLastBlock"), Ran("WriteCompresFile"),
+      Ran("WriteCon2resFile"), Ran("WriteUnstrucFile"), Ran("concRijn")},
+     {Ran("ComputeGroundwater")}},
+    {"GridReadOncePerRunFlowEveryPass", "F 20 3\nF 2 UW\n", 1,
+     {Ran("ReadUnstructure"), Ran("WaterSolve"), Ran("WaterSolve"), Ran("WaterSolve")},
+     {Ran("ReadUnstructure") + Ran("SetActiveCellRange") + Ran("WaterSolve") + Ran("ReadUnstructure")}},
+    {"LowerCaseLettersIgnored", "F 2 wyW\n", 1, {Ran("WaterSolve")}, {Ran("Unstructure")}},
+    {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
+     {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
+     {Ran("WaterSolve")}},
+    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", 1, {Ran("WaterSolve")}, {Ran("ReadTimeiFile")}},
+    {"TimeStepAtThresholdIsSteady", "F 17 1e-8\nF 2 W\n", 1, {Ran("WaterSolve")}, {Ran("ReadTimeiFile")}},
+    {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", 1,
+     {Ran("ReadTimeiFile"), Ran("ComputeComponents"), Ran("ReadTimeiFile"), Ran("ReadTimeiFile"),
+      Ran("morphology_tsc"), Ran("ReadTimeiFile"), Ran("WaterSolve")}},
+    {"NoF2RunsNothing", "F 24 2\n", 1, {"TurbulenceModel = 2 (F 24)\n"},
+     {Ran("WaterSolve"), Ran("SetActiveCellRange"), Ran("ReadUnstructure")}},
+    {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {Ran("WaterSolve")}},
+    {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
+    {"ResultsWrittenByLetterM", "F 2 MRO\n", 1, {Ran("WriteResults"), Ran("readres"), Ran("ReadCon2resFiles")}},
+    {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
+     {Ran("ComputeBedRoughness"), Ran("SolveShallowWater"), Ran("InterpolateGeodata"), Ran("Unstructure")}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunDriverTable, ::testing::ValuesIn(kRunDriverCases), EngineCaseName());
+
+TEST(RunDriver, EmptyDirectoryCreatesControlAndEndsNormally) {
+    ProjectDir dir;
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(dir.read("control"), "no values given\n");
+    ASSERT_GE(r.boogie.size(), 3u);
+    EXPECT_EQ(r.boogie[0], "RIVAX 2 2013 output file.");
+    EXPECT_EQ(r.boogie[1], "In kread ");
+    EXPECT_EQ(r.boogie[2], "");
+    EXPECT_TRUE(HasLine(r.boogie, "TurbulenceModel = 0 (F 24)"));
+    EXPECT_TRUE(HasLine(r.boogie, "Number of threads: 0 (F 206)"));
+}
+
+TEST(RunDriver, LastStatusTextAfterAllPasses) {
+    ProjectDir dir;
+    dir.write("control", "F 20 2\nF 2 W\n");
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, 1);
+    ASSERT_FALSE(r.out.empty());
+    std::string last = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
+    EXPECT_EQ(last, " Initial run finished       \n");
+}
+
+TEST(RunDriver, ExistingControlIsNeverReplaced) {
+    ProjectDir dir;
+    // A dangling link cannot be opened for reading, yet a file of that name
+    // exists: it must be left alone and the run refused.
+    ASSERT_EQ(symlink("missing-target", dir.file("control").c_str()), 0);
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, -4);
+    EXPECT_TRUE(HasLine(r.boogie, "Error, cannot open file 'control'"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("control")));
+    EXPECT_FALSE(dir.exists("missing-target"));
+    EXPECT_NE(r.out.find("cannot open file 'control' "), std::string::npos);
+}
+
+TEST(RunDriver, UnreadableControlKeepsItsContent) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    ProjectDir dir;
+    dir.write("control", "F 2 W\n");
+    ASSERT_EQ(chmod(dir.file("control").c_str(), 0), 0);
+    EngineRun r = dir.run();
+    chmod(dir.file("control").c_str(), 0644);
+    EXPECT_EQ(r.status, -4);
+    EXPECT_EQ(dir.read("control"), "F 2 W\n");
+}
+
+TEST(RunDriver, LogThatCannotBeCreatedEndsWithMinusThree) {
+    ProjectDir dir;
+    dir.write("control", "F 2 W\n");
+    std::filesystem::create_directory(dir.file("boogie"));
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, -3);
+    EXPECT_NE(r.out.find("cannot open file 'boogie' "), std::string::npos);
+}
+
+TEST(RunDriver, RunsTwiceInOneProcess) {
+    ProjectDir first, second;
+    first.write("control", "F 20 2\nF 24 3\nF 2 W\n");
+    second.write("control", "F 2 W\n");
+    EXPECT_EQ(first.runInProcess(), 1);
+    EXPECT_EQ(second.runInProcess(), 1);
+    std::vector<std::string> log = second.boogieLines();
+    EXPECT_TRUE(HasLine(log, "TurbulenceModel = 0 (F 24)"));
+    int flows = 0;
+    for (const std::string& l : log) flows += l == "WaterSolve is not available in this build";
+    EXPECT_EQ(flows, 1);
+}
+
+}  // namespace
