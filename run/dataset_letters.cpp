@@ -17,13 +17,15 @@ void StoreDefaultsLetters() {
 }
 
 // T, the run title: the bytes after the letter from position 1 on, up to and
-// including the first byte that is not printable (stored as a blank), at most
-// 69 bytes. Position 0 is never written.
+// including the first byte that ends the text (stored as a blank), at most 69
+// bytes. Position 0 is never written. The title is cleared first so that a
+// shorter second title keeps no tail of the first; tabs belong to the text.
 void ReadDataSetT(FILE* fp) {
+    std::memset(Title + 1, 0, sizeof Title - 1);
     for (int k = 1; k <= 69; ++k) {
         int c = std::getc(fp);
         if (c == EOF) break;
-        bool printable = c >= 32 && c <= 126;
+        bool printable = (c >= 32 && c <= 126) || c == '\t';
         Title[k] = static_cast<char>(c);
         if (!printable || k == 69) {
             Title[k] = ' ';
