@@ -43,15 +43,6 @@ void EnsureControlFile() {
     if (written != len) unlink("control");
 }
 
-// A run that takes sediment inflow from both `timei` and the M data sets
-// cannot be told which to use; refuse it as soon as both are known.
-void CheckSedimentInflowSources() {
-    if (FlagTSC > 0 && TimeiInflowFlag > 0 && NoMDataSets > 0) {
-        LogAppend("Error: Sediment inflow can not be specified in both the timei file and\n");
-        FailWithLog(-6, "on the M data sets in the control file\n\n");
-    }
-}
-
 // Reads `timei` before an unsteady task. False when the reader failed and
 // the run must stop.
 bool ReadTimeiIfTransient() {
@@ -201,6 +192,15 @@ bool RunLetter(char letter, int pass) {
 }
 
 }  // namespace
+
+// A run that takes sediment inflow from both `timei` and the M data sets
+// cannot be told which to use; refuse it as soon as both are known.
+void CheckSedimentInflowSources() {
+    if (FlagTSC > 0 && TimeiInflowFlag > 0 && NoMDataSets > 0) {
+        LogAppend("Error: Sediment inflow can not be specified in both the timei file and\n");
+        FailWithLog(-6, "on the M data sets in the control file\n\n");
+    }
+}
 
 void RunDriver() {
     kread();

@@ -7,6 +7,9 @@ int RunEngine();
 
 void RunDriver();
 
+// Ends the run (-6) when sediment inflow comes from both `timei` and M data sets.
+void CheckSedimentInflowSources();
+
 // Writes the bed-fraction file; no task of the engine calls it.
 int CallFracresWriter();
 void EmptyStub();

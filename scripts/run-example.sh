@@ -3,8 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DRIVAX_TESTS=OFF >/dev/null
-cmake --build build/release
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DRIVAX_TESTS=OFF >/dev/null
+cmake --build build/release --parallel "$(nproc 2>/dev/null || echo 2)"
 example=${1:-examples/channel}
 work=$(mktemp -d)
 cp -r "$example"/. "$work"/

@@ -4,7 +4,6 @@ set -euo pipefail
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
-command -v ninja >/dev/null || need+=(ninja-build)
 [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
 if [ "${RIVAX_WITH_BENCH:-0}" = 1 ]; then
   [ -e /usr/lib/x86_64-linux-gnu/libbenchmark.so ] || need+=(libbenchmark-dev)

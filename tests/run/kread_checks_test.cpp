@@ -147,3 +147,24 @@ TEST(KreadGeodata, MissingFileIsNoError) {
 }
 
 }  // namespace
+
+#include "run/run_driver.h"
+
+namespace {
+
+TEST(SedimentInflowSources, BothTimeiAndMDataSetsRefused) {
+    InProjectDir here;
+    ResetGlobals();
+    FlagTSC = 1;
+    TimeiInflowFlag = 1;
+    NoMDataSets = 1;
+    ReadOutcome out = CaptureRunEnd(CheckSedimentInflowSources);
+    EXPECT_EQ(out.status, -6);
+    EXPECT_EQ(out.log,
+              "Error: Sediment inflow can not be specified in both the timei file and\n"
+              "on the M data sets in the control file\n\n");
+    NoMDataSets = 0;
+    EXPECT_FALSE(CaptureRunEnd(CheckSedimentInflowSources).ended);
+}
+
+}  // namespace
