@@ -102,7 +102,11 @@ bool ReadDataSetF1(int n, FILE* fp) {
             break;
         }
         case 14: ScanValues(fp, {&ArtificialViscosity}); CheckRange(n, ArtificialViscosity, 0.0, 5e10); break;
-        case 15: ScanValues(fp, {&WallLaw}); CheckRange(n, WallLaw, 0, 20); break;
+        case 15:
+            ScanValues(fp, {&WallLaw});
+            CheckRange(n, WallLaw, 0, 20);
+            if (!FaceWallLawSupported()) RefuseF(n);
+            break;
         case 16:
             ScanValues(fp, {&WallRoughness});
             CheckRange(n, WallRoughness, -3.0, 10.0);
