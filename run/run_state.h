@@ -1,5 +1,6 @@
 // Run state that the control reader sets to its start value and the
-// computing subsystems change during the run.
+// computing subsystems change during the run. CyclicFileFlag, NoInflowPoints
+// and NoInflowLevels tell whether the `cyclic` and `inflow` files were read.
 #pragma once
 
 #include "run/param_macros.h"
@@ -38,7 +39,10 @@
     X(int, NoInterpolPoints, -1)                    \
     X(int, lnodem, 1)                               \
     X(int, bnodem, 1)                               \
-    X(int, NoTimeoRecords, 0)
+    X(int, NoTimeoRecords, 0)                       \
+    X(int, CyclicFileFlag, 0)                       \
+    X(int, NoInflowPoints, 0)                       \
+    X(int, NoInflowLevels, 0)
 
 RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
 
