@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/first_pass.h"
+#include "tests/support/read_cases.h"
 
 namespace {
 
@@ -90,9 +90,9 @@ TEST(DataSetsF200, ValuesChecksAndMessages) {
 }
 
 TEST(DataSetsF200, ThreadCountIsCappedByTheRuntime) {
-    ProjectDir dir;
+    InProjectDir here;
     const int most = omp_get_max_threads();
-    FirstPassResult r = ReadFirstPass(dir, "F 206 " + std::to_string(most + 3));
+    ReadOutcome r = ReadFirstPass("F 206 " + std::to_string(most + 3) + "\n");
     EXPECT_FALSE(r.ended);
     EXPECT_EQ(r.log, "Max. number of threads: " + std::to_string(most) + ", value F 206: " + std::to_string(most + 3) + "\n");
     EXPECT_EQ(NoThreads, most);
@@ -100,9 +100,9 @@ TEST(DataSetsF200, ThreadCountIsCappedByTheRuntime) {
 }
 
 TEST(DataSetsF200, ZeroThreadsLeaveTheRuntimeAlone) {
-    ProjectDir dir;
+    InProjectDir here;
     omp_set_num_threads(2);
-    FirstPassResult r = ReadFirstPass(dir, "F 206 0");
+    ReadOutcome r = ReadFirstPass("F 206 0\n");
     EXPECT_FALSE(r.ended);
     EXPECT_EQ(NoThreads, 0);
     EXPECT_EQ(omp_get_max_threads(), 2);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/first_pass.h"
+#include "tests/support/read_cases.h"
 
 namespace {
 
@@ -83,12 +83,12 @@ TEST(DataSetsF250, ValuesChecksAndMessages) {
 }
 
 TEST(DataSetsF250, ResidualFileStartsWithItsHeaderOnly) {
-    ProjectDir dir;
-    dir.write("quorva", "old rows\n1 2 3\n");
-    FirstPassResult r = ReadFirstPass(dir, "F 293 0");
+    InProjectDir here;
+    here.dir().write("quorva", "old rows\n1 2 3\n");
+    ReadOutcome r = ReadFirstPass("F 293 0\n");
     EXPECT_FALSE(r.ended);
     EXPECT_EQ(ResidualFileFlag, 0);
-    EXPECT_EQ(dir.read("quorva"), "Iteration, Residuals: Ux, Uy, Uz, Continuity, k, epsilon\n");
+    EXPECT_EQ(here.dir().read("quorva"), "Iteration, Residuals: Ux, Uy, Uz, Continuity, k, epsilon\n");
 }
 
 }  // namespace

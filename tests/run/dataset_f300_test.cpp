@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/first_pass.h"
+#include "tests/support/read_cases.h"
 
 namespace {
 

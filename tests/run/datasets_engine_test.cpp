@@ -10,34 +10,33 @@ namespace {
 
 const std::string kQuorvaHeader = "Iteration, Residuals: Ux, Uy, Uz, Continuity, k, epsilon\n";
 
-TEST(DataSetsEngine, AcceptanceRows) {
-    const std::vector<EngineCase> cases = {
-        {"K 3 factor above 5", "K 3 0.7 0.7 5.5\n", 1, {"Input error for K 3 in control"}, {}},
-        {"K 4 sweeps above 200", "K 4 1 1 1 300\n", 1, {"Input error for K 4 in control"}, {}},
-        {"K 2 flag above 1", "K 2 0 2\n", 1, {"Input error for K 2 in control"}, {}},
-        {"F 206 capped by the runtime", "F 206 4\n", 1,
-         {"Max. number of threads: 2, value F 206: 4\n", "Number of threads: 2 (F 206)\n"}, {}, {},
-         {"OMP_NUM_THREADS=2"}},
-        {"F 206 negative refused", "F 206 -1\n", 1, {"Error for F 206 in control"}, {"Max. number of threads"}},
-        {"F 206 zero runs one thread", "F 206 0\n", 1,
-         {"Max. number of threads: 2, value F 206: 0\n", "Number of threads: 0 (F 206)\n"}, {}, {},
-         {"OMP_NUM_THREADS=2"}},
-        {"F 329 stops at 150", "F 329 1 1 150\n", 1, {"Have read 2 integers from the F 329 data set\n"}, {}},
-        {"F 337 without F 308", "F 337 1 3 0.5\n", -1,
-         {"Error in control file. The F 337 data set can only be used\n",
-          "when preceded by an F 308 (MPI) data set\n\n"}, {}},
-        {"F 337 after F 308", "F 308 2\nF 337 1 3 0.5\n", 1, {"TurbulenceModel = 0 (F 24)\n"}, {"F 337"}},
-        {"W 2 count beyond the table", "W 2 400 1 2 3\n", 1, {"Input error for W 2 in control"}, {}},
-        {"F 247 Poisson ratio 0.5", "F 247 2e7 0.5\n", 1, {"Error for F 247 in control\n"}, {}},
-        {"F 292 mode without a step", "F 292 1 0\n", 1, {"Error for F 292 in control\n"}, {}},
-        {"F 305 with wall law 3", "F 15 3\nF 305 1\n", 1, {"Error for F 305 in control\n"}, {}},
-        {"F 255 with F 205", "F 255 1\nF 205 2\n", -1, {"Remove the F 255 data set"}, {}},
-    };
-    for (const EngineCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        CheckEngineCase(c);
-    }
-}
+class DataSetsEngineTable : public ::testing::TestWithParam<EngineCase> {};
+
+TEST_P(DataSetsEngineTable, LogAndStatus) { CheckEngineCase(GetParam()); }
+
+const EngineCase kDataSetsEngineCases[] = {
+    {"K3FactorAbove5", "K 3 0.7 0.7 5.5\n", 1, {"Input error for K 3 in control"}},
+    {"K4SweepsAbove200", "K 4 1 1 1 300\n", 1, {"Input error for K 4 in control"}},
+    {"K2FlagAbove1", "K 2 0 2\n", 1, {"Input error for K 2 in control"}},
+    {"F206CappedByTheRuntime", "F 206 4\n", 1,
+     {"Max. number of threads: 2, value F 206: 4\n", "Number of threads: 2 (F 206)\n"}, {}, {},
+     {"OMP_NUM_THREADS=2"}},
+    {"F206NegativeRefused", "F 206 -1\n", 1, {"Error for F 206 in control"}, {"Max. number of threads"}},
+    {"F206ZeroRunsOneThread", "F 206 0\n", 1,
+     {"Max. number of threads: 2, value F 206: 0\n", "Number of threads: 0 (F 206)\n"}, {}, {},
+     {"OMP_NUM_THREADS=2"}},
+    {"F329StopsAt150", "F 329 1 1 150\n", 1, {"Have read 2 integers from the F 329 data set\n"}},
+    {"F337WithoutF308", "F 337 1 3 0.5\n", -1,
+     {"Error in control file. The F 337 data set can only be used\n", "when preceded by an F 308 (MPI) data set\n\n"}},
+    {"F337AfterF308", "F 308 2\nF 337 1 3 0.5\n", 1, {"TurbulenceModel = 0 (F 24)\n"}, {"F 337"}},
+    {"W2CountBeyondTheTable", "W 2 400 1 2 3\n", 1, {"Input error for W 2 in control"}},
+    {"F247PoissonRatioHalf", "F 247 2e7 0.5\n", 1, {"Error for F 247 in control\n"}},
+    {"F292ModeWithoutAStep", "F 292 1 0\n", 1, {"Error for F 292 in control\n"}},
+    {"F305WithWallLaw3", "F 15 3\nF 305 1\n", 1, {"Error for F 305 in control\n"}},
+    {"F255WithF205", "F 255 1\nF 205 2\n", -1, {"Remove the F 255 data set"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, DataSetsEngineTable, ::testing::ValuesIn(kDataSetsEngineCases), EngineCaseName());
 
 TEST(DataSetsEngine, ResidualFileHoldsOnlyItsHeader) {
     ProjectDir dir;

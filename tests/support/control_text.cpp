@@ -7,6 +7,7 @@
 #include "run/fatal.h"
 #include "run/globals.h"
 #include "run/kread.h"
+#include "run/log.h"
 
 namespace fs = std::filesystem;
 
@@ -31,8 +32,11 @@ FILE* g_pass_input = nullptr;
 void (*g_pass)(FILE*) = nullptr;
 void RunPassOnInput() { g_pass(g_pass_input); }
 
-ReadOutcome RunPass(const std::string& text, void (*pass)(FILE*)) {
+ReadOutcome RunPass(const std::string& text, void (*pass)(FILE*), void (*afterDefaults)() = nullptr) {
+    // Each read starts its own log, as the reader does.
+    if (!LogCreate()) throw std::runtime_error("cannot create boogie");
     ResetGlobals();
+    if (afterDefaults) afterDefaults();
     std::string buffer = text;
     FILE* fp = fmemopen(buffer.data(), buffer.size(), "r");
     if (!fp) throw std::runtime_error("fmemopen failed");
@@ -57,5 +61,7 @@ ReadOutcome CaptureRunEnd(void (*fn)()) {
     return out;
 }
 
-ReadOutcome ReadFirstPass(const std::string& text) { return RunPass(text, FirstPass); }
+ReadOutcome ReadFirstPass(const std::string& text, void (*afterDefaults)()) {
+    return RunPass(text, FirstPass, afterDefaults);
+}
 ReadOutcome ReadSecondPass(const std::string& text) { return RunPass(text, SecondPass); }

@@ -26,11 +26,12 @@ private:
     std::string old_;
 };
 
-// Stores every default, then runs the first pass over `text`. Must be called
-// inside an InProjectDir.
-ReadOutcome ReadFirstPass(const std::string& text);
+// Starts an empty `boogie`, stores every default, then runs the first pass
+// over `text`. Must be called inside an InProjectDir. `afterDefaults`, when given, runs between the
+// defaults and the pass, to stand for data sets read earlier.
+ReadOutcome ReadFirstPass(const std::string& text, void (*afterDefaults)() = nullptr);
 
-// Stores every default, then runs the second pass over `text`.
+// The same for the second pass.
 ReadOutcome ReadSecondPass(const std::string& text);
 
 // Runs `fn` (inside an InProjectDir) and reports whether it ended the run,
