@@ -12,7 +12,11 @@ namespace {
 
 const char* const kNotAvailable = " is not available in this build\n";
 
-std::string Ran(const std::string& op) { return op + kNotAvailable; }
+std::string Ran(const char* op) {
+    std::string text(op);
+    text.append(kNotAvailable);
+    return text;
+}
 
 class RunDriverTable : public ::testing::TestWithParam<EngineCase> {};
 
