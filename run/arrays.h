@@ -81,6 +81,20 @@ private:
     size_t n2_, n3_;
 };
 
+template <class T>
+class Cube {
+public:
+    Cube(T* p, size_t n2, size_t n3, size_t n4) : p_(p), n2_(n2), n3_(n3), n4_(n4) {}
+    Plane<T> operator[](std::ptrdiff_t j) const {
+        CheckIndex("cube", j, n2_);
+        return Plane<T>(p_ + static_cast<size_t>(j) * n3_ * n4_, n3_, n4_);
+    }
+
+private:
+    T* p_;
+    size_t n2_, n3_, n4_;
+};
+
 }  // namespace rivax_detail
 
 template <class T>
@@ -202,4 +216,73 @@ public:
 
 private:
     size_t n1_ = 0, n2_ = 0, n3_ = 0;
+};
+
+template <class T>
+class Array4 : public ArrayStorage<T> {
+public:
+    using ArrayStorage<T>::ArrayStorage;
+    bool allocate(size_t n1, size_t n2, size_t n3, size_t n4) {
+        if (this->data_) return true;
+        size_t n12, n123, n;
+        if (!CheckedMul(n1, n2, &n12) || !CheckedMul(n12, n3, &n123) || !CheckedMul(n123, n4, &n) ||
+            !this->allocateBlock(n)) {
+            return false;
+        }
+        n1_ = n1;
+        n2_ = n2;
+        n3_ = n3;
+        n4_ = n4;
+        return true;
+    }
+    rivax_detail::Cube<T> operator[](std::ptrdiff_t i) {
+        rivax_detail::CheckIndex("Array4", i, n1_);
+        return rivax_detail::Cube<T>(this->data_ + static_cast<size_t>(i) * n2_ * n3_ * n4_, n2_, n3_, n4_);
+    }
+    size_t extent1() const { return n1_; }
+    size_t extent2() const { return n2_; }
+    size_t extent3() const { return n3_; }
+    size_t extent4() const { return n4_; }
+    void release() override { ArrayStorage<T>::release(); n1_ = n2_ = n3_ = n4_ = 0; }
+
+private:
+    size_t n1_ = 0, n2_ = 0, n3_ = 0, n4_ = 0;
+};
+
+// Designates the field an equation works on (the spec's `Cf`): a global array,
+// or one row of a two-dimensional one, chosen by the driver. It starts, and
+// after ResetGlobals returns, at its own home array.
+template <class T>
+class FieldRef : public ArrayBase {
+public:
+    FieldRef(GlobalTag t, Array1<T>& home) : ArrayBase(t), home_(&home), array_(&home) {}
+    FieldRef(const FieldRef&) = delete;
+    FieldRef& operator=(const FieldRef&) = delete;
+
+    void designate(Array1<T>& a) {
+        array_ = &a;
+        row_ = nullptr;
+        n_ = 0;
+    }
+    void designate(T* row, size_t n) {
+        array_ = nullptr;
+        row_ = row;
+        n_ = n;
+    }
+    T& operator[](std::ptrdiff_t i) {
+        if (array_) return (*array_)[i];
+        rivax_detail::CheckIndex("field", i, n_);
+        return row_[i];
+    }
+    T* data() { return array_ ? array_->data() : row_; }
+    size_t size() const { return array_ ? array_->size() : n_; }
+    bool exists() const { return array_ ? array_->exists() : row_ != nullptr; }
+    bool designates(const Array1<T>& a) const { return array_ == &a; }
+    void release() override { designate(*home_); }
+
+private:
+    Array1<T>* home_;
+    Array1<T>* array_;
+    T* row_ = nullptr;
+    size_t n_ = 0;
 };
