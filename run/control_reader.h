@@ -69,6 +69,11 @@ void ReadDataSetS(int number, FILE* fp);
 void ReadDataSetT(FILE* fp);
 void ReadDataSetB(int block, FILE* fp);  // second pass only
 
+// Re-checks of the records that carry grid, cell, size or component indexes,
+// against the sizes in force after the whole first pass: a G 1, F 50 or F 65
+// placed after such a record may have lowered them.
+void RecheckDataSetsG();
+
 // Default stores, one per family; kread calls them all before reading.
 void StoreDefaultsF1();
 void StoreDefaultsF50();

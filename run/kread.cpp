@@ -197,6 +197,8 @@ void StoreAllDefaults() {
     StoreRunStateStartValues();
 }
 
+void RecheckAgainstFinalSizes() { RecheckDataSetsG(); }
+
 void FirstPass(FILE* fp) {
     for (int steps = 0; steps < kFirstPassBudget; ++steps) {
         int c = std::getc(fp);
@@ -229,6 +231,7 @@ void kread() {
         StoreAllDefaults();
         FirstPass(control.get());
     }
+    RecheckAgainstFinalSizes();
 
     if (!W1Given) ScanGeodataLevels();
     LogAppend("TurbulenceModel = %d (F 24)\n", TurbulenceModel);
