@@ -60,11 +60,179 @@ struct FreeDeleter {
 // so pages of the long lists cost nothing until a group uses them).
 extern std::unique_ptr<DischargeGroupRecord[], FreeDeleter> DischargeGroups;
 
-// Structured grid, (NoGridLinesX + 2) x (NoGridLinesY + 2) node columns.
+// Structured grid: [i][j] over the grid lines with one halo line on each side.
 extern Array2<double> Gridx;
 extern Array2<double> Gridy;
-extern Array3<double> Gridz;       // [i][j][k], k = 0..NoGridLinesZ + 1
-extern Array3<double> GridLevels;  // [plane][i][j]
+extern Array2<double> GridAttract1;
+extern Array2<double> GridAttract2;
+extern Array2<double> PlanArea;
+extern Array2<double> GridBedRough;
+
+// Node column of each grid point: slot 0 bottom cell, 1 bed level, up to NoGridLinesZ the node levels,
+// NoGridLinesZ + 1 the new water level.
+extern Array3<double> Gridz;
+
+// Level planes per grid point: [plane][i][j], planes 0..4 (0..6 with a layer block).
+extern Array3<double> GridLevels;
+extern Array2<int> pointbed;
+extern Array2<int> GridRegion;
+extern Array2<int> GridOldBedCell;
+
+// [i][j][2], with block interfaces or level coupling of blocks.
+extern Array3<int> GridSlideLevel;
+
+// Running-regression sums of the time averaging.
+extern Array2<double> GridTrendSumY;
+extern Array2<double> GridTrendSumXY;
+extern Array2<int> GridTrendSumX;
+extern Array2<int> GridTrendSumXX;
+extern Array2<int> GridTrendN;
+
+// Level and layer counts of the generators and their work maps, [i][j].
+extern Array2<int> GridWetPoint;
+extern Array2<int> GridWetColumn;
+extern Array2<int> GenColumnWork1;
+extern Array2<int> GenColumnWork2;
+extern Array2<int> GenColumnWork3;
+extern Array2<int> GenColumnWork4;
+extern Array2<int> GenColumnWork5;
+extern Array2<int> GenColumnWork6;
+
+// [i][j][k]: the cell of column (i, j) at grid level k (also the multigrid level cells).
+extern Array3<int> CellIndex3;
+extern Array3<int> GenLevelWork;
+
+// Cell topology, per cell.
+extern Array1<int> Csurfe;
+extern Array1<int> Csurfw;
+extern Array1<int> Csurfs;
+extern Array1<int> Csurfn;
+extern Array1<int> Csurft;
+extern Array1<int> Csurfb;
+extern Array1<int> Ccelle;
+extern Array1<int> Ccellw;
+extern Array1<int> Ccells;
+extern Array1<int> Ccelln;
+extern Array1<int> Ccellt;
+extern Array1<int> Ccellb;
+extern Array1<int> Cpoint1;
+extern Array1<int> Cpoint2;
+extern Array1<int> Cpoint3;
+extern Array1<int> Cpoint4;
+extern Array1<int> Cpoint5;
+extern Array1<int> Cpoint6;
+extern Array1<int> Cpoint7;
+extern Array1<int> Cpoint8;
+extern Array1<int> C2DFlag;
+extern Array1<int> Cigrid;
+extern Array1<int> Cjgrid;
+extern Array1<int> Ctrekant;
+extern Array1<int> CdeadEndFlag;
+extern Array1<int> CdischargeGroup;
+extern Array1<int> Cbedcell;
+
+// Neighbours of the bed cell, with PressureGradientOption 20.
+extern Array1<int> Ccelle_bottom;
+extern Array1<int> Ccellw_bottom;
+extern Array1<int> Ccells_bottom;
+extern Array1<int> Ccelln_bottom;
+
+// Split faces: the number of cells a side faces and, [cell][0..NoGridLinesZ-1], those cells.
+extern Array1<int> Cnocellse;
+extern Array1<int> Cnocellsw;
+extern Array1<int> Cnocellss;
+extern Array1<int> Cnocellsn;
+extern Array2<int> CnbMultiE;
+extern Array2<int> CnbMultiW;
+extern Array2<int> CnbMultiS;
+extern Array2<int> CnbMultiN;
+
+// Cell geometry, per cell.
+extern Array1<double> Cidist;
+extern Array1<double> Cjdist;
+extern Array1<double> Ckdist;
+extern Array1<double> Cxcenter;
+extern Array1<double> Cycenter;
+extern Array1<double> Czcenter;
+extern Array1<double> Cvol;
+extern Array1<double> Careax;
+extern Array1<double> Careay;
+extern Array1<double> Careaz;
+extern Array1<double> Cdxdi;
+extern Array1<double> Cdxdj;
+extern Array1<double> Cdxdk;
+extern Array1<double> Cdydi;
+extern Array1<double> Cdydj;
+extern Array1<double> Cdydk;
+extern Array1<double> Cdzdi;
+extern Array1<double> Cdzdj;
+extern Array1<double> Cdzdk;
+
+// Geometry before a regeneration, by the F 147 copy mode.
+extern Array1<double> Czcenter_old;
+extern Array1<double> Ckdist_old;
+
+// Surfaces.
+extern Array1<int> Fcell1;
+extern Array1<int> Fcell2;
+extern Array1<int> Fcellfar1;
+extern Array1<int> Fcellfar2;
+extern Array1<int> Ftype1;
+extern Array1<int> Ftype2;
+extern Array1<int> Fflagflow;
+extern Array1<int> Fpoint1;
+extern Array1<int> Fpoint2;
+extern Array1<int> Fpoint3;
+extern Array1<int> Fpoint4;
+extern Array1<int> Fsign;
+extern Array1<int> Fgenflag;
+extern Array1<double> Farea;
+extern Array1<double> Fdist1;
+extern Array1<double> Fdist2;
+extern Array1<double> Fareax;
+extern Array1<double> Fareay;
+extern Array1<double> Fareaz;
+extern Array1<double> Fvecx;
+extern Array1<double> Fvecy;
+extern Array1<double> Fvecz;
+
+// Points.
+extern Array1<double> Px1;
+extern Array1<double> Py1;
+extern Array1<double> Pz1;
+extern Array1<int> Pmerge;
+extern Array1<int> Pkooi;
+extern Array1<int> Pkooj;
+
+// Water columns (bed cells), slots 1..NoBedCells.
+extern Array1<int> Bcellt;
+extern Array1<int> Bcellt_old;
+extern Array1<int> Bnocells;
+extern Array1<int> Bnocells_old;
+extern Array1<int> Bkooi;
+extern Array1<int> Bkooj;
+extern Array1<double> Bdepth;
+extern Array1<double> Bdepth_old;
+extern Array1<double> Barea;
+
+// Pairs of surfaces of one joined interface, [pair][0..1].
+extern Array2<int> EdgePairs;
+
+// Block-boundary records and the links between cells of overlapping blocks.
+extern Array1<int> CtiedCell;
+extern Array1<int> Clink;
+extern Array1<int> BoundaryCellCode;
+extern Array1<int> BoundaryCellSurface;
+extern Array1<int> BoundaryCellNo;
+extern Array1<int> BoundaryCellBlock;
+extern Array1<double> BoundaryCellValue;
+
+// [record][0..3]
+extern Array2<double> BoundaryCellWeight;
+extern Array2<int> BoundaryCellPartner;
+
+// [record][0..3][x, y, z]
+extern Array3<double> BoundaryCellPartnerXyz;
 
 // Clears the block table (field 12 set to 1) and gives every discharge group
 // its start values.

@@ -1,6 +1,8 @@
 // Time-series data read from `timei`.
 #pragma once
 
+#include "run/arrays.h"
+
 inline constexpr int kTimeoRecords = 20;
 inline constexpr int kTimeoItems = 25;
 
@@ -20,3 +22,14 @@ extern TimeoRecord TimeoRecords[kTimeoRecords];
 
 // Empties every monitoring record, so the `timei` reader starts from nothing.
 void ClearTimeoRecords();
+
+// Rows 0..NoTimeiSteps-1 of an unsteady run's series (MaxTimeiSteps + 1 slots).
+extern Array1<double> TimeiTime;
+extern Array1<double> TimeiLevel;
+extern Array1<double> TimeiLevel2;
+extern Array1<double> TimeiSediment;
+extern Array1<double> TimeiKinetics;
+extern Array1<double> TimeiComponentIn;
+extern Array2<double> TimeiDischarge;  // [row][group 1..9]
+extern Array2<double> TimeiWind;       // [row][speed, x part, y part]
+extern Array2<double> TimeiConc;       // [row][M data set ordinal]

@@ -1,0 +1,7 @@
+#include "drivers/drivers_data.h"
+
+Array2<double> ShallowWork3A{ArrayBase::kGlobal};
+Array2<double> ShallowWork3B{ArrayBase::kGlobal};
+Array2<double> ShallowWork3C{ArrayBase::kGlobal};
+Array2<double> ShallowWork4A{ArrayBase::kGlobal};
+Array2<double> ShallowWork4B{ArrayBase::kGlobal};

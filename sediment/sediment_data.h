@@ -1,0 +1,49 @@
+// Global data of sediment transport and morphology.
+#pragma once
+
+#include "run/arrays.h"
+
+// Concentrations [size][cell]; size 0 is the total.
+extern Array2<double> conc;
+extern Array2<double> conc_old;
+
+// Per-size equation systems [size][cell].
+extern Array2<double> CapMulti;
+extern Array2<double> CabMulti;
+extern Array2<double> CatMulti;
+
+// Per column.
+extern Array1<int> Bslide;
+extern Array1<int> BNoLayers;
+extern Array1<int> Bcelltop_old;
+extern Array1<double> Bedmove;
+extern Array1<double> Broughness;
+extern Array1<double> Bd90;
+extern Array1<double> BbedformHeight;
+extern Array1<double> Binspace;
+extern Array1<double> Bmorphwork;
+extern Array1<double> Bmorphology;
+extern Array1<double> BcotAngle1;
+extern Array1<double> BcotAngle2;
+extern Array1<double> BangleFactor;
+extern Array1<double> BslopeLimit;
+extern Array1<double> BlayerSlope;
+extern Array1<double> BslideWork;
+extern Array1<double> BslideChange;
+
+// Per size and column, [size][column].
+extern Array2<double> BpotentialConc;
+extern Array2<double> BsedInflow;
+extern Array2<double> BSedActive;
+extern Array2<double> BSedWork;
+
+// Bed layers [layer][column].
+extern Array2<double> BlayerValue;
+
+// Bed layers [layer][slot][column]: slot 0 the layer thickness, slots 1..NoSizes the fractions.
+extern Array3<double> BSedDistrib;
+
+// Elastic stresses [13][cell] and the sliding counters of layer blocks.
+extern Array2<double> Cstress;
+extern Array1<double> CstressRatio;
+extern Array1<int> CstressCount;
