@@ -170,4 +170,90 @@ TEST(RunParameterDefaults, TablesOfTheFKAndWDataSets) {
     EXPECT_EQ(OpenMPSwitches[11], 1);
 }
 
+TEST(RunParameterDefaults, ScalarsOfTheF50AndGDataSets) {
+    ResetGlobals();
+    const Default table[] = {
+        RIVAX_DEFAULT(NoComponents, 0),
+        RIVAX_DEFAULT(Coriolis, 0),
+        RIVAX_DEFAULT(CoriolisFlag, 0),
+        RIVAX_DEFAULT(PrintInterval, 100),
+        RIVAX_DEFAULT(TimeoInterval, 1),
+        RIVAX_DEFAULT(InnerConvergence, 0.002),
+        RIVAX_DEFAULT(Theta, 0),
+        RIVAX_DEFAULT(TransientComponentsFlag, 0),
+        RIVAX_DEFAULT(GridAlgorithm, 11),
+        RIVAX_DEFAULT(TopCellWalkFlag, 0),
+        RIVAX_DEFAULT(MaxCeller, 50000),
+        RIVAX_DEFAULT(MaxFlater, 80000),
+        RIVAX_DEFAULT(MaxPoints, 50000),
+        RIVAX_DEFAULT(MaxBoundaryCells, 10000),
+        RIVAX_DEFAULT(MaxEdgePairs, 1000),
+        RIVAX_DEFAULT(BlockLinkWeight, 0),
+        RIVAX_DEFAULT(TemperatureFlag, 0),
+        RIVAX_DEFAULT(Hydrostatic, 0),
+        RIVAX_DEFAULT(F69Int1, 0),
+        RIVAX_DEFAULT(F69Int2, 0),
+        RIVAX_DEFAULT(F69Int3, 0),
+        RIVAX_DEFAULT(ColumnFluxOption, 0),
+        RIVAX_DEFAULT(F69Int5, 0),
+        RIVAX_DEFAULT(F69Int6, 0),
+        RIVAX_DEFAULT(F69Int7, 0),
+        RIVAX_DEFAULT(WallLawVariant, 0),
+        RIVAX_DEFAULT(TurbDensFlag, 0),
+        RIVAX_DEFAULT(MinGamma, 0.001),
+        RIVAX_DEFAULT(WindDragFormula, 0),
+        RIVAX_DEFAULT(F74Flag, 0),
+        RIVAX_DEFAULT(WaterTemperatureFlag, 0),
+        RIVAX_DEFAULT(DiffusivityFactor, 1.0),
+        RIVAX_DEFAULT(BedDiffusivityFactor, 1.0),
+        RIVAX_DEFAULT(DampingExponent, 0),
+        RIVAX_DEFAULT(ConstEddyViscosity, 1.0),
+        RIVAX_DEFAULT(ConstEddyViscosityBed, 1.0),
+        RIVAX_DEFAULT(LateralSlopeOption, 0),
+        RIVAX_DEFAULT(NoSizes, 1),
+        RIVAX_DEFAULT(CoriolisImplicitFactor, 0),
+        RIVAX_DEFAULT(MaxTimeiSteps, 200),
+        RIVAX_DEFAULT(DampingExpMomentum, -0.5),
+        RIVAX_DEFAULT(DampingCoefMomentum, 10.0),
+        RIVAX_DEFAULT(DampingExpScalar, -1.5),
+        RIVAX_DEFAULT(DampingCoefScalar, 3.33),
+        RIVAX_DEFAULT(SedFormulaVariant, 0),
+        RIVAX_DEFAULT(F85Flag, 0),
+        RIVAX_DEFAULT(MinWaterDepth, 0.001),
+        RIVAX_DEFAULT(SingleCellDepth, 0.01),
+        RIVAX_DEFAULT(DryDepth, -0.001),
+        RIVAX_DEFAULT(MaxEddyViscosity, 1000.0),
+        RIVAX_DEFAULT(RoughnessOption, 0),
+        RIVAX_DEFAULT(NearBedOption, 0),
+        RIVAX_DEFAULT(SupercriticalAveragingFlag, 0),
+        RIVAX_DEFAULT(DeadEndCellFlag, 0),
+        RIVAX_DEFAULT(SkipBlockCorrection, 0),
+        RIVAX_DEFAULT(F227Int, 1),
+        RIVAX_DEFAULT(NoGridLinesX, 300),
+        RIVAX_DEFAULT(NoGridLinesY, 300),
+        RIVAX_DEFAULT(NoGridLinesZ, 11),
+        RIVAX_DEFAULT(ReferenceCell, 0),
+        RIVAX_DEFAULT(SurfaceRelaxation, 0.1),
+        RIVAX_DEFAULT(SurfaceUpdateResidual, 0.01),
+        RIVAX_DEFAULT(NoPlotVariables, 0),
+        RIVAX_DEFAULT(NoBlockSelectionValues, 0),
+        RIVAX_DEFAULT(NoInitialProfilePoints, 0),
+        RIVAX_DEFAULT(NoInitialValueSets, 0),
+        RIVAX_DEFAULT(NoComponentProfiles, 0),
+        RIVAX_DEFAULT(NoG7Records, 0),
+    };
+    for (const Default& d : table) EXPECT_EQ(d.actual, d.expected) << d.name;
+}
+
+TEST(RunParameterDefaults, TablesOfTheF50AndGDataSets) {
+    ResetGlobals();
+    for (double w : WindSpeed) EXPECT_EQ(w, 0.0);
+    for (int b = 0; b < kBlockValueSlots; ++b) EXPECT_EQ(G26BlockValues[b], b >= 1 && b <= 98 ? 1 : 0) << b;
+    for (int k = 0; k < kOpenMPSwitches; ++k) EXPECT_EQ(OpenMPSwitches[k], k == 10 || k == 11 ? 1 : 0) << k;
+    for (int k = 0; k < kZdistribSize; ++k) EXPECT_EQ(zdistrib[k], k >= 1 && k <= 11 ? (k - 1) / 10.0 : 0.0) << k;
+    EXPECT_EQ(divisionMPI[1], -1);
+    EXPECT_EQ(InspaceSizeFactor[19], 1.0);
+    EXPECT_EQ(InspaceSizeFactor[20], 0.0);
+}
+
 }  // namespace

@@ -47,6 +47,13 @@ ReadOutcome RunPass(const std::string& text, void (*pass)(FILE*), void (*afterDe
     return out;
 }
 
+// The reader re-checks the stored records against the final sizes right
+// after its first pass.
+void FirstPassAndRecheck(FILE* fp) {
+    FirstPass(fp);
+    RecheckAgainstFinalSizes();
+}
+
 }  // namespace
 
 ReadOutcome CaptureRunEnd(void (*fn)()) {
@@ -62,6 +69,6 @@ ReadOutcome CaptureRunEnd(void (*fn)()) {
 }
 
 ReadOutcome ReadFirstPass(const std::string& text, void (*afterDefaults)()) {
-    return RunPass(text, FirstPass, afterDefaults);
+    return RunPass(text, FirstPassAndRecheck, afterDefaults);
 }
 ReadOutcome ReadSecondPass(const std::string& text) { return RunPass(text, SecondPass); }

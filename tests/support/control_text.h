@@ -27,9 +27,9 @@ private:
 };
 
 // Starts an empty `boogie`, stores every default, then runs the first pass
-// over `text`. Must be called inside an InProjectDir. `afterDefaults`, when
-// given, runs between the defaults and the pass, to stand for data sets read
-// earlier.
+// over `text` and the re-check against the final sizes that follows it.
+// Must be called inside an InProjectDir. `afterDefaults`, when given, runs
+// between the defaults and the pass, to stand for data sets read earlier.
 ReadOutcome ReadFirstPass(const std::string& text, void (*afterDefaults)() = nullptr);
 
 // The same for the second pass.
