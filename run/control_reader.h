@@ -73,6 +73,8 @@ void ReadDataSetB(int block, FILE* fp);  // second pass only
 // against the sizes in force after the whole first pass: a G 1, F 50 or F 65
 // placed after such a record may have lowered them.
 void RecheckDataSetsG();
+void RecheckDataSetsF100();  // F 130
+void RecheckDataSetsW();     // W 2, W 4, W 6, W 7
 
 // Default stores, one per family; kread calls them all before reading.
 void StoreDefaultsF1();

@@ -43,6 +43,8 @@ void ReadAppendedBlockRange(FILE* fp, int n) {
     }
 }
 
+constexpr int kAppendedBlockRange = 130;
+
 void ReadCohesion(FILE* fp) {
     int size = 0;
     if (ScanValues(fp, {&size}) != 1 || size < 1 || size > kCohesionMaxIndex) {
@@ -137,4 +139,11 @@ bool ReadDataSetF100(int n, FILE* fp) {
         default: return false;
     }
     return true;
+}
+
+void RecheckDataSetsF100() {
+    // The block's range must still lie inside the final grid.
+    if (F130Int2 > NoGridLinesX || F130Int4 > NoGridLinesY) {
+        RefuseF(kAppendedBlockRange, FormOf(kAppendedBlockRange));
+    }
 }

@@ -67,6 +67,16 @@ int GridLines(int direction) {
     }
 }
 
+// The wall's node and ranges must lie within the grid lines.
+void CheckWallInGrid(int w) {
+    const MWallRecord& r = MWall[w];
+    if (r.node > GridLines(r.dir) || r.node < 1) RefuseWall("A-MWall(%d).node = %d\n", w, r.node);
+    // The two ranges run over the other directions in the order i, j, k.
+    const int first = r.dir == 1 ? 2 : 1;
+    const int second = r.dir == 3 ? 2 : 3;
+    if (r.to1 > GridLines(first) || r.to2 > GridLines(second)) RefuseWall("B-MWall(%d)\n", w);
+}
+
 void ReadWall(FILE* fp) {
     if (MWallNo + 1 > kMaxMWalls) RefuseWall("MWallNo = %d, too large\n", MWallNo + 1);
     const int w = ++MWallNo;
@@ -75,19 +85,26 @@ void ReadWall(FILE* fp) {
     if (r.dir < 1 || r.dir > 3) RefuseWall("MWall(%d).dir = %d\n", w, r.dir);
     if (r.posneg < -1 || r.posneg > 1) RefuseWall("MWall(%d).posneg = %d\n", w, r.posneg);
     if (r.from1 < 1 || r.from2 < 1 || r.from1 > r.to1 || r.from2 > r.to2) RefuseWall("A-MWall(%d)\n", w);
-    if (r.node > GridLines(r.dir) || r.node < 1) RefuseWall("A-MWall(%d).node = %d\n", w, r.node);
-    // The two ranges run over the other directions in the order i, j, k.
-    const int first = r.dir == 1 ? 2 : 1;
-    const int second = r.dir == 3 ? 2 : 3;
-    if (r.to1 > GridLines(first) || r.to2 > GridLines(second)) RefuseWall("B-MWall(%d)\n", w);
+    CheckWallInGrid(w);
+}
+
+void CheckFixedPoint(int n) {
+    if (FixedPointI[n] < 0 || FixedPointI[n] > NoGridLinesX || FixedPointJ[n] < 0 || FixedPointJ[n] > NoGridLinesY) {
+        FailWithLog(1, "Error, for data set W 6, %d\n", n);
+    }
 }
 
 void ReadFixedPoint(FILE* fp) {
     if (NoFixedPoints + 1 >= kFixedPointSlots) FailWithLog(1, "Error, too many W 6 data sets\n");
     const int n = ++NoFixedPoints;
     ScanValues(fp, {&FixedPointI[n], &FixedPointJ[n]});
-    if (FixedPointI[n] < 0 || FixedPointI[n] > NoGridLinesX || FixedPointJ[n] < 0 || FixedPointJ[n] > NoGridLinesY) {
-        FailWithLog(1, "Error, for data set W 6, %d\n", n);
+    CheckFixedPoint(n);
+}
+
+void CheckAttractor(int n) {
+    const AttractorRecord& a = Attractors[n];
+    if (a.i < 0 || a.i > NoGridLinesX || a.j < 0 || a.j > NoGridLinesY || a.type < 0 || a.type > 3) {
+        FailWithLog(1, "Integer error, for data set W 7, %d\n", n);
     }
 }
 
@@ -96,9 +113,7 @@ void ReadAttractor(FILE* fp) {
     const int n = ++NoAttractors;
     AttractorRecord& a = Attractors[n];
     ScanValues(fp, {&a.type, &a.i, &a.j});
-    if (a.i < 0 || a.i > NoGridLinesX || a.j < 0 || a.j > NoGridLinesY || a.type < 0 || a.type > 3) {
-        FailWithLog(1, "Integer error, for data set W 7, %d\n", n);
-    }
+    CheckAttractor(n);
     ScanValues(fp, {&a.amplitude, &a.decay});
 }
 
@@ -114,4 +129,13 @@ bool ReadDataSetW(int n, FILE* fp) {
         default: return false;
     }
     return true;
+}
+
+void RecheckDataSetsW() {
+    for (int k = 1; k <= NoW2Values; ++k) {
+        if (W2Values[k] > NoGridLinesX) RefuseW(2);
+    }
+    for (int w = 1; w <= MWallNo; ++w) CheckWallInGrid(w);
+    for (int n = 1; n <= NoFixedPoints; ++n) CheckFixedPoint(n);
+    for (int n = 1; n <= NoAttractors; ++n) CheckAttractor(n);
 }

@@ -197,7 +197,11 @@ void StoreAllDefaults() {
     StoreRunStateStartValues();
 }
 
-void RecheckAgainstFinalSizes() { RecheckDataSetsG(); }
+void RecheckAgainstFinalSizes() {
+    RecheckDataSetsG();
+    RecheckDataSetsF100();
+    RecheckDataSetsW();
+}
 
 void FirstPass(FILE* fp) {
     for (int steps = 0; steps < kFirstPassBudget; ++steps) {

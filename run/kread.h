@@ -28,7 +28,7 @@ void CheckAfterAllocation();
 // After the first pass: refuses a record whose grid, cell, size or component
 // indexes no longer fit the sizes that the whole file set (a G 1, F 50 or F 65
 // may follow the record). Each data-set family that stores such indexes adds
-// its re-check here (G now; F 130, P 3/16, W 2/4/6/7, M, Q and S with their
+// its re-check here (G, F 130 and W now; P 3/16, M, Q and S with their
 // handlers), refusing with the data set's own message.
 void RecheckAgainstFinalSizes();
 

@@ -206,6 +206,14 @@ TEST(DataSetsG, RecordsAreRecheckedAgainstTheFinalSizes) {
         {"G 28 2 5 2 2 10 1 1 G 1 6 20 11 1", "Error for G 28 in the control file, 1 occurrence\n", -1},
         {"G 29 2 30 2 3 G 1 20 20 11 1", kG29, -1},
         {"F 50 3 G 41 2 1 1.0 5.0 F 50 1", kG41, 1},
+        // The other families whose records carry grid indexes.
+        {"F 130 2 30 2 10 G 1 20 20 11 1", "Error for F 130 in control", 1},
+        {"F 130 2 20 2 20 G 1 20 20 11 1", "", kAccepted},
+        {"W 2 2 5 30 G 1 20 20 11 1", "Input error for W 2 in control", 1},
+        {"W 4 1 0 25 1 5 1 3 G 1 20 20 11 1", "Input error for W 4 in control\nA-MWall(1).node = 25\n", 1},
+        {"W 4 1 0 5 1 25 1 3 G 1 20 20 11 1", "Input error for W 4 in control\nB-MWall(1)\n", 1},
+        {"W 6 5 5 W 6 25 3 G 1 20 20 11 1", "Error, for data set W 6, 2\n", 1},
+        {"W 7 1 5 25 1.0 2.0 G 1 20 20 11 1", "Integer error, for data set W 7, 1\n", 1},
     });
 }
 
