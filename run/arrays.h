@@ -249,7 +249,7 @@ private:
     size_t n1_ = 0, n2_ = 0, n3_ = 0, n4_ = 0;
 };
 
-// Designates the field an equation works on (the spec's `Cf`): a global array,
+// Designates the field an equation works on (`Cf`): a global array,
 // or one row of a two-dimensional one, chosen by the driver. It starts, and
 // after ResetGlobals returns, at its own home array.
 template <class T>
