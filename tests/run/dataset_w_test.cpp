@@ -11,8 +11,12 @@ std::string Repeat(const std::string& text, int times) {
 }
 
 std::string RisingList(int n) {
-    std::string s = "W 2 " + std::to_string(n);
-    for (int k = 1; k <= n; ++k) s += " " + std::to_string(k);
+    std::string s = "W 2 ";
+    s += std::to_string(n);
+    for (int k = 1; k <= n; ++k) {
+        s += ' ';
+        s += std::to_string(k);
+    }
     return s;
 }
 
