@@ -75,6 +75,8 @@ void ReadDataSetB(int block, FILE* fp);  // second pass only
 void RecheckDataSetsG();
 void RecheckDataSetsF100();  // F 130
 void RecheckDataSetsW();     // W 2, W 4, W 6, W 7
+void RecheckDataSetsLetters();  // S, M, P 3, P 16
+void RecheckDataSetsQ();
 
 // Default stores, one per family; kread calls them all before reading.
 void StoreDefaultsF1();

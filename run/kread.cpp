@@ -201,6 +201,8 @@ void RecheckAgainstFinalSizes() {
     RecheckDataSetsG();
     RecheckDataSetsF100();
     RecheckDataSetsW();
+    RecheckDataSetsLetters();
+    RecheckDataSetsQ();
 }
 
 void FirstPass(FILE* fp) {
@@ -269,7 +271,9 @@ void kread() {
     SetStatusText(" Have read data file    ");
 }
 
+// Without sediment sizes (G 1 or F 79 with 0) there are no fractions to sum.
 void CheckGrainFractionSum() {
+    if (NoSizes <= 0) return;
     double sum = 0.0;
     for (int s = 1; s <= NoSizes && s <= kMaxSizes; ++s) sum += GrainFractions[0][s];
     if (std::fabs(sum - 1.0) > 1e-4) {

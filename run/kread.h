@@ -28,9 +28,10 @@ void CheckAfterAllocation();
 // After the first pass: refuses a record whose grid, cell, size or component
 // indexes no longer fit the sizes that the whole file set (a G 1, F 50 or F 65
 // may follow the record). Each data-set family that stores such indexes adds
-// its re-check here (G, F 130 and W now; P 3/16, M, Q and S with their
-// handlers), refusing with the data set's own message.
+// its re-check here (G, F 130, W, S, M, P 3, P 16 and Q), refusing with the
+// data set's own message.
 void RecheckAgainstFinalSizes();
 
-// The fractions of distribution 0 must sum to 1 within 1e-4 (status -4).
+// The fractions of distribution 0 must sum to 1 within 1e-4 (status -4);
+// without sediment sizes nothing is checked.
 void CheckGrainFractionSum();
