@@ -8,12 +8,6 @@
 
 namespace {
 
-std::string Repeat(const std::string& dataSet, int times) {
-    std::string text;
-    for (int k = 0; k < times; ++k) text += dataSet + "\n";
-    return text;
-}
-
 // "P 12 1 n v v v ..." with n values.
 std::string PList(int number, int count, const std::string& value) {
     std::string text = "P " + std::to_string(number) + " 1 " + std::to_string(count);
@@ -133,9 +127,9 @@ TEST(DataSetsLetters, OutdatedLAndHLists) {
         {"I 2 2.5", "Input error for I in control", 1},
         {"I -1 2.5", "Input error for I in control", 1},
         {"L 3 1 2 3", "", kAccepted, [] { return NoLValues == 3 && LValues[2] == 3.0; }},
-        {"L 20" + Repeat(" 7", 20), "", kAccepted,
+        {"L 20" + RepeatLines(" 7", 20), "", kAccepted,
          [] { return NoLValues == 20 && LValues[19] == 7.0; }},
-        {"L 21" + Repeat(" 7", 21), "Input error for L 21 in control\n", 1, [] { return LValues[0] == 0.0; }},
+        {"L 21" + RepeatLines(" 7", 21), "Input error for L 21 in control\n", 1, [] { return LValues[0] == 0.0; }},
         {"H 14 0", "", kAccepted, [] { return HRecords[14].hcount == 0; }},
         {"H 15 1 1.0 1 1\nH 20 0", "", kAccepted, [] { return HRecords[14].hcount == 7; }},
         {"H 3 2 0.5 1 2 1.5 16 0", "", kAccepted,
@@ -214,8 +208,8 @@ TEST(DataSetsLetters, BlockRangesOfTheSecondPass) {
         {"B 1 5 3 2 8", true},    {"B 20 2 3 2 3", true},   {"B -1 2 3 2 3", true},
         {"B 1 301 302 2 3", true}, {"B 1 2 1 2 3", true},   {"B 1 2 3 301 302", true},
         {"B 1 2 3 5 4", true},    {"B 1 2 3 2 1", true},    {"B 1 2 3", true},
-        {Repeat("B 1 2 3 2 3", 21), true},
-        {Repeat("B 1 2 3 2 3", 20), false},
+        {RepeatLines("B 1 2 3 2 3", 21), true},
+        {RepeatLines("B 1 2 3 2 3", 20), false},
         {"B 19 300 300 300 300", false},
     };
     for (const BCase& c : refused) {

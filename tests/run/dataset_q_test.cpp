@@ -9,12 +9,6 @@
 
 namespace {
 
-std::string Repeat(const std::string& dataSet, int times) {
-    std::string text;
-    for (int k = 0; k < times; ++k) text += dataSet + "\n";
-    return text;
-}
-
 std::string QError(int n) { return "Input error for Q " + std::to_string(n) + " in control\n"; }
 std::string QError(int n, int c) {
     return "Input error for Q " + std::to_string(n) + " " + std::to_string(c) + " in control\n";
@@ -110,11 +104,11 @@ TEST(DataSetsQ, IndexesAndNumbers) {
 
 TEST(DataSetsQ, TableHoldsTwoHundredRecords) {
     CheckReadCases({
-        {"F 50 1\n" + Repeat("Q 1 0 0.5", 200), "", kAccepted, [] { return NoQDataSets == 200; }},
-        {"F 50 1\n" + Repeat("Q 1 0 0.5", 200) + "Q 3 0 0 0 0.5", QError(3, 0), 1,
+        {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200), "", kAccepted, [] { return NoQDataSets == 200; }},
+        {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200) + "Q 3 0 0 0 0.5", QError(3, 0), 1,
          [] { return NoQDataSets == 200; }},
         // Names are no records.
-        {"F 50 1\n" + Repeat("Q 1 0 0.5", 200) + "Q 0 0 Oxygen", "", kAccepted},
+        {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200) + "Q 0 0 Oxygen", "", kAccepted},
     });
 }
 

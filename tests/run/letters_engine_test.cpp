@@ -11,12 +11,6 @@
 
 namespace {
 
-std::string Repeat(const std::string& dataSet, int times) {
-    std::string text;
-    for (int k = 0; k < times; ++k) text += dataSet + "\n";
-    return text;
-}
-
 class LettersEngineTable : public ::testing::TestWithParam<EngineCase> {};
 
 TEST_P(LettersEngineTable, LogAndStatus) { CheckEngineCase(GetParam()); }
@@ -35,7 +29,7 @@ const EngineCase kLettersEngineCases[] = {
     // The second pass sees the grid size of a G 1 that stands after the B.
     {"BBeyondFinalGrid", "B 1 25 30 2 5\nG 1 20 20 11 1\n", 1, {"Input error for B in control"}},
     {"QComponentNotBelowF50", "F 50 2\nQ 3 0 2 1 0.5\n", 1, {"Input error for Q 3 0 in control\n"}},
-    {"Q201stRecord", "F 50 1\n" + Repeat("Q 1 0 0.5", 201), 1, {"Input error for Q 1 0 in control\n"}},
+    {"Q201stRecord", "F 50 1\n" + RepeatLines("Q 1 0 0.5", 201), 1, {"Input error for Q 1 0 in control\n"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LettersEngineTable, ::testing::ValuesIn(kLettersEngineCases), EngineCaseName());

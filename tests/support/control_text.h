@@ -38,3 +38,10 @@ ReadOutcome ReadSecondPass(const std::string& text);
 // Runs `fn` (inside an InProjectDir) and reports whether it ended the run,
 // with what status, and what `boogie` holds afterwards.
 ReadOutcome CaptureRunEnd(void (*fn)());
+
+// `times` copies of one data set, each on its own line.
+inline std::string RepeatLines(const std::string& dataSet, int times) {
+    std::string text;
+    for (int k = 0; k < times; ++k) text += dataSet + "\n";
+    return text;
+}
