@@ -1,9 +1,11 @@
 #include "run/globals.h"
 #include "run/kread.h"
+#include "run/region_fatal.h"
 
 void ResetGlobals() {
     ArrayBase::ReleaseAllGlobals();
     ResetStatus();
+    ClearRegionFatal();
     GridChangedFlag = 0;
     StoreAllDefaults();
 }

@@ -7,14 +7,20 @@
 
 RIVAX_RUN_STATE(RIVAX_DEFINE_PARAM)
 RIVAX_FIXED_SETTINGS(RIVAX_DEFINE_PARAM)
+RIVAX_EQUATION_STATE(RIVAX_DEFINE_PARAM)
 
 int GridChangedFlag = 0;
 int NoErrorsTrekant[kNoErrorsTrekant];
 double GroupDischarge[kGroupDischargeSlots];
+double MaxResidual[kEquationTableSize];
+double ResidualScale[kEquationTableSize];
 
 void StoreRunStateStartValues() {
     RIVAX_RUN_STATE(RIVAX_STORE_DEFAULT)
     RIVAX_FIXED_SETTINGS(RIVAX_STORE_DEFAULT)
+    RIVAX_EQUATION_STATE(RIVAX_STORE_DEFAULT)
+    std::memset(MaxResidual, 0, sizeof MaxResidual);
+    std::memset(ResidualScale, 0, sizeof ResidualScale);
     ActiveTaskCode = 0;
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
     for (double& q : GroupDischarge) q = -1.0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "run/param_macros.h"
+#include "run/params_k.h"
 
 #define RIVAX_RUN_STATE(X)                          \
     X(int, Iter, 0)                                 \
@@ -55,6 +56,23 @@ RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
     X(int, UniformSweepsFlag, 0)
 
 RIVAX_FIXED_SETTINGS(RIVAX_DECLARE_PARAM)
+
+// The cell count, the active cell range and the equation at hand, which the
+// grid, the drivers and the solvers share; and whether the log has been told
+// that the parallel equation solver is missing from this build.
+#define RIVAX_EQUATION_STATE(X)                 \
+    X(int, NoCells, 0)                          \
+    X(int, FirstCell, 0)                        \
+    X(int, LastCell, 0)                         \
+    X(int, Equation, 0)                         \
+    X(int, ParallelSolverNoticeFlag, 0)
+
+RIVAX_EQUATION_STATE(RIVAX_DECLARE_PARAM)
+
+// Per equation number: the normalised residual of the latest pass, and the
+// scale the residuals are divided by (set at the start of a flow run).
+extern double MaxResidual[kEquationTableSize];
+extern double ResidualScale[kEquationTableSize];
 
 // Set by the free surface when the grid moved; cleared by the entry.
 extern int GridChangedFlag;

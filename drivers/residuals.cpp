@@ -1,0 +1,261 @@
+#include "drivers/residuals.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "flow/flow_data.h"
+#include "grid/grid_data.h"
+#include "run/params_f1.h"
+#include "run/params_f100.h"
+#include "run/params_f150.h"
+#include "run/params_f50.h"
+#include "run/params_k.h"
+#include "run/region_fatal.h"
+#include "run/run_state.h"
+#include "sediment/sediment_data.h"
+#include "solver/cell_stencil.h"
+
+namespace {
+
+// A cell whose Cap carries the 1e30 of a fixed value.
+constexpr double kFixedCap = 1e15;
+// Cells above this residual are reported whatever the threshold says.
+constexpr double kReportLimit = 10000.0;
+constexpr double kSmallestScale = 1e-10;
+constexpr int kPressureCorrection = 4;
+
+// ---- Reports -------------------------------------------------------------
+
+class LogText {
+public:
+    void add(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+        va_list ap;
+        va_start(ap, fmt);
+        char line[512];
+        std::vsnprintf(line, sizeof line, fmt, ap);
+        va_end(ap);
+        text_ += line;
+    }
+    // One append per reported cell, so concurrent chunks do not interleave lines.
+    void flush() const { LogAppendAnywhere("%s", text_.c_str()); }
+
+private:
+    std::string text_;
+};
+
+// The dump reads arrays that a run may not have allocated; those read as 0.
+template <class T>
+T At(const Array1<T>& a, int i) {
+    return i >= 0 && static_cast<size_t>(i) < a.size() ? a[i] : T{};
+}
+
+double ConcAt(int c) {
+    return conc.extent1() > 0 && c >= 0 && static_cast<size_t>(c) < conc.extent2() ? conc[0][c] : 0.0;
+}
+
+// Seven values of one array: the cell, then its west, east, north, south,
+// bottom and top neighbours (the first `count` of them).
+void AddNeighbourLine(LogText& t, const char* label, const Array1<double>& a, const int* cells, int count) {
+    char line[512];
+    int used = std::snprintf(line, sizeof line, "%s:", label);
+    for (int i = 0; i < count && used > 0 && static_cast<size_t>(used) < sizeof line; ++i) {
+        used += std::snprintf(line + used, sizeof line - used, " %lg", At(a, cells[i]));
+    }
+    t.add("%s\n", line);
+}
+
+void AddEpsData(LogText& t, const char* where, int c, const char* end) {
+    t.add("Eps-data %s: %d %d %d %d %d %d %lg %lg %lg %lg%s", where, At(Fflagflow, At(Csurfw, c)),
+          At(Fflagflow, At(Csurfe, c)), At(Fflagflow, At(Csurfn, c)), At(Fflagflow, At(Csurfs, c)),
+          At(Fflagflow, At(Csurft, c)), At(Fflagflow, At(Csurfb, c)), At(Cidist, c), At(Cjdist, c), At(Ckdist, c),
+          ConcAt(c), end);
+}
+
+void AddCellDump(LogText& t, int c, bool far, bool pressure) {
+    const int w = At(Ccellw, c), e = At(Ccelle, c), n = At(Ccelln, c), s = At(Ccells, c);
+    const int b = At(Ccellb, c), tp = At(Ccellt, c);
+    const int cells[7] = {c, w, e, n, s, b, tp};
+    const int count = pressure ? 5 : 7;
+    t.add("Source, ap, anb = %lg %lg %lg %lg %lg %lg %lg %lg\n", At(Csource, c), At(Cap, c), At(Caw, c), At(Cae, c),
+          At(Can, c), At(Cas, c), At(Cat, c), At(Cab, c));
+    if (far && !pressure) {
+        t.add("anbb = %lg %lg %lg %lg %lg %lg\n", At(Caww, c), At(Caee, c), At(Cann, c), At(Cass, c), At(Catt, c),
+              At(Cabb, c));
+    }
+    t.add("Vol, Ckdist, areas: %lg %lg %lg %lg %lg %lg\n", At(Cvol, c), At(Ckdist, c), At(Farea, At(Csurfw, c)),
+          At(Farea, At(Csurfe, c)), At(Farea, At(Csurfn, c)), At(Farea, At(Csurfs, c)));
+    AddNeighbourLine(t, "InvAp", CinvAp, cells, count);
+    t.add("Fluxes: %lg %lg %lg %lg %lg %lg\n", At(Fflux, At(Csurfw, c)), At(Fflux, At(Csurfe, c)),
+          At(Fflux, At(Csurfn, c)), At(Fflux, At(Csurfs, c)), At(Fflux, At(Csurfb, c)), At(Fflux, At(Csurft, c)));
+    AddNeighbourLine(t, "X-velocities", Cu, cells, count);
+    AddNeighbourLine(t, "Y-velocities", Cv, cells, count);
+    AddNeighbourLine(t, "Z-velocities", Cw, cells, count);
+    AddNeighbourLine(t, "kinen", Ck, cells, count);
+    AddNeighbourLine(t, "epsilon", Cepsilon, cells, count);
+    if (far && !pressure) {
+        t.add("epsilon,nbb: %lg %lg %lg %lg %lg %lg\n", At(Cepsilon, At(Ccellw, w)), At(Cepsilon, At(Ccelle, e)),
+              At(Cepsilon, At(Ccelln, n)), At(Cepsilon, At(Ccells, s)), At(Cepsilon, At(Ccellb, b)),
+              At(Cepsilon, At(Ccellt, tp)));
+    }
+    AddNeighbourLine(t, "gamma", Ceddyvisc, cells, count);
+    if (!pressure) AddNeighbourLine(t, "Pressure", Pres, cells, count);
+    t.add("TurbDensFlag: %d, TurbulenceModel %d, MinGamma %lg, ArtEddyVisc %lg\n", TurbDensFlag, TurbulenceModel,
+          MinGamma, ArtEddyVisc);
+    AddEpsData(t, "central", c, "\n");
+    AddEpsData(t, "west", w, "\n");
+    AddEpsData(t, "east", e, "\n");
+    AddEpsData(t, "north", n, "\n");
+    AddEpsData(t, "south", s, "\n\n");
+}
+
+void ReportLargeResidual(int c, double residual, double value, bool far, bool pressure) {
+    LogText t;
+    t.add("Large residual for f(%d,%d) : %lg, value: %lf\n", c, Equation, residual, value);
+    if (DebugOption == 'E') AddCellDump(t, c, far, pressure);
+    t.flush();
+}
+
+// ---- Sums ----------------------------------------------------------------
+
+Array1<double>* CellResidualArray() {
+    switch (Equation) {
+        case 1: return &Cu_res;
+        case 2: return &Cv_res;
+        case 3: return &Cw_res;
+        case 5: return &Ck_res;
+        case 6: return &Cepsilon_res;
+        default: return nullptr;
+    }
+}
+
+// Where the per-cell residuals go, or null when none are kept.
+double* CellResidualSlots(Array1<double>* a, int last) {
+    if (CellResidualFlag != 1 || !a || static_cast<size_t>(last) >= a->size()) return nullptr;
+    return a->data();
+}
+
+double ReportThreshold() {
+    const double scaled = NoCells > 0 ? LargeResidualFactor * ResidualScale[Equation] / NoCells : HUGE_VAL;
+    return scaled > 0.01 ? scaled : 0.01;
+}
+
+// |r| summed over the cells below the fixed-value limit, with
+// r = neighbour sum + Csource - Cap f.
+template <bool kFar>
+double PointResidualSum(const CellStencil& s, double* f, int first, int last, double* slots, bool report) {
+    const double threshold = ReportThreshold();
+    double sum = 0.0;
+    for (int c = first; c <= last; ++c) {
+        const double ap = s.ap[c];
+        if (!(ap < kFixedCap)) continue;
+        const double r = NeighbourSum<PlainField, kFar>(s, f, c) + s.source[c] - ap * f[c];
+        const double size = std::fabs(r);
+        sum += size;
+        if (slots) slots[c] = r / ap;
+        if (report && (size > threshold || size > kReportLimit)) ReportLargeResidual(c, size, f[c], kFar, false);
+    }
+    return sum;
+}
+
+template <bool kFar>
+double SplitResidualSum(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last) {
+    double sum = 0.0;
+    for (int c = first; c <= last; ++c) {
+        const double ap = s.ap[c];
+        if (!(ap < kFixedCap)) continue;
+        sum += std::fabs(SplitNeighbourSum<PlainField, kFar>(s, sf, f, c, 0.0) + s.source[c] - ap * f[c]);
+    }
+    return sum;
+}
+
+// The continuity defect of every cell, fixed or not.
+double ContinuityDefectSum(const CellStencil& s, double* f, int first, int last) {
+    double* slots = CellResidualSlots(&Cpres_res, last);
+    const bool report = CellResidualFlag != 1;
+    const double threshold = ReportThreshold();
+    double sum = 0.0;
+    for (int c = first; c <= last; ++c) {
+        const double defect = s.source[c];
+        const double size = std::fabs(defect);
+        sum += size;
+        if (slots) slots[c] = defect;
+        if (report && size > threshold) ReportLargeResidual(c, size, f[c], false, true);
+    }
+    return sum;
+}
+
+// The unnormalised residual of cells first..last; false when the equation or
+// the range does not fit the arrays (reported).
+bool ResidualSum(int first, int last, double* sum) {
+    *sum = 0.0;
+    if (Equation < 0 || Equation >= kEquationTableSize) {
+        FailAnywhere(-1, "Error, equation no. %d has no residual\n", Equation);
+        return false;
+    }
+    const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1);
+    if (!PrepareCellRange(first, last, s.cells < Cf.size() ? s.cells : Cf.size())) {
+        // An empty range adds nothing; a range beyond the arrays has been reported.
+        return last < first;
+    }
+    double* f = Cf.data();
+    const bool far = s.aee != nullptr;
+    if (Equation == kPressureCorrection) {
+        *sum = ContinuityDefectSum(s, f, first, last);
+        return true;
+    }
+    if (CellResidualFlag != 1 && SplitFaceFlag > 0) {
+        const SplitFaces sf = CurrentSplitFaces(s);
+        if (sf.present) {
+            *sum = far ? SplitResidualSum<true>(s, sf, f, first, last) : SplitResidualSum<false>(s, sf, f, first, last);
+            return true;
+        }
+    }
+    double* slots = CellResidualSlots(CellResidualArray(), last);
+    const bool report = CellResidualFlag != 1;
+    *sum = far ? PointResidualSum<true>(s, f, first, last, slots, report)
+               : PointResidualSum<false>(s, f, first, last, slots, report);
+    return true;
+}
+
+bool ScaleSet() { return ResidualScale[Equation] >= kSmallestScale; }
+
+}  // namespace
+
+void ComputeResidual(int first, int last) {
+    double sum;
+    if (!ResidualSum(first, last, &sum)) return;
+    if (Equation == kPressureCorrection) sum = std::fabs(sum - ContinuityResidualOffset);
+    if (!ScaleSet()) {
+        FailAnywhere(kResidualNotSetStatus,
+                     "Error, residual not set for Equation no. %d\n"
+                     "This error often occur when inflow discharges are not set.\n\n",
+                     Equation);
+        return;
+    }
+    MaxResidual[Equation] += sum / ResidualScale[Equation];
+}
+
+double ComputeResidualRange(int first, int last) {
+    double sum;
+    if (!ResidualSum(first, last, &sum)) return 0.0;
+    if (!ScaleSet()) {
+        FailAnywhere(kResidualNotSetStatus,
+                     "Error residual not set\n"
+                     "This error often occurs when the inflow discharge is not set\n\n");
+        return 0.0;
+    }
+    return sum / ResidualScale[Equation];
+}
+
+void StoreResidualSum(double sum) {
+    if (Equation < 0 || Equation >= kEquationTableSize) {
+        FailAnywhere(-1, "Error, equation no. %d has no residual\n", Equation);
+        return;
+    }
+    if (Equation == kPressureCorrection && ScaleSet()) {
+        sum = std::fabs(sum - ContinuityResidualOffset / ResidualScale[Equation]);
+    }
+    MaxResidual[Equation] = sum;
+}

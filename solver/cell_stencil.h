@@ -1,0 +1,154 @@
+// The cell equation as the point solvers and the residuals read it.
+//
+// Cap f[c] = sum over the neighbours of a_nb f[nb] + Csource, with six near
+// neighbours and, in the 13-point form, the six cells one further in the same
+// directions. Raw pointers are taken once per call so that the cell loops hold
+// no index checks; a missing neighbour is cell 0, whose field value is 0.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+
+// Field access on the serial paths.
+struct PlainField {
+    static double load(double* f, int i) { return f[i]; }
+    static void store(double* f, int i, double v) { f[i] = v; }
+};
+
+// Field access where thread blocks solve side by side: a block reads the
+// border cells of its neighbours while they are being updated, and accepts
+// the old or the new value. Relaxed atomics make that well defined and cost
+// nothing on x86-64.
+struct SharedField {
+    static double load(double* f, int i) { return std::atomic_ref<double>(f[i]).load(std::memory_order_relaxed); }
+    static void store(double* f, int i, double v) {
+        std::atomic_ref<double>(f[i]).store(v, std::memory_order_relaxed);
+    }
+};
+
+struct CellStencil {
+    const int *e, *w, *n, *s, *t, *b;
+    const double *ae, *aw, *an, *as, *at, *ab;
+    const double *aee, *aww, *ann, *ass, *att, *abb;  // null without far coefficients
+    const double *ap, *source;
+    size_t cells;  // cells every array above holds (0 when one is missing)
+};
+
+// The arrays of the current equation. `far` asks for the far coefficients;
+// they are left null when any of them is not allocated.
+CellStencil CurrentCellStencil(bool far);
+
+// The neighbours and coefficients of one cell, loaded once and used for one
+// or several fields.
+struct CellTerms {
+    int nb[12];  // E, W, N, S, T, B, then EE, WW, NN, SS, TT, BB
+    double a[12];
+};
+
+template <bool kFar>
+inline CellTerms LoadCellTerms(const CellStencil& s, int c) {
+    CellTerms t;
+    t.nb[0] = s.e[c];
+    t.nb[1] = s.w[c];
+    t.nb[2] = s.n[c];
+    t.nb[3] = s.s[c];
+    t.nb[4] = s.t[c];
+    t.nb[5] = s.b[c];
+    t.a[0] = s.ae[c];
+    t.a[1] = s.aw[c];
+    t.a[2] = s.an[c];
+    t.a[3] = s.as[c];
+    t.a[4] = s.at[c];
+    t.a[5] = s.ab[c];
+    if constexpr (kFar) {
+        t.nb[6] = s.e[t.nb[0]];
+        t.nb[7] = s.w[t.nb[1]];
+        t.nb[8] = s.n[t.nb[2]];
+        t.nb[9] = s.s[t.nb[3]];
+        t.nb[10] = s.t[t.nb[4]];
+        t.nb[11] = s.b[t.nb[5]];
+        t.a[6] = s.aee[c];
+        t.a[7] = s.aww[c];
+        t.a[8] = s.ann[c];
+        t.a[9] = s.ass[c];
+        t.a[10] = s.att[c];
+        t.a[11] = s.abb[c];
+    }
+    return t;
+}
+
+// The neighbour sum, added strictly in the order east, west, north, south,
+// top, bottom and then the far terms in the same order.
+template <class Field, bool kFar>
+inline double SumCellTerms(const CellTerms& t, double* f) {
+    double sum = t.a[0] * Field::load(f, t.nb[0]);
+    constexpr int kTerms = kFar ? 12 : 6;
+    for (int i = 1; i < kTerms; ++i) sum = sum + t.a[i] * Field::load(f, t.nb[i]);
+    return sum;
+}
+
+template <class Field, bool kFar>
+inline double NeighbourSum(const CellStencil& s, double* f, int c) {
+    return SumCellTerms<Field, kFar>(LoadCellTerms<kFar>(s, c), f);
+}
+
+// One horizontal side of a cell that may face several cells of the
+// neighbouring column: count 0 an ordinary face, count m > 0 the m
+// consecutive cells from the first entry of the cell's list, negative no
+// term at all.
+struct SplitSide {
+    const int* count;
+    const int* list;      // [cell][width], entry 0 the lowest facing cell
+    const double* a;      // [cell][width], coefficients of the facing cells
+    const double* afar;   // [cell][width], coefficients of the cells beyond them
+    size_t width;
+    const int* next;      // neighbour array of this direction
+    const double* anear;  // ordinary coefficient of this side
+    const double* anearfar;
+};
+
+struct SplitFaces {
+    SplitSide side[4];  // east, west, south, north
+    bool present;       // every list array is allocated
+};
+
+SplitFaces CurrentSplitFaces(const CellStencil& s);
+
+template <class Field, bool kFar>
+inline double AddSplitSide(const SplitSide& d, double* f, int c, double sum) {
+    const int m = d.count[c];
+    if (m == 0) {
+        const int nb = d.next[c];
+        sum = sum + d.anear[c] * Field::load(f, nb);
+        if constexpr (kFar) sum = sum + d.anearfar[c] * Field::load(f, d.next[nb]);
+    } else if (m > 0) {
+        const size_t row = static_cast<size_t>(c) * d.width;
+        const int first = d.list[row];
+        const int facing = static_cast<int>(std::min(static_cast<size_t>(m), d.width));
+        for (int k = 0; k < facing; ++k) {
+            sum = sum + d.a[row + k] * Field::load(f, first + k);
+            if constexpr (kFar) sum = sum + d.afar[row + k] * Field::load(f, d.next[first + k]);
+        }
+    }
+    return sum;
+}
+
+// The split-face neighbour sum: top and bottom (never split, and without
+// their far terms), then `start`, then the sides east, west, south, north.
+template <class Field, bool kFar>
+inline double SplitNeighbourSum(const CellStencil& s, const SplitFaces& sf, double* f, int c, double start) {
+    double sum = s.at[c] * Field::load(f, s.t[c]) + s.ab[c] * Field::load(f, s.b[c]) + start;
+    for (const SplitSide& d : sf.side) sum = AddSplitSide<Field, kFar>(d, f, c, sum);
+    return sum;
+}
+
+// ConvectionScheme of the current equation, 0 for a number beyond the table.
+int CurrentConvectionScheme();
+
+// Prepares a cell range for a kernel over arrays of `cells` slots: the range
+// never starts below cell 1 (slot 0 is the "none" cell, whose value must stay
+// 0). False for an empty range, and for one that reaches beyond the arrays,
+// which is a fault of the caller and is reported (FailAnywhere, status -1)
+// instead of being written past the arrays.
+bool PrepareCellRange(int& first, int last, size_t cells);

@@ -1,0 +1,103 @@
+// Symmetric point Gauss-Seidel kernels of the cell equations.
+#include <algorithm>
+
+#include "flow/flow_data.h"
+#include "run/params_f100.h"
+#include "solver/cell_stencil.h"
+#include "solver/solver_data.h"
+#include "solver/solver_services.h"
+
+namespace {
+
+constexpr int kMultiFields = 5;
+
+template <class Update>
+inline void SymmetricSweeps(int first, int last, int sweeps, Update update) {
+    for (int it = 0; it < sweeps; ++it) {
+        for (int c = first; c <= last; ++c) update(c);
+        for (int c = last; c >= first; --c) update(c);
+    }
+}
+
+template <class Field, bool kFar>
+void PointSweeps(const CellStencil& s, double* f, int first, int last, int sweeps) {
+    SymmetricSweeps(first, last, sweeps, [&](int c) {
+        Field::store(f, c, (NeighbourSum<Field, kFar>(s, f, c) + s.source[c]) / s.ap[c]);
+    });
+}
+
+template <class Field, bool kFar>
+void SplitFaceSweep(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last) {
+    SymmetricSweeps(first, last, 1, [&](int c) {
+        Field::store(f, c, SplitNeighbourSum<Field, kFar>(s, sf, f, c, s.source[c]) / s.ap[c]);
+    });
+}
+
+template <class Field>
+void SolveRange(int first, int last, int sweeps) {
+    const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1);
+    if (!PrepareCellRange(first, last, std::min(s.cells, Cf.size()))) return;
+    double* f = Cf.data();
+    const bool far = s.aee != nullptr;
+    if (SplitFaceFlag != 0) {
+        const SplitFaces sf = CurrentSplitFaces(s);
+        if (sf.present) {
+            // Split faces get one symmetric sweep, whatever the sweep count.
+            if (far) {
+                SplitFaceSweep<Field, true>(s, sf, f, first, last);
+            } else {
+                SplitFaceSweep<Field, false>(s, sf, f, first, last);
+            }
+            return;
+        }
+    }
+    if (far) {
+        PointSweeps<Field, true>(s, f, first, last, sweeps);
+    } else {
+        PointSweeps<Field, false>(s, f, first, last, sweeps);
+    }
+}
+
+struct MultiFields {
+    double* f[kMultiFields];
+    const double* source[kMultiFields];
+    const double* invAp[kMultiFields];
+};
+
+template <bool kFar>
+void MultiSweeps(const CellStencil& s, const MultiFields& m, int first, int last, int sweeps) {
+    SymmetricSweeps(first, last, sweeps, [&](int c) {
+        const CellTerms t = LoadCellTerms<kFar>(s, c);
+        for (int r = 0; r < kMultiFields; ++r) {
+            m.f[r][c] = (SumCellTerms<PlainField, kFar>(t, m.f[r]) + m.source[r][c]) * m.invAp[r][c];
+        }
+    });
+}
+
+}  // namespace
+
+void SolveCellRange(int first, int last, int sweeps) { SolveRange<PlainField>(first, last, sweeps); }
+
+void SolveCellRangeInBlock(int first, int last, int sweeps) { SolveRange<SharedField>(first, last, sweeps); }
+
+void SolveCellRangeMulti(int first, int last, int sweeps) {
+    // The split-face lists are not used here; split faces only bring in the far terms.
+    const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1 || SplitFaceFlag != 0);
+    size_t cells = 0;
+    if (CfMulti.extent1() >= kMultiFields && CsourceMulti.extent1() >= kMultiFields &&
+        InvApMulti.extent1() >= kMultiFields) {
+        cells = std::min({s.cells, CfMulti.extent2(), CsourceMulti.extent2(), InvApMulti.extent2()});
+    }
+    if (!PrepareCellRange(first, last, cells) || sweeps <= 0) return;
+    MultiFields m;
+    for (int r = 0; r < kMultiFields; ++r) {
+        m.f[r] = CfMulti.data() + static_cast<size_t>(r) * CfMulti.extent2();
+        m.source[r] = CsourceMulti.data() + static_cast<size_t>(r) * CsourceMulti.extent2();
+        m.invAp[r] = InvApMulti.data() + static_cast<size_t>(r) * InvApMulti.extent2();
+    }
+    if (s.aee != nullptr) {
+        MultiSweeps<true>(s, m, first, last, sweeps);
+    } else {
+        MultiSweeps<false>(s, m, first, last, sweeps);
+    }
+}

@@ -1,0 +1,39 @@
+// Solving the assembled cell equation of the current `Equation` into `Cf`.
+#pragma once
+
+// Makes the fixed number of sweeps of K 4 (three times that for the pressure
+// correction) with the kernel that the layer-block, solver-variant, thread and
+// fast-solver settings choose. Never measures a residual.
+void SolveEquation();
+
+// Symmetric point Gauss-Seidel over cells first..last (1-based, inclusive):
+// `sweeps` times a forward then a backward pass, in place. With split faces
+// exactly one symmetric sweep is made, whatever `sweeps` says.
+void SolveCellRange(int first, int last, int sweeps);
+
+// The same sweeps over the five fields of the fast driver (`CfMulti`), which
+// share the neighbour coefficients and keep their own sources and inverse
+// diagonals.
+void SolveCellRangeMulti(int first, int last, int sweeps);
+
+// The parallel solver family chosen by F 164 above 20.
+void SolveEquationParallel(int first, int last, int sweeps);
+
+// One thread block of the split: SolveCellRange for cells that other threads
+// read at the same time.
+void SolveCellRangeInBlock(int first, int last, int sweeps);
+
+// The body of the thread-block region: each thread solves its consecutive
+// blocks of `blockSize` cells (the last block takes the remainder).
+void SolveBlocksBody(int blockSize, int sweeps);
+
+// The kernels SolveEquation dispatches to. Tests put spies in their place.
+struct EquationKernels {
+    void (*serial)(int first, int last, int sweeps);
+    void (*multi)(int first, int last, int sweeps);
+    void (*parallel)(int first, int last, int sweeps);
+    void (*block)(int first, int last, int sweeps);
+};
+inline constexpr EquationKernels kEquationKernels = {SolveCellRange, SolveCellRangeMulti, SolveEquationParallel,
+                                                     SolveCellRangeInBlock};
+extern EquationKernels SolverKernels;

@@ -1,0 +1,44 @@
+// Tests of the cell-equation solvers and residuals: a fresh project directory
+// with an empty log, the globals at their start values and the real kernels.
+#pragma once
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "run/globals.h"
+#include "run/log.h"
+#include "solver/solver_services.h"
+#include "tests/support/control_text.h"
+#include "tools/box_grid.h"
+
+class EquationTest : public ::testing::Test {
+protected:
+    EquationTest() {
+        if (!LogCreate()) ADD_FAILURE() << "cannot create boogie";
+        ResetGlobals();
+        SolverKernels = kEquationKernels;
+    }
+    ~EquationTest() override { SolverKernels = kEquationKernels; }
+
+    std::string log() const { return here_.dir().read("boogie"); }
+
+private:
+    InProjectDir here_;
+};
+
+// A value imposed the engine's way: 1e30 on the diagonal and in the source.
+inline void FixCell(int c, double value) {
+    Cap[c] += 1e30;
+    Csource[c] += 1e30 * value;
+}
+
+// Split-face lists of `width` entries per cell (their far coefficients too).
+inline void AllocateSplitFaces(int width) {
+    const size_t slots = static_cast<size_t>(NoCells) + 1;
+    for (Array1<int>* a : {&Cnocellse, &Cnocellsw, &Cnocellss, &Cnocellsn}) ASSERT_TRUE(a->allocate(slots));
+    for (Array2<int>* a : {&CnbMultiE, &CnbMultiW, &CnbMultiS, &CnbMultiN}) ASSERT_TRUE(a->allocate(slots, width));
+    for (Array2<double>* a : {&CaMultiE, &CaMultiW, &CaMultiS, &CaMultiN, &CbMultiE, &CbMultiW, &CbMultiS, &CbMultiN}) {
+        ASSERT_TRUE(a->allocate(slots, width));
+    }
+}
