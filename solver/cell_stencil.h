@@ -84,6 +84,7 @@ template <class Field, bool kFar>
 inline double SumCellTerms(const CellTerms& t, double* f) {
     double sum = t.a[0] * Field::load(f, t.nb[0]);
     constexpr int kTerms = kFar ? 12 : 6;
+#pragma GCC unroll 12
     for (int i = 1; i < kTerms; ++i) sum = sum + t.a[i] * Field::load(f, t.nb[i]);
     return sum;
 }

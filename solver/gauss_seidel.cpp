@@ -19,8 +19,11 @@ inline void SymmetricSweeps(int first, int last, int sweeps, Update update) {
     }
 }
 
+// The stencil is copied so that its pointers live in a local that no store
+// into the field can alias.
 template <class Field, bool kFar>
-void PointSweeps(const CellStencil& s, double* f, int first, int last, int sweeps) {
+void PointSweeps(const CellStencil& stencil, double* f, int first, int last, int sweeps) {
+    const CellStencil s = stencil;
     SymmetricSweeps(first, last, sweeps, [&](int c) {
         Field::store(f, c, (NeighbourSum<Field, kFar>(s, f, c) + s.source[c]) / s.ap[c]);
     });
