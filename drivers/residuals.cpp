@@ -200,7 +200,7 @@ bool ResidualSum(int first, int last, double* sum) {
         return last < first;
     }
     double* f = Cf.data();
-    const bool far = s.aee != nullptr;
+    const bool far = s.far();
     if (Equation == kPressureCorrection) {
         *sum = ContinuityDefectSum(s, f, first, last);
         return true;

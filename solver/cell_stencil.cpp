@@ -1,6 +1,7 @@
 #include "solver/cell_stencil.h"
 
-#include <initializer_list>
+#include <algorithm>
+#include <cstdint>
 
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
@@ -9,13 +10,6 @@
 #include "run/run_state.h"
 
 namespace {
-
-template <class T>
-size_t SmallestSize(std::initializer_list<const Array1<T>*> arrays) {
-    size_t n = SIZE_MAX;
-    for (const Array1<T>* a : arrays) n = std::min(n, a->size());
-    return n;
-}
 
 size_t RowWidth(const Array2<int>& list, const Array2<double>& a, const Array2<double>& afar) {
     size_t w = std::min(list.extent2(), a.extent2());
@@ -38,31 +32,22 @@ bool PrepareCellRange(int& first, int last, size_t cells) {
 }
 
 CellStencil CurrentCellStencil(bool far) {
+    const Array1<int>* next[kDirections] = {&Ccelle, &Ccellw, &Ccelln, &Ccells, &Ccellt, &Ccellb};
+    const Array1<double>* near[kDirections] = {&Cae, &Caw, &Can, &Cas, &Cat, &Cab};
+    const Array1<double>* farther[kDirections] = {&Caee, &Caww, &Cann, &Cass, &Catt, &Cabb};
     CellStencil s{};
-    s.e = Ccelle.data();
-    s.w = Ccellw.data();
-    s.n = Ccelln.data();
-    s.s = Ccells.data();
-    s.t = Ccellt.data();
-    s.b = Ccellb.data();
-    s.ae = Cae.data();
-    s.aw = Caw.data();
-    s.an = Can.data();
-    s.as = Cas.data();
-    s.at = Cat.data();
-    s.ab = Cab.data();
     s.ap = Cap.data();
     s.source = Csource.data();
-    s.cells = std::min(SmallestSize<int>({&Ccelle, &Ccellw, &Ccelln, &Ccells, &Ccellt, &Ccellb}),
-                       SmallestSize<double>({&Cae, &Caw, &Can, &Cas, &Cat, &Cab, &Cap, &Csource}));
-    const size_t farCells = SmallestSize<double>({&Caee, &Caww, &Cann, &Cass, &Catt, &Cabb});
+    s.cells = std::min(Cap.size(), Csource.size());
+    size_t farCells = SIZE_MAX;
+    for (int d = 0; d < kDirections; ++d) {
+        s.next[d] = next[d]->data();
+        s.a[d] = near[d]->data();
+        s.cells = std::min({s.cells, next[d]->size(), near[d]->size()});
+        farCells = std::min(farCells, farther[d]->size());
+    }
     if (far && farCells > 0) {
-        s.aee = Caee.data();
-        s.aww = Caww.data();
-        s.ann = Cann.data();
-        s.ass = Cass.data();
-        s.att = Catt.data();
-        s.abb = Cabb.data();
+        for (int d = 0; d < kDirections; ++d) s.a[kDirections + d] = farther[d]->data();
         s.cells = std::min(s.cells, farCells);
     }
     return s;
@@ -75,26 +60,24 @@ SplitFaces CurrentSplitFaces(const CellStencil& s) {
         const Array2<int>& list;
         const Array2<double>& a;
         const Array2<double>& afar;
-        const int* next;
-        const double* anear;
-        const double* anearfar;
+        Direction d;
     };
     const Source sources[4] = {
-        {Cnocellse, CnbMultiE, CaMultiE, CbMultiE, s.e, s.ae, s.aee},
-        {Cnocellsw, CnbMultiW, CaMultiW, CbMultiW, s.w, s.aw, s.aww},
-        {Cnocellss, CnbMultiS, CaMultiS, CbMultiS, s.s, s.as, s.ass},
-        {Cnocellsn, CnbMultiN, CaMultiN, CbMultiN, s.n, s.an, s.ann},
+        {Cnocellse, CnbMultiE, CaMultiE, CbMultiE, kEast},
+        {Cnocellsw, CnbMultiW, CaMultiW, CbMultiW, kWest},
+        {Cnocellss, CnbMultiS, CaMultiS, CbMultiS, kSouth},
+        {Cnocellsn, CnbMultiN, CaMultiN, CbMultiN, kNorth},
     };
     sf.present = true;
     for (int i = 0; i < 4; ++i) {
         const Source& src = sources[i];
-        const bool needFar = s.aee != nullptr;
+        const bool needFar = s.far();
         if (src.count.size() < s.cells || src.list.extent1() < s.cells || src.a.extent1() < s.cells ||
             (needFar && src.afar.extent1() < s.cells)) {
             sf.present = false;
         }
         sf.side[i] = {src.count.data(), src.list.data(), src.a.data(), src.afar.data(),
-                      RowWidth(src.list, src.a, src.afar), src.next, src.anear, src.anearfar};
+                      RowWidth(src.list, src.a, src.afar), s.next[src.d], s.a[src.d], s.a[kDirections + src.d]};
     }
     return sf;
 }

@@ -27,12 +27,15 @@ struct SharedField {
     }
 };
 
+// Directions in the order the neighbour sum adds them.
+enum Direction : int { kEast, kWest, kNorth, kSouth, kTop, kBottom, kDirections };
+
 struct CellStencil {
-    const int *e, *w, *n, *s, *t, *b;
-    const double *ae, *aw, *an, *as, *at, *ab;
-    const double *aee, *aww, *ann, *ass, *att, *abb;  // null without far coefficients
+    const int* next[kDirections];  // Ccelle, Ccellw, Ccelln, Ccells, Ccellt, Ccellb
+    const double* a[2 * kDirections];  // Cae .. Cab, then Caee .. Cabb (null without far coefficients)
     const double *ap, *source;
     size_t cells;  // cells every array above holds (0 when one is missing)
+    bool far() const { return a[kDirections] != nullptr; }
 };
 
 // The arrays of the current equation. `far` asks for the far coefficients;
@@ -42,38 +45,24 @@ CellStencil CurrentCellStencil(bool far);
 // The neighbours and coefficients of one cell, loaded once and used for one
 // or several fields.
 struct CellTerms {
-    int nb[12];  // E, W, N, S, T, B, then EE, WW, NN, SS, TT, BB
-    double a[12];
+    int nb[2 * kDirections];  // E, W, N, S, T, B, then EE, WW, NN, SS, TT, BB
+    double a[2 * kDirections];
 };
 
 template <bool kFar>
 inline CellTerms LoadCellTerms(const CellStencil& s, int c) {
     CellTerms t;
-    t.nb[0] = s.e[c];
-    t.nb[1] = s.w[c];
-    t.nb[2] = s.n[c];
-    t.nb[3] = s.s[c];
-    t.nb[4] = s.t[c];
-    t.nb[5] = s.b[c];
-    t.a[0] = s.ae[c];
-    t.a[1] = s.aw[c];
-    t.a[2] = s.an[c];
-    t.a[3] = s.as[c];
-    t.a[4] = s.at[c];
-    t.a[5] = s.ab[c];
+#pragma GCC unroll 6
+    for (int d = 0; d < kDirections; ++d) {
+        t.nb[d] = s.next[d][c];
+        t.a[d] = s.a[d][c];
+    }
     if constexpr (kFar) {
-        t.nb[6] = s.e[t.nb[0]];
-        t.nb[7] = s.w[t.nb[1]];
-        t.nb[8] = s.n[t.nb[2]];
-        t.nb[9] = s.s[t.nb[3]];
-        t.nb[10] = s.t[t.nb[4]];
-        t.nb[11] = s.b[t.nb[5]];
-        t.a[6] = s.aee[c];
-        t.a[7] = s.aww[c];
-        t.a[8] = s.ann[c];
-        t.a[9] = s.ass[c];
-        t.a[10] = s.att[c];
-        t.a[11] = s.abb[c];
+#pragma GCC unroll 6
+        for (int d = 0; d < kDirections; ++d) {
+            t.nb[kDirections + d] = s.next[d][t.nb[d]];
+            t.a[kDirections + d] = s.a[kDirections + d][c];
+        }
     }
     return t;
 }
@@ -139,7 +128,8 @@ inline double AddSplitSide(const SplitSide& d, double* f, int c, double sum) {
 // their far terms), then `start`, then the sides east, west, south, north.
 template <class Field, bool kFar>
 inline double SplitNeighbourSum(const CellStencil& s, const SplitFaces& sf, double* f, int c, double start) {
-    double sum = s.at[c] * Field::load(f, s.t[c]) + s.ab[c] * Field::load(f, s.b[c]) + start;
+    double sum = s.a[kTop][c] * Field::load(f, s.next[kTop][c]) + s.a[kBottom][c] * Field::load(f, s.next[kBottom][c]) +
+                 start;
     for (const SplitSide& d : sf.side) sum = AddSplitSide<Field, kFar>(d, f, c, sum);
     return sum;
 }

@@ -41,7 +41,7 @@ void SolveRange(int first, int last, int sweeps) {
     const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1);
     if (!PrepareCellRange(first, last, std::min(s.cells, Cf.size()))) return;
     double* f = Cf.data();
-    const bool far = s.aee != nullptr;
+    const bool far = s.far();
     if (SplitFaceFlag != 0) {
         const SplitFaces sf = CurrentSplitFaces(s);
         if (sf.present) {
@@ -98,7 +98,7 @@ void SolveCellRangeMulti(int first, int last, int sweeps) {
         m.source[r] = CsourceMulti.data() + static_cast<size_t>(r) * CsourceMulti.extent2();
         m.invAp[r] = InvApMulti.data() + static_cast<size_t>(r) * InvApMulti.extent2();
     }
-    if (s.aee != nullptr) {
+    if (s.far()) {
         MultiSweeps<true>(s, m, first, last, sweeps);
     } else {
         MultiSweeps<false>(s, m, first, last, sweeps);
