@@ -22,15 +22,20 @@ struct BoxGrid {
 inline BoxGrid MakeBoxGrid(int ni, int nj, int nk, bool far = false) {
     BoxGrid g{ni, nj, nk};
     const size_t slots = static_cast<size_t>(g.cells()) + 1;
+    // Arrays that exist already are kept; they must be large enough.
     bool ok = true;
-    for (Array1<int>* a : {&Ccelle, &Ccellw, &Ccelln, &Ccells, &Ccellt, &Ccellb}) ok = ok && a->allocate(slots);
+    for (Array1<int>* a : {&Ccelle, &Ccellw, &Ccelln, &Ccells, &Ccellt, &Ccellb}) {
+        ok = ok && a->allocate(slots) && a->size() >= slots;
+    }
     for (Array1<double>* a : {&Cap, &Cae, &Caw, &Can, &Cas, &Cat, &Cab, &Csource, &CfHome}) {
-        ok = ok && a->allocate(slots);
+        ok = ok && a->allocate(slots) && a->size() >= slots;
     }
     if (far) {
-        for (Array1<double>* a : {&Caee, &Caww, &Cann, &Cass, &Catt, &Cabb}) ok = ok && a->allocate(slots);
+        for (Array1<double>* a : {&Caee, &Caww, &Cann, &Cass, &Catt, &Cabb}) {
+            ok = ok && a->allocate(slots) && a->size() >= slots;
+        }
     }
-    if (!ok) throw std::runtime_error("box grid: allocation failed");
+    if (!ok) throw std::runtime_error("box grid: the cell arrays cannot hold the box");
     for (int i = 0; i < ni; ++i) {
         for (int j = 0; j < nj; ++j) {
             for (int k = 0; k < nk; ++k) {

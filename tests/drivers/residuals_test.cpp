@@ -196,19 +196,9 @@ TEST_F(Residuals, PressureCorrectionDumpHasFiveValueLines) {
 }
 
 void ResidualWithoutScale() {
+    MakeBoxGrid(4, 1, 1);
     Equation = 2;
     ComputeResidual(5, 4);  // an empty range stops too
-}
-
-TEST_F(Residuals, MissingScaleStopsTheRunWithAnError) {
-    MakeBoxGrid(4, 1, 1);
-    ReadOutcome out = CaptureRunEnd(ResidualWithoutScale);
-    EXPECT_TRUE(out.ended);
-    EXPECT_EQ(out.status, kResidualNotSetStatus);
-    EXPECT_LT(out.status, 0);
-    EXPECT_EQ(out.log,
-              "Error, residual not set for Equation no. 2\n"
-              "This error often occur when inflow discharges are not set.\n\n");
 }
 
 // Every chunk meets the missing scale; the master reports it once.
@@ -223,13 +213,28 @@ void ChunkResidualsWithoutScale() {
     ReportRegionFatal();
 }
 
-TEST_F(Residuals, MissingScaleInWorkerThreadsIsReportedAfterTheRegion) {
-    ReadOutcome out = CaptureRunEnd(ChunkResidualsWithoutScale);
-    EXPECT_TRUE(out.ended);
-    EXPECT_EQ(out.status, kResidualNotSetStatus);
-    EXPECT_EQ(out.log,
-              "Error residual not set\n"
-              "This error often occurs when the inflow discharge is not set\n\n");
+TEST_F(Residuals, MissingScaleStopsTheRunWithAnError) {
+    struct Case {
+        void (*run)();
+        const char* log;
+    };
+    const Case cases[] = {
+        {ResidualWithoutScale,
+         "Error, residual not set for Equation no. 2\n"
+         "This error often occur when inflow discharges are not set.\n\n"},
+        {ChunkResidualsWithoutScale,
+         "Error residual not set\n"
+         "This error often occurs when the inflow discharge is not set\n\n"},
+    };
+    for (const Case& k : cases) {
+        ResetGlobals();
+        ReadOutcome out = CaptureRunEnd(k.run);
+        EXPECT_TRUE(out.ended);
+        EXPECT_EQ(out.status, kResidualNotSetStatus);
+        EXPECT_LT(out.status, 0);
+        EXPECT_EQ(out.log, k.log);
+        LogCreate();
+    }
 }
 
 void ChunkReportsWithoutLog() {

@@ -16,12 +16,7 @@ std::vector<double> Field(int first, int last) {
 }
 
 TEST_F(GaussSeidel, ChainWithFixedEndsConvergesToTheLine) {
-    MakeBoxGrid(10, 1, 1);
-    for (int c = 1; c <= 10; ++c) {
-        Cap[c] = 2.0;
-        Cae[c] = 1.0;
-        Caw[c] = 1.0;
-    }
+    MakeChain(10, 0.0);
     FixCell(1, 0.0);
     FixCell(10, 9.0);
     Equation = 1;
@@ -34,25 +29,14 @@ TEST_F(GaussSeidel, ChainWithFixedEndsConvergesToTheLine) {
 // Forward then backward, in place: the forward pass already uses the new
 // value of cell 1 for cell 2, the backward pass the new value of cell 3.
 TEST_F(GaussSeidel, OneSymmetricSweepUpdatesInPlace) {
-    MakeBoxGrid(3, 1, 1);
-    for (int c = 1; c <= 3; ++c) {
-        Cap[c] = 2.0;
-        Cae[c] = 1.0;
-        Caw[c] = 1.0;
-        Csource[c] = 1.0;
-    }
+    MakeChain(3, 1.0);
     SolveCellRange(1, 3, 1);
     EXPECT_EQ(Field(1, 3), (std::vector<double>{1.09375, 1.1875, 0.875}));
 }
 
 TEST_F(GaussSeidel, NoSweepsLeaveTheFieldAndFixedCellsKeepTheirValue) {
-    MakeBoxGrid(4, 1, 1);
-    for (int c = 1; c <= 4; ++c) {
-        Cap[c] = 2.0;
-        Cae[c] = Caw[c] = 1.0;
-        Csource[c] = 5.0;
-        Cf[c] = 0.5 * c;
-    }
+    MakeChain(4, 5.0);
+    for (int c = 1; c <= 4; ++c) Cf[c] = 0.5 * c;
     SolveCellRange(1, 4, 0);
     EXPECT_EQ(Field(1, 4), (std::vector<double>{0.5, 1.0, 1.5, 2.0}));
 

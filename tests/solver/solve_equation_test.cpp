@@ -141,12 +141,8 @@ TEST_F(SolveEquationTest, ThreadsTakeConsecutiveBlocks) {
 
 TEST_F(SolveEquationTest, ZeroSweepsLeaveTheFieldUnchanged) {
     SolverKernels = kEquationKernels;
-    for (int c = 1; c <= 10; ++c) {
-        Cap[c] = 2.0;
-        Cae[c] = Caw[c] = 1.0;
-        Csource[c] = 1.0;
-        Cf[c] = c;
-    }
+    MakeChain(10, 1.0);
+    for (int c = 1; c <= 10; ++c) Cf[c] = c;
     SolverSweeps[1] = 0;
     for (int threads : {0, 3}) {
         NoThreads = threads;
@@ -159,11 +155,7 @@ TEST_F(SolveEquationTest, ZeroSweepsLeaveTheFieldUnchanged) {
 // says so once.
 TEST_F(SolveEquationTest, MissingParallelSolverFallsBackToTheSerialKernel) {
     SolverKernels = kEquationKernels;
-    for (int c = 1; c <= 10; ++c) {
-        Cap[c] = 2.0;
-        Cae[c] = Caw[c] = 1.0;
-        Csource[c] = 1.0;
-    }
+    MakeChain(10, 1.0);
     SolverVariant = 21;
     SolveEquation();
     SolveEquation();

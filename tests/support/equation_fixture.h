@@ -33,6 +33,17 @@ inline void FixCell(int c, double value) {
     Csource[c] += 1e30 * value;
 }
 
+// A chain of n cells from west to east: Cap 2, both neighbours weighted 1.
+inline BoxGrid MakeChain(int n, double source) {
+    const BoxGrid g = MakeBoxGrid(n, 1, 1);
+    for (int c = 1; c <= n; ++c) {
+        Cap[c] = 2.0;
+        Cae[c] = Caw[c] = 1.0;
+        Csource[c] = source;
+    }
+    return g;
+}
+
 // Split-face lists of `width` entries per cell (their far coefficients too).
 inline void AllocateSplitFaces(int width) {
     const size_t slots = static_cast<size_t>(NoCells) + 1;
