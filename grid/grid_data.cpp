@@ -6,6 +6,10 @@
 #include <new>
 
 BlockRecord BlockTable[kBlockTableSize];
+EdgeRecord EdgeList[kMaxEdges];
+SourceCellGroup SourceCellGroups[kSourceCellGroups];
+CellWorkRecord CellWork;
+double GridXMin = 0.0, GridXMax = 0.0, GridYMin = 0.0, GridYMax = 0.0;
 std::unique_ptr<DischargeGroupRecord[], FreeDeleter> DischargeGroups;
 
 void FreeDeleter::operator()(void* p) const { std::free(p); }
@@ -163,6 +167,10 @@ void ResetBlocksAndGroups() {
         b = BlockRecord{};
         b.field12 = 1;
     }
+    for (EdgeRecord& e : EdgeList) e = EdgeRecord{};
+    for (SourceCellGroup& g : SourceCellGroups) g = SourceCellGroup{};
+    CellWork = CellWorkRecord{};
+    GridXMin = GridXMax = GridYMin = GridYMax = 0.0;
     if (!DischargeGroups) {
         void* p = std::calloc(kDischargeGroups, sizeof(DischargeGroupRecord));
         if (!p) throw std::bad_alloc();

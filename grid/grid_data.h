@@ -29,7 +29,36 @@ struct BlockRecord {
 };
 
 inline constexpr int kBlockTableSize = 100;
+// Records 1..99 hold blocks; record 0 only the whole-grid cell range.
+inline constexpr int kMaxBlocks = kBlockTableSize - 1;
 extern BlockRecord BlockTable[kBlockTableSize];
+
+// Two structured nodes that hold one point (records 0..NoEdges-1).
+struct EdgeRecord {
+    int iA, iB, jA, jB;
+};
+inline constexpr int kMaxEdges = 200;
+extern EdgeRecord EdgeList[kMaxEdges];
+
+// Cells whose equation gets a fixed source; they travel in the grid file.
+inline constexpr int kSourceGroupCells = 100;
+struct SourceCellGroup {
+    int equation;
+    int noCells;
+    double amount;
+    int cells[kSourceGroupCells];
+};
+inline constexpr int kSourceCellGroups = 10;
+extern SourceCellGroup SourceCellGroups[kSourceCellGroups];
+
+// The cell a generator hands to the cell constructor: corners 1..8 and
+// sides 1..6 (0 = none or not known yet).
+struct CellWorkRecord {
+    double x[9], y[9], z[9];
+    int neighbour[7];
+    int surface[7];
+};
+extern CellWorkRecord CellWork;
 
 inline constexpr int kGroupPoints = 5000;
 inline constexpr int kGroupSurfaces = 1000000;
@@ -234,6 +263,11 @@ extern Array2<int> BoundaryCellPartner;
 // [record][0..3][x, y, z]
 extern Array3<double> BoundaryCellPartnerXyz;
 
-// Clears the block table (field 12 set to 1) and gives every discharge group
-// its start values.
+// Extremes of the node coordinates located by the column data of the grid
+// file; the koomin readers take their tolerance from them.
+extern double GridXMin, GridXMax, GridYMin, GridYMax;
+
+// Clears the block table (field 12 set to 1), the side edges, the source-cell
+// groups and the cell under construction, and gives every discharge group its
+// start values.
 void ResetBlocksAndGroups();

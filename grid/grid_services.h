@@ -1,11 +1,35 @@
-// Grid operations that the run driver starts.
+// Grid operations that the run driver and the other subsystems start.
 #pragma once
 
 int WriteKoosurfMpi();
+
+// Writes the grid as `unstruc` (or `unstruc.dry`, `unstruc.dbg`,
+// "unstruc.mpi%d") in the F 297 version, then its companion files. The
+// number of dry columns inside the blocks (version 2 only), -4 when the grid
+// file cannot be written, 1 when a companion file cannot.
 int WriteUnstrucFile();
+// Writes the grid as the next numbered "unstruc.%d" in version 1 when the
+// outer iteration is a multiple of the first F 101 interval.
+void WriteUnstrucSnapshot();
+
 void ComputeBedRoughness();
-// Reads `unstruc` and `koordina`; negative on failure (-54, -55, -58 have their own texts).
+
+// Results of ReadUnstructure besides 0 (read and set up) and those of the
+// set-up: -1 no memory for the arrays, -54/-55 a block beyond the G 1 sizes.
+inline constexpr int kUnstrucMissing = -2;   // the file cannot be opened
+inline constexpr int kUnstrucBadFile = -6;   // a value is missing, damaged or out of range
+// Exit status when a version-2 file was made for other G 1 sizes.
+inline constexpr int kUnstrucG1MismatchStatus = -5;
+
+// Reads `unstruc` and goes on with the set-up of the grid it read.
 int ReadUnstructure();
+// The set-up after the grid file is read: companion files, metric,
+// reference cells, discharge groups, columns. 0, or -58 for a koomin file
+// that does not match the grid.
+int SetUpAfterReadingGrid();
+// Writes the companion files of the grid file; 1 when one cannot be written.
+int WriteGridCompanionFiles();
+
 void InterpolateGeodata();
 void SetActiveCellRange();
 int Unstructure();

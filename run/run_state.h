@@ -17,6 +17,16 @@
     X(int, NoTimeiSteps, 0)                         \
     X(int, TimeiInflowFlag, 0)                      \
     X(int, TimeiTimeStepFlag, 0)                    \
+    X(int, NoCells, 0)                              \
+    X(int, NoSurfaces, 0)                           \
+    X(int, NoPoints, 0)                             \
+    X(int, NoBlocks, 0)                             \
+    X(int, NoEdgePairs, 0)                          \
+    X(int, FileNoCells, 0)                          \
+    X(int, FileNoSurfaces, 0)                       \
+    X(int, FileNoBlocks, 0)                         \
+    X(int, FileNoEdges, 0)                          \
+    X(int, FileNoEdgePairs, 0)                      \
     X(int, NoBoundaryCells, 0)                      \
     X(int, NoEdges, 0)                              \
     X(int, NoBedCells, 0)                           \

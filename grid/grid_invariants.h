@@ -1,0 +1,31 @@
+// The rules every finished grid keeps, checked on the grid in the global
+// arrays: after a read, a generation or any change of the cells.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "run/arrays.h"
+
+struct GridCheck {
+    int faults = 0;                     // every broken rule found
+    std::vector<std::string> messages;  // the first of them, one line each
+    bool ok() const { return faults == 0; }
+};
+
+// Checks numbering and the "none" slot 0, counts against capacities and
+// arrays, the columns (consecutive cells from the bed up), the block ranges,
+// shared faces with their Fcell1/Fcell2 slots and corner order, and the
+// shared corner points of neighbours.
+GridCheck CheckGridInvariants(size_t maxMessages = 20);
+
+// Runs the check and writes its result to `boogie` (the F 1 D and E
+// diagnostics).
+void LogGridCheck();
+
+// True when entities 1..count fit into `array` (nothing to fit for a count
+// of 0 or less).
+template <class T>
+bool CountFits(const Array1<T>& array, int count) {
+    return count <= 0 || static_cast<size_t>(count) < array.size();
+}

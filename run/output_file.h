@@ -1,0 +1,40 @@
+// Output files appear complete or not at all: the text goes to a temporary
+// name beside the target and is renamed into place once it is closed, so a
+// run that dies (or a full disk) never leaves a half-written file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class OutputFile {
+public:
+    // Opens the temporary file; test the object before writing.
+    explicit OutputFile(std::string name);
+    // Removes the temporary file unless it was committed.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    explicit operator bool() const { return fp_ != nullptr; }
+    FILE* get() const { return fp_; }
+    const std::string& name() const { return name_; }
+
+    // Closes the file and renames it into place. False when any write, the
+    // close or the rename failed; the target is then left as it was.
+    bool commit();
+
+private:
+    void discard();
+
+    std::string name_;
+    std::string temp_;
+    FILE* fp_ = nullptr;
+};
+
+// A numbered file name: `prefix`, n zero-padded to `width` digits, `suffix`
+// ("result." 3 4 "" gives "result.0003").
+std::string NumberedName(const std::string& prefix, int n, int width, const std::string& suffix);
+
+// The first numbered name for n = 0..maxNumber that names no existing file;
+// empty when every one is taken.
+std::string FirstFreeNumberedName(const std::string& prefix, int width, const std::string& suffix, int maxNumber);

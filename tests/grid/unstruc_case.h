@@ -1,0 +1,91 @@
+// Shared set-up of the grid-file tests: a project directory, the engine
+// started inside the test process, and edits of grid-file texts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "grid/grid_services.h"
+#include "run/globals.h"
+#include "tests/support/control_text.h"
+#include "tests/support/grid_engine.h"
+#include "tools/channel_project.h"
+
+class UnstrucCase : public ::testing::Test {
+protected:
+    // Starts the engine on `control` (the F 2 letters are not run).
+    void Start(const std::string& control) {
+        WriteHere("control", control);
+        EngineCall start = StartEngineHere();
+        ASSERT_FALSE(start.ended) << start.log;
+        ASSERT_EQ(start.result, 0) << start.log;
+    }
+
+    // Writes `text` as `unstruc` and reads it.
+    EngineCall Read(const std::string& text) {
+        WriteHere("unstruc", text);
+        return CallEngine([] { return ReadUnstructure(); });
+    }
+
+    EngineCall Write() {
+        return CallEngine([] { return WriteUnstrucFile(); });
+    }
+
+    // Starts on `control`, reads `text` and expects it to be accepted.
+    void StartAndRead(const std::string& control, const std::string& text) {
+        Start(control);
+        EngineCall read = Read(text);
+        ASSERT_FALSE(read.ended) << read.log;
+        ASSERT_EQ(read.result, 0) << read.log;
+    }
+
+    InProjectDir here_;
+};
+
+inline const char* const kCubeControl = "F 2 UHX\nG 1 4 4 2 1\n";
+
+inline std::string CubeText() { return Fixture("unit_cube", "unstruc"); }
+
+// The channel's control (without letters) and grid text.
+inline ChannelProject Channel(int version, double slope = 0.0) {
+    ChannelSpec spec;
+    spec.columnsAlong = 4;
+    spec.columnsAcross = 3;
+    spec.gridLinesZ = 4;
+    spec.length = 4.0;
+    spec.width = 1.5;
+    spec.bedSlope = slope;
+    spec.version = version;
+    spec.discharge = 0.25;
+    spec.letters = "";
+    return MakeChannelProject(spec);
+}
+
+inline std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+inline std::string JoinText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines) text += l + "\n";
+    return text;
+}
+
+// `text` with line n (from 1) replaced.
+inline std::string WithLine(const std::string& text, size_t n, const std::string& line) {
+    std::vector<std::string> lines = SplitLines(text);
+    lines.at(n - 1) = line;
+    return JoinText(lines);
+}
+
+inline std::string Line(const std::string& text, size_t n) { return SplitLines(text).at(n - 1); }

@@ -1,0 +1,51 @@
+#include "tests/support/grid_engine.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "run/fatal.h"
+#include "run/globals.h"
+#include "run/kread.h"
+#include "run/run_services.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+}  // namespace
+
+EngineCall CallEngine(const std::function<int()>& fn) {
+    EngineCall call;
+    try {
+        call.result = fn();
+    } catch (const RunExit& e) {
+        call.ended = true;
+        call.status = e.status;
+    }
+    call.log = ReadHere("boogie");
+    return call;
+}
+
+EngineCall StartEngineHere() {
+    return CallEngine([] {
+        ResetGlobals();
+        kread();
+        return AllocateUnstructuredArrays() < -0.01 ? -1 : 0;
+    });
+}
+
+void WriteHere(const std::string& name, const std::string& text) {
+    std::ofstream f(name, std::ios::binary);
+    f << text;
+}
+
+std::string ReadHere(const std::string& name) { return ReadFile(name); }
+
+std::string Fixture(const std::string& dir, const std::string& name) {
+    return ReadFile(std::string(RIVAX_FIXTURES) + "/" + dir + "/" + name);
+}
