@@ -44,7 +44,8 @@ protected:
     InProjectDir here_;
 };
 
-inline const char* const kCubeControl = "F 2 UHX\nG 1 4 4 2 1\n";
+// Small capacities keep the allocation, and so the tests, quick.
+inline const char* const kCubeControl = "F 2 UHX\nG 1 4 4 2 1\nF 65 100 100 100 10 10\n";
 
 inline std::string CubeText() { return Fixture("unit_cube", "unstruc"); }
 
@@ -60,6 +61,7 @@ inline ChannelProject Channel(int version, double slope = 0.0) {
     spec.version = version;
     spec.discharge = 0.25;
     spec.letters = "";
+    spec.extraControl = "F 65 200 400 200 10 10\n";
     return MakeChannelProject(spec);
 }
 

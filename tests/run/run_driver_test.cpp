@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/grid_engine.h"
 #include "tests/support/project_dir.h"
 
 namespace {
@@ -32,11 +33,12 @@ const EngineCase kRunDriverCases[] = {
     {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", 1, {Ran("SetActiveCellRange"), Ran("WaterSolve")}},
     {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGHIX\n", 1,
      {Ran("WriteKoosurfMpi"), Ran("ComputeComponents"), Ran("SolveFlowLastBlock"), Ran("WriteCompresFile"),
-      Ran("WriteCon2resFile"), Ran("WriteUnstrucFile"), Ran("concRijn")},
+      Ran("WriteCon2resFile"), Ran("WriteGridCompanionFiles"), Ran("concRijn")},
      {Ran("ComputeGroundwater")}},
     {"GridReadOncePerRunFlowEveryPass", "F 20 3\nF 2 UW\n", 1,
-     {Ran("ReadUnstructure"), Ran("WaterSolve"), Ran("WaterSolve"), Ran("WaterSolve")},
-     {Ran("ReadUnstructure") + Ran("SetActiveCellRange") + Ran("WaterSolve") + Ran("ReadUnstructure")}},
+     {Ran("SetUpAfterReadingGrid"), Ran("WaterSolve"), Ran("WaterSolve"), Ran("WaterSolve")},
+     {Ran("SetUpAfterReadingGrid") + Ran("SetActiveCellRange") + Ran("WaterSolve") + Ran("SetUpAfterReadingGrid")},
+     {{"unstruc", Fixture("unit_cube", "unstruc")}}},
     {"LowerCaseLettersIgnored", "F 2 wyW\n", 1, {Ran("WaterSolve")}, {Ran("Unstructure")}},
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
      {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
@@ -47,7 +49,7 @@ const EngineCase kRunDriverCases[] = {
      {Ran("ReadTimeiFile"), Ran("ComputeComponents"), Ran("ReadTimeiFile"), Ran("ReadTimeiFile"),
       Ran("morphology_tsc"), Ran("ReadTimeiFile"), Ran("WaterSolve")}},
     {"NoF2RunsNothing", "F 24 2\n", 1, {"TurbulenceModel = 2 (F 24)\n"},
-     {Ran("WaterSolve"), Ran("SetActiveCellRange"), Ran("ReadUnstructure")}},
+     {Ran("WaterSolve"), Ran("SetActiveCellRange"), Ran("SetUpAfterReadingGrid"), "Error: can not open 'unstruc'"}},
     {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {Ran("WaterSolve")}},
     {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
     {"ResultsWrittenByLetterM", "F 2 MRO\n", 1, {Ran("WriteResults"), Ran("readres"), Ran("ReadCon2resFiles")}},
