@@ -28,6 +28,7 @@
     X(int, FileNoEdges, 0)                          \
     X(int, FileNoEdgePairs, 0)                      \
     X(int, NoBoundaryCells, 0)                      \
+    X(int, MaxPartnerBlock, 0)                      \
     X(int, NoEdges, 0)                              \
     X(int, NoBedCells, 0)                           \
     X(int, NoGeodataPoints, 0)                      \
