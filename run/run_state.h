@@ -17,7 +17,6 @@
     X(int, NoTimeiSteps, 0)                         \
     X(int, TimeiInflowFlag, 0)                      \
     X(int, TimeiTimeStepFlag, 0)                    \
-    X(int, NoCells, 0)                              \
     X(int, NoSurfaces, 0)                           \
     X(int, NoPoints, 0)                             \
     X(int, NoBlocks, 0)                             \

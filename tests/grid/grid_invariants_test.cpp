@@ -15,17 +15,7 @@ std::string Messages(const GridCheck& check) {
 }
 
 TEST_F(UnstrucCase, EveryFixtureKeepsTheInvariants) {
-    const struct {
-        const char* name;
-        std::string control;
-        std::string text;
-    } rows[] = {
-        {"unit cube", kCubeControl, CubeText()},
-        {"two blocks without cells", Fixture("two_blocks_v4", "control"), Fixture("two_blocks_v4", "unstruc")},
-        {"channel", Channel(3).control, Channel(3).unstruc},
-        {"sloping channel", Channel(3, 0.02).control, Channel(3, 0.02).unstruc},
-    };
-    for (const auto& row : rows) {
+    for (const GridFixture& row : FinishedGrids()) {
         SCOPED_TRACE(row.name);
         StartAndRead(row.control, row.text);
         GridCheck check = CheckGridInvariants();

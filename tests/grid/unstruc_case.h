@@ -65,6 +65,22 @@ inline ChannelProject Channel(int version, double slope = 0.0) {
     return MakeChannelProject(spec);
 }
 
+// A grid file and the control it is read with.
+struct GridFixture {
+    std::string name;
+    std::string control;
+    std::string text;
+};
+
+// The finished grids: the hand-written fixtures and the channel, flat and
+// sloping.
+inline std::vector<GridFixture> FinishedGrids() {
+    return {{"unit cube", kCubeControl, CubeText()},
+            {"two blocks without cells", Fixture("two_blocks_v4", "control"), Fixture("two_blocks_v4", "unstruc")},
+            {"channel", Channel(3).control, Channel(3).unstruc},
+            {"sloping channel", Channel(3, 0.02).control, Channel(3, 0.02).unstruc}};
+}
+
 inline std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t at = 0;

@@ -10,17 +10,9 @@ namespace fs = std::filesystem;
 // Reading a file and writing it again in the same version gives it back
 // byte for byte.
 TEST_F(UnstrucCase, EachVersionRoundTrips) {
-    const struct {
-        const char* name;
-        std::string control;
-        std::string text;
-    } rows[] = {
-        {"unit cube, version 3", kCubeControl, CubeText()},
-        {"two blocks, version 4", Fixture("two_blocks_v4", "control"), Fixture("two_blocks_v4", "unstruc")},
-        {"sloping channel, version 3", Channel(3, 0.01).control, Channel(3, 0.01).unstruc},
-        {"channel, version 4", Channel(4).control + "F 297 4\n", Channel(4).unstruc},
-    };
-    for (const auto& row : rows) {
+    std::vector<GridFixture> rows = FinishedGrids();
+    rows.push_back({"channel, version 4", Channel(4).control + "F 297 4\n", Channel(4).unstruc});
+    for (const GridFixture& row : rows) {
         SCOPED_TRACE(row.name);
         StartAndRead(row.control, row.text);
         EngineCall write = Write();
