@@ -14,7 +14,7 @@ int CountLines(const std::string& text) {
     return n;
 }
 
-TEST(ChannelProject, SizesFollowTheSpec) {
+TEST(ChannelProject, CountsFollowTheSizes) {
     ChannelSpec spec;
     spec.columnsAlong = 5;
     spec.columnsAcross = 2;
