@@ -1,6 +1,7 @@
 // Program entry and run driver: the F 2 letters, pass after pass.
 #include "run/run_driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -76,11 +77,6 @@ void RunWaterFlowDriver() {
     } else if (Hydrostatic == 3) {
         SolveFlow2D();
     }
-}
-
-void CopyConcentrationsToOld() {
-    // The concentration fields arrive with the sediment subsystem; until then
-    // there is nothing to copy.
 }
 
 void ReportGridReadFailure(int result) {
@@ -192,6 +188,17 @@ bool RunLetter(char letter, int pass) {
 }
 
 }  // namespace
+
+// Sizes 1..NoSizes only: size 0 holds the total, which the transient
+// sediment computation forms anew.
+void CopyConcentrationsToOld() {
+    if (!conc_old.exists() || !conc.exists() || NoSizes < 1) return;
+    const size_t sizes = std::min<size_t>(static_cast<size_t>(NoSizes) + 1, std::min(conc.extent1(), conc_old.extent1()));
+    const size_t cells = std::min<size_t>(static_cast<size_t>(NoCells) + 1, std::min(conc.extent2(), conc_old.extent2()));
+    for (size_t s = 1; s < sizes; ++s) {
+        for (size_t c = 1; c < cells; ++c) conc_old[s][c] = conc[s][c];
+    }
+}
 
 // A run that takes sediment inflow from both `timei` and the M data sets
 // cannot be told which to use; refuse it as soon as both are known.

@@ -13,3 +13,6 @@ void CheckSedimentInflowSources();
 // Writes the bed-fraction file; no task of the engine calls it.
 int CallFracresWriter();
 void EmptyStub();
+
+// Letter I with transient sediment: concentrations of every size to their old values.
+void CopyConcentrationsToOld();

@@ -168,3 +168,27 @@ TEST(SedimentInflowSources, BothTimeiAndMDataSetsRefused) {
 }
 
 }  // namespace
+
+#include "sediment/sediment_data.h"
+
+namespace {
+
+TEST(LetterI, CopiesEverySizeButTheTotalToOldValues) {
+    ResetGlobals();
+    NoSizes = 2;
+    NoCells = 3;
+    ASSERT_TRUE(conc.allocate(3, 5));
+    ASSERT_TRUE(conc_old.allocate(3, 5));
+    for (int s = 0; s <= 2; ++s) {
+        for (int c = 0; c <= 4; ++c) conc[s][c] = 10 * s + c;
+    }
+    CopyConcentrationsToOld();
+    EXPECT_EQ(conc_old[0][1], 0.0);  // the total is not copied
+    EXPECT_EQ(conc_old[1][0], 0.0);  // nor cell 0
+    EXPECT_EQ(conc_old[1][3], 13.0);
+    EXPECT_EQ(conc_old[2][1], 21.0);
+    EXPECT_EQ(conc_old[2][4], 0.0);  // beyond NoCells
+    ResetGlobals();
+}
+
+}  // namespace
