@@ -9,8 +9,6 @@ namespace {
 
 // zdistrib holds 1000 values: NoGridLinesZ + 2 of them must fit.
 constexpr int kMaxGridLinesZ = 997;
-constexpr int kInspaceSizes = 20;
-constexpr int kInspaceValues = 20;
 constexpr int kLevelPlanes = 5;
 constexpr int kLevelPlanesLayerBlock = 7;
 

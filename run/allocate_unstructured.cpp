@@ -25,6 +25,7 @@ constexpr int kShallowSurfaceRows = 4;
 constexpr int kTimeiGroups = 10;
 constexpr int kTimeiWindValues = 3;
 constexpr int kTimeiConcColumns = 20;
+constexpr int kInflowGroups = 9;
 constexpr int kPartnerSlots = 4;
 constexpr int kCoordinates = 3;
 
@@ -101,6 +102,12 @@ bool StructuredMaps(ArrayAllocation& a, const Sizes& n) {
            a.make(EdgePairs, static_cast<long long>(MaxEdgePairs), 2);
 }
 
+// A row holds the M concentrations, and one concentration per size for each
+// of the nine possible inflow groups (columns g * NoSizes + s).
+long long TimeiConcColumns() {
+    return std::max<long long>(kTimeiConcColumns, kInflowGroups * static_cast<long long>(std::max(NoSizes, 0)) + 1);
+}
+
 bool TransientArrays(ArrayAllocation& a, const Sizes& n) {
     // The flush of a diverging iteration restores the fields from their old
     // copies, steady run or not.
@@ -115,7 +122,7 @@ bool TransientArrays(ArrayAllocation& a, const Sizes& n) {
            (TimeOrder < 1 || a.makeAll({&Cu_old2, &Cv_old2, &Cw_old2}, n.cells)) &&
            a.makeAll({&TimeiTime, &TimeiLevel, &TimeiLevel2, &TimeiSediment, &TimeiKinetics, &TimeiComponentIn}, rows) &&
            a.make(TimeiDischarge, rows, kTimeiGroups) && a.make(TimeiWind, rows, kTimeiWindValues) &&
-           a.make(TimeiConc, rows, kTimeiConcColumns);
+           a.make(TimeiConc, rows, TimeiConcColumns());
 }
 
 bool ComponentArrays(ArrayAllocation& a, const Sizes& n) {

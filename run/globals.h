@@ -6,6 +6,7 @@
 #include "grid/grid_data.h"
 #include "quality/quality_data.h"
 #include "run/arrays.h"
+#include "run/boundary_profiles.h"
 #include "run/inspace_data.h"
 #include "run/params_f1.h"
 #include "run/params_f50.h"

@@ -13,35 +13,12 @@
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/run_services.h"
+#include "run/text_input.h"
 
 namespace {
 
 constexpr const char* kControlFile = "control";
 constexpr int kByteEndOfPass = 255;
-
-// Closes a FILE* on every way out, including a refused data set.
-class InputFile {
-public:
-    explicit InputFile(const char* name, const char* mode = "r") : fp_(std::fopen(name, mode)) {}
-    ~InputFile() {
-        if (fp_) std::fclose(fp_);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-    FILE* get() const { return fp_; }
-    explicit operator bool() const { return fp_ != nullptr; }
-
-private:
-    FILE* fp_;
-};
-
-bool ReadInt(FILE* fp, int* value) {
-    long v;
-    if (std::fscanf(fp, "%ld", &v) != 1) return false;
-    if (v < -2147483647L - 1 || v > 2147483647L) return false;
-    *value = static_cast<int>(v);
-    return true;
-}
 
 // Skips the white space after a data-set number (the letters H, K, P and W).
 void SkipSpace(FILE* fp) { (void)std::fscanf(fp, " "); }
@@ -74,7 +51,7 @@ bool FirstPassDataSet(int letter, FILE* fp) {
         ReadDataSetT(fp);
         return true;
     }
-    if (!ReadInt(fp, &n)) return false;
+    if (!ReadInt32(fp, &n)) return false;
     CurrentDataSet.number = n;
     switch (letter) {
         case 'F': DispatchF(n, fp); break;
@@ -85,13 +62,13 @@ bool FirstPassDataSet(int letter, FILE* fp) {
         case 'L': ReadDataSetL(n, fp); break;
         case 'M': ReadDataSetM(n, fp); break;
         case 'N':
-            if (!ReadInt(fp, &m)) return false;
+            if (!ReadInt32(fp, &m)) return false;
             CurrentDataSet.number2 = m;
             ReadDataSetN(n, m, fp);
             break;
         case 'P': SkipSpace(fp); ReadDataSetP(n, fp); break;
         case 'Q':
-            if (!ReadInt(fp, &m)) return false;
+            if (!ReadInt32(fp, &m)) return false;
             CurrentDataSet.number2 = m;
             ReadDataSetQ(n, m, fp);
             break;
@@ -124,13 +101,13 @@ void SecondPassByte(int c, FILE* fp) {
     int n;
     switch (c) {
         case 'F':
-            if (ReadInt(fp, &n) && (n == 2 || n == 7)) DropBytes(fp, 10);
+            if (ReadInt32(fp, &n) && (n == 2 || n == 7)) DropBytes(fp, 10);
             break;
         case 'T':
             DropBytes(fp, 30);
             break;
         case 'B':
-            if (ReadInt(fp, &n)) {
+            if (ReadInt32(fp, &n)) {
                 CurrentDataSet = DataSetId{'B', n, 0};
                 ReadDataSetB(n, fp);
             }

@@ -10,3 +10,15 @@ int ReadTimeiFile();
 void ReadCyclicFile();
 void ReadInflowFile();
 void ReadInspaceFile();
+
+// Adds the sediment that enters through the inflow discharge groups to the
+// equation of size 1 of the single-size system (Cap, Csource), or to that of
+// size s (CapMulti[s], CsourceMulti[s]). Ends the run with status -1 on an
+// `inspace` concentration outside -1e-7..1.
+void AddSedimentInflowSize1();
+void AddSedimentInflowForSize(int s);
+
+// Reads `vegdata` on the first call; on every call sets the vegetation
+// parameter of each cell at `stime` and adds the vegetation drag to the
+// momentum equation being assembled (`Equation`).
+void ReadVegdataFile();

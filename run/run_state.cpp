@@ -25,4 +25,7 @@ void StoreRunStateStartValues() {
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
     for (double& q : GroupDischarge) q = -1.0;
     ResetBlocksAndGroups();
+    ResetBoundaryProfiles();
+    ResetInspaceData();
+    ResetVegdataState();
 }

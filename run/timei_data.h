@@ -32,4 +32,5 @@ extern Array1<double> TimeiKinetics;
 extern Array1<double> TimeiComponentIn;
 extern Array2<double> TimeiDischarge;  // [row][group 1..9]
 extern Array2<double> TimeiWind;       // [row][speed, x part, y part]
-extern Array2<double> TimeiConc;       // [row][M data set ordinal]
+// [row][M data set ordinal 0..19, or g * NoSizes + s for inflow group g and size s]
+extern Array2<double> TimeiConc;

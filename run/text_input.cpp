@@ -1,0 +1,32 @@
+#include "run/text_input.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace {
+constexpr int kByteEndOfInput = 255;
+}
+
+ScanEnd ScanDataSets(FILE* fp, long long budget, const char* letters, const std::function<bool(int letter)>& handle) {
+    for (long long step = 0; step < budget; ++step) {
+        const int c = std::getc(fp);
+        if (c == EOF || c == kByteEndOfInput) return ScanEnd::EndOfFile;
+        if (c != 0 && std::strchr(letters, c) && !handle(c)) return ScanEnd::Stopped;
+    }
+    return ScanEnd::Budget;
+}
+
+bool ReadFiniteReal(FILE* fp, double* value) {
+    double x;
+    if (std::fscanf(fp, "%lf", &x) != 1 || !std::isfinite(x)) return false;
+    *value = x;
+    return true;
+}
+
+bool ReadInt32(FILE* fp, int* value) {
+    long x;
+    if (std::fscanf(fp, "%ld", &x) != 1 || x < INT_MIN || x > INT_MAX) return false;
+    *value = static_cast<int>(x);
+    return true;
+}

@@ -1,0 +1,38 @@
+// Reading the engine's text inputs: a file that closes itself on every way
+// out, and the byte scan that finds data-set letters wherever they stand.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+
+// Closes its FILE* on every way out, including a run that ends.
+class InputFile {
+public:
+    explicit InputFile(const char* name, const char* mode = "r") : fp_(std::fopen(name, mode)) {}
+    ~InputFile() {
+        if (fp_) std::fclose(fp_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    FILE* get() const { return fp_; }
+    explicit operator bool() const { return fp_ != nullptr; }
+
+private:
+    FILE* fp_;
+};
+
+// How a scan ended.
+enum class ScanEnd { EndOfFile, Budget, Stopped };
+
+// Reads `fp` one byte at a time. A byte among `letters` starts a data set,
+// which `handle` reads with formatted input from the same stream; every other
+// byte is skipped. Each skipped byte and each data set costs one step of
+// `budget`. The scan ends at the end of the file or a byte 255, when the
+// budget is used up, or when `handle` returns false.
+ScanEnd ScanDataSets(FILE* fp, long long budget, const char* letters, const std::function<bool(int letter)>& handle);
+
+// Formatted reads of one value that refuse what is not a finite number of
+// its type: such a value counts as not converted and its target keeps what
+// it had.
+bool ReadFiniteReal(FILE* fp, double* value);
+bool ReadInt32(FILE* fp, int* value);
