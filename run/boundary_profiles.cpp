@@ -1,6 +1,7 @@
 #include "run/boundary_profiles.h"
 
 #include <cstring>
+#include <initializer_list>
 
 double CyclicU[kCyclicLevels];
 double CyclicK[kCyclicLevels];

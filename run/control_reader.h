@@ -75,6 +75,7 @@ void ReadDataSetB(int block, FILE* fp);  // second pass only
 void RecheckDataSetsG();
 void RecheckDataSetsF100();  // F 130
 void RecheckDataSetsW();     // W 2, W 4, W 6, W 7
+void RecheckDataSetsF200();  // F 202 against a later F 16
 void RecheckDataSetsLetters();  // S, M, P 3, P 16
 void RecheckDataSetsQ();
 

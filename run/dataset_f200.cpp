@@ -165,3 +165,9 @@ bool ReadDataSetF200(int n, FILE* fp) {
     }
     return true;
 }
+
+// The logarithmic inflow profile divides by its roughness, which F 16 may
+// also have set, before or after F 202.
+void RecheckDataSetsF200() {
+    if (InflowProfileOption > 0 && InflowRoughness <= 0.0) RefuseF(202, kPlain);
+}

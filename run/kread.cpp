@@ -178,6 +178,7 @@ void RecheckAgainstFinalSizes() {
     RecheckDataSetsG();
     RecheckDataSetsF100();
     RecheckDataSetsW();
+    RecheckDataSetsF200();
     RecheckDataSetsLetters();
     RecheckDataSetsQ();
 }

@@ -17,7 +17,6 @@ constexpr double kDensity = 1000.0;
 constexpr double kLeastWeight = 1e-7;
 constexpr double kLowestConcentration = -1e-7;
 constexpr double kHighestConcentration = 1.0;
-constexpr int kMColumns = 20;
 
 // The equation system of one size: Cap and Csource for the single-size
 // system, row s of CapMulti and CsourceMulti otherwise.
@@ -52,7 +51,7 @@ int SurfaceCount(const DischargeGroupRecord& group) { return std::clamp(group.no
 double GroupConcentration(const std::optional<SeriesPoint>& series, int g, int column, int s) {
     if (column < 0) return 0.0;
     if (series) return series->of([column](int r) { return TimeiConc[r][column]; });
-    if (NoMDataSets > 0) return s < kMColumns ? MDataSetValues[g].mvalue[s] : 0.0;
+    if (NoMDataSets > 0) return s < kMValues ? MDataSetValues[g].mvalue[s] : 0.0;
     return TimeiConc.exists() ? TimeiConc[0][column] : 0.0;
 }
 

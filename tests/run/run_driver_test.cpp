@@ -19,6 +19,9 @@ std::string Ran(const char* op) {
     return text;
 }
 
+// Rows at 0, 10 and 5 s: the third row's time falls.
+const char* const kFallingTimei = "I 0 1 1 1 1\nI 10 1 1 1 1\nI 5 1 1 1 1\n";
+
 class RunDriverTable : public ::testing::TestWithParam<EngineCase> {};
 
 TEST_P(RunDriverTable, LogAndStatus) { CheckEngineCase(GetParam()); }
@@ -43,11 +46,25 @@ const EngineCase kRunDriverCases[] = {
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
      {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
      {Ran("WaterSolve")}},
-    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", 1, {Ran("WaterSolve")}, {Ran("ReadTimeiFile")}},
-    {"TimeStepAtThresholdIsSteady", "F 17 1e-8\nF 2 W\n", 1, {Ran("WaterSolve")}, {Ran("ReadTimeiFile")}},
+    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", 1, {Ran("WaterSolve")}, {"Error in timei file"},
+     {{"timei", kFallingTimei}}},
+    {"TimeStepAtThresholdIsSteady", "F 17 1e-8\nF 2 W\n", 1, {Ran("WaterSolve")}, {"Error in timei file"},
+     {{"timei", kFallingTimei}}},
     {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", 1,
-     {Ran("ReadTimeiFile"), Ran("ComputeComponents"), Ran("ReadTimeiFile"), Ran("ReadTimeiFile"),
-      Ran("morphology_tsc"), Ran("ReadTimeiFile"), Ran("WaterSolve")}},
+     {Ran("ComputeComponents"), Ran("morphology_tsc"), Ran("WaterSolve")}, {"Error in timei file"},
+     {{"timei", "I 0 1 1 1 1\nI 10 2 2 2 2\n"}}},
+    {"BrokenTimeiStopsComponents", "F 17 1.0\nF 2 CW\n", 1, {"Error in timei file: code 9\n"},
+     {Ran("ComputeComponents"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+    {"BrokenTimeiStopsGroundwater", "F 17 1.0\nF 262 1 0.1\nF 2 GW\n", 1, {"Error in timei file: code 9\n"},
+     {Ran("ComputeGroundwater"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+    {"BrokenTimeiStopsSediment", "F 17 1.0\nF 2 SW\n", 1, {"Error in timei file: code 9\n"},
+     {Ran("morphology_tsc"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+    {"BrokenTimeiStopsWaterFlow", "F 17 1.0\nF 2 W\n", 1,
+     {"Error in timei file: code 9\n", "The times on the data set are not in increasing order\n",
+      "Have read 2 data sets from timei file: \n",
+      "0.000000  1.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n",
+      "10.000000  1.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"},
+     {Ran("SetActiveCellRange"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
     {"NoF2RunsNothing", "F 24 2\n", 1, {"TurbulenceModel = 2 (F 24)\n"},
      {Ran("WaterSolve"), Ran("SetActiveCellRange"), Ran("SetUpAfterReadingGrid"), "Error: can not open 'unstruc'"}},
     {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {Ran("WaterSolve")}},
