@@ -23,6 +23,10 @@ TEST(DataSetsF200, ValuesChecksAndMessages) {
         {"F 201 2 3 4", "", kAccepted, [] { return VegVariableCount == 2 && VegLevelCount == 3 && VegTimeCount == 4; }},
         {"F 202 2 -0.1", "Error for F 202 in control", 1},
         {"F 202 2 0.05", "", kAccepted, [] { return InflowProfileOption == 2 && InflowRoughness == 0.05; }},
+        // The profile divides by the roughness, whichever of F 202 and F 16 set it last.
+        {"F 202 2 0", "Error for F 202 in control", 1},
+        {"F 202 1 0.05\nF 16 -2", "Error for F 202 in control", 1},
+        {"F 202 0 0", "", kAccepted, [] { return InflowProfileOption == 0; }},
         {"F 203", "Error for F 203 in control", 1},
         {"F 205 3", "", kAccepted, [] { return BedChangeVariant == 3; }},
         {"F 206 -1", "Error for F 206 in control", 1},
