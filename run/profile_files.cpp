@@ -157,8 +157,11 @@ void ReadInflowFile() {
     while (lines < kMaxInflowLines) {
         char letter = 0;
         long i = 0, j = 0;
-        if (std::fscanf(fp, "%c", &letter) != 1 || !ReadIndex(fp, &i) || !ReadIndex(fp, &j)) break;
+        // The letter is the line's first byte: a line that starts otherwise
+        // is refused, not taken for the end of the table.
+        if (std::fscanf(fp, "%c", &letter) != 1) break;
         if (letter != 'D') FailWithLog(-8, "Error in reading inflow file, the D data set has to be used\n");
+        if (!ReadIndex(fp, &i) || !ReadIndex(fp, &j)) break;
         if (i > kLargestInflowPoint || j > kLargestInflowLevel) {
             FailWithLog(-2, "Error in reading inflow file, too large indexes in inflow file: %ld %ld\n", i, j);
         }
