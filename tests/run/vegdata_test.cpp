@@ -122,30 +122,17 @@ TEST_F(Vegdata, DebugLinesAfterReading) {
     EXPECT_EQ(out.log, "Have read 1 data sets from vegdata file\nLast parameters: V 2 2\n");
 }
 
-struct VegErrorCase {
-    const char* name;
-    std::string text;
-    int status;
-    std::string log;
-    void (*setup)() = nullptr;
-};
-
-void PrintTo(const VegErrorCase& c, std::ostream* os) { *os << c.name; }
-
-class VegdataErrors : public Vegdata, public ::testing::WithParamInterface<VegErrorCase> {};
+class VegdataErrors : public Vegdata, public ::testing::WithParamInterface<FileCase> {};
 
 TEST_P(VegdataErrors, LogAndStatus) {
-    const VegErrorCase& c = GetParam();
+    const FileCase& c = GetParam();
     if (c.setup) c.setup();
-    ReadOutcome out = read(c.text);
-    EXPECT_TRUE(out.ended);
-    EXPECT_EQ(out.status, c.status);
-    EXPECT_EQ(out.log, c.log);
+    ExpectOutcome(read(c.text), c.log, c.status);
 }
 
 void TwoTimeSteps() { VegTimeCount = 2; }
 
-const VegErrorCase kErrorCases[] = {
+const FileCase kErrorCases[] = {
     {"TooManyTimeSteps", "T 0\nT 10\n", -4,
      "Error in Vegdata file: number of time steps is larger than what is given on the F 201 data set\n"},
     {"TimeMissing", "T x\n", -8, "Error in Vegdata file: no time on the T data set of time step 1\n"},

@@ -22,18 +22,36 @@ struct ReadCase {
     void (*before)() = nullptr;    // stands for data sets read earlier
 };
 
+// The log a read wrote, and whether it went on (kAccepted) or ended with
+// the status given.
+inline void ExpectOutcome(const ReadOutcome& out, const std::string& log, int status) {
+    EXPECT_EQ(out.log, log);
+    if (status == kAccepted) {
+        EXPECT_FALSE(out.ended) << "ended with status " << out.status;
+    } else {
+        EXPECT_TRUE(out.ended);
+        EXPECT_EQ(out.status, status);
+    }
+}
+
+// One row of a table over an input file other than `control`.
+struct FileCase {
+    const char* name;
+    std::string text;  // the file's content
+    int status;        // exit status, or kAccepted
+    std::string log;   // everything written to `boogie`
+    void (*setup)() = nullptr;
+    bool (*holds)() = nullptr;
+};
+
+inline void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
+
 inline void CheckReadCases(const std::vector<ReadCase>& cases) {
     InProjectDir here;
     for (const ReadCase& c : cases) {
         SCOPED_TRACE("control: " + c.control);
         ReadOutcome out = ReadFirstPass(c.control + "\n", c.before);
-        EXPECT_EQ(out.log, c.log);
-        if (c.status == kAccepted) {
-            EXPECT_FALSE(out.ended) << "ended with status " << out.status;
-        } else {
-            EXPECT_TRUE(out.ended);
-            EXPECT_EQ(out.status, c.status);
-        }
+        ExpectOutcome(out, c.log, c.status);
         if (c.holds) {
             EXPECT_TRUE(c.holds());
         }
