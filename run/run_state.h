@@ -1,8 +1,7 @@
 // Run state that the control reader sets to its start value and the
 // computing subsystems change during the run. CyclicFileFlag, NoInflowPoints
 // and NoInflowLevels tell whether the `cyclic` and `inflow` files were read;
-// `stime` is the simulated time (s) and `Equation` the number of the equation
-// being assembled (1 U, 2 V, 3 W, 4 pressure correction, 5 k, 6 epsilon, ...).
+// `stime` is the simulated time (s).
 #pragma once
 
 #include "run/param_macros.h"
@@ -56,8 +55,7 @@
     X(int, CyclicFileFlag, 0)                       \
     X(int, NoInflowPoints, 0)                       \
     X(int, NoInflowLevels, 0)                       \
-    X(double, stime, 0.0)                           \
-    X(int, Equation, 0)
+    X(double, stime, 0.0)
 
 RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
 
