@@ -10,12 +10,15 @@
 
 namespace {
 
-// An unsteady run with its arrays, reading the `timei` text given.
+// An unsteady run with its arrays, reading the `timei` text given. The grid
+// capacities are small: only the series matter here.
 class Timei : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetGlobals();
         TimeStep = 1.0;
+        MaxCeller = MaxFlater = MaxPoints = 100;
+        NoGridLinesX = NoGridLinesY = 5;
     }
     void TearDown() override { ResetGlobals(); }
 
