@@ -1,10 +1,29 @@
-// The results dispatcher and the restart readers.
+// The results dispatcher, its writers and the restart readers.
 #pragma once
 
-// Writes the outputs selected by F 329 and F 48, captioned by ResultTitle.
+// Writes the outputs selected by F 329, F 48 and F 212, captioned by ResultTitle.
 void WriteResults();
+// The result file `result`, `resultb`, `result.csh` or numbered; the argument
+// is ignored. A file that cannot be written ends the run with status -3.
+void WriteResultFile(int unused);
 // Letter O: reads compres, con2res and fracres back; 0, 2 without fracres, 88 on a bad index.
 int ReadCon2resFiles();
 // Letter R: restart from bedres and result.
 void readres();
 void WriteFracresFile(int unused);
+
+// Plot files; `block` 0 is the whole grid. A non-zero `numbered` numbers the
+// whole-grid VTK plan file.
+void WriteTecplot2D(int numbered, int block);
+void WriteTecplot3D(int numbered);
+void WriteParaView3U(int numbered);
+void WriteParaView2D(int numbered, int block);
+// Values at the user points of `interpol`; a non-zero `numbered` numbers the file.
+void WriteInterpolatedResults(int numbered);
+
+// Tables of the dispatcher: all cell values, the bed points, the outline of
+// the wet area and the habitat table (false when `habitat` cannot be written).
+void WriteProbeFile();
+void WriteBedPointFile();
+void WriteBoundaryEdgeFile();
+bool WriteHabitatTable();

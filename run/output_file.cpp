@@ -9,6 +9,8 @@
 
 namespace {
 
+OutputFileFaultHook FaultHook = nullptr;
+
 // Creates the temporary file exclusively; the mode follows the umask as a
 // plain fopen would.
 FILE* CreateExclusive(const std::string& path) {
@@ -43,12 +45,22 @@ void OutputFile::discard() {
 
 bool OutputFile::commit() {
     if (!fp_) return false;
-    bool ok = std::fflush(fp_) == 0 && !std::ferror(fp_);
+    bool ok = !FaultHook || FaultHook(name_, fp_);
+    ok = std::fflush(fp_) == 0 && !std::ferror(fp_) && ok;
     ok = std::fclose(fp_) == 0 && ok;
     fp_ = nullptr;
     if (ok) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;
     if (!ok) unlink(temp_.c_str());
     return ok;
+}
+
+void SetOutputFileFaultHook(OutputFileFaultHook hook) { FaultHook = hook; }
+
+bool WriteOutputFile(const std::string& name, const std::function<void(FILE*)>& body) {
+    OutputFile out(name);
+    if (!out) return false;
+    body(out.get());
+    return out.commit();
 }
 
 std::string NumberedName(const std::string& prefix, int n, int width, const std::string& suffix) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class OutputFile {
@@ -30,6 +31,17 @@ private:
     std::string temp_;
     FILE* fp_ = nullptr;
 };
+
+// Writes `name` whole through `body`. False when it cannot be created or
+// written; the target is then left as it was.
+bool WriteOutputFile(const std::string& name, const std::function<void(FILE*)>& body);
+
+// Test seam: when set, commit() calls it with the target name and the open
+// temporary file before anything is closed or renamed, where a run that is
+// killed or meets a full disk mid-write would be. Returning false makes the
+// write fail.
+using OutputFileFaultHook = bool (*)(const std::string& name, FILE* fp);
+void SetOutputFileFaultHook(OutputFileFaultHook hook);
 
 // A numbered file name: `prefix`, n zero-padded to `width` digits, `suffix`
 // ("result." 3 4 "" gives "result.0003").

@@ -48,6 +48,7 @@
     X(double, ContinuityResidualOffset, 0.0)        \
     X(int, FracresReadFlag, 0)                      \
     X(int, ResultFluxesReadFlag, 0)                 \
+    X(int, ProfileAppendStartedFlag, 0)             \
     X(int, NoInterpolPoints, -1)                    \
     X(int, lnodem, 1)                               \
     X(int, bnodem, 1)                               \

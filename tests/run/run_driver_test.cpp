@@ -69,7 +69,7 @@ const EngineCase kRunDriverCases[] = {
      {Ran("WaterSolve"), Ran("SetActiveCellRange"), Ran("SetUpAfterReadingGrid"), "Error: can not open 'unstruc'"}},
     {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {Ran("WaterSolve")}},
     {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
-    {"ResultsWrittenByLetterM", "F 2 MRO\n", 1, {Ran("WriteResults"), Ran("readres"), Ran("ReadCon2resFiles")}},
+    {"ResultsWrittenByLetterM", "F 2 MRO\n", 1, {Ran("WriteInterpolatedResults"), Ran("readres"), Ran("ReadCon2resFiles")}},
     {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
      {Ran("ComputeBedRoughness"), Ran("SolveShallowWater"), Ran("InterpolateGeodata"), Ran("Unstructure")}},
 };

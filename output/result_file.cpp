@@ -1,0 +1,73 @@
+// The result file: the flow field per cell and the mass flux per surface, as
+// text (`result`) or as raw doubles (`resultb`, F 48 = 15).
+#include <cstdio>
+#include <string>
+
+#include "output/output_names.h"
+#include "output/output_services.h"
+#include "run/globals.h"
+#include "run/log.h"
+#include "run/output_file.h"
+
+namespace {
+
+constexpr int kBinarySelector = 15;
+constexpr int kDebugResultFile = 2;
+
+bool BinaryForm() { return OutputSelector == kBinarySelector; }
+
+std::string ResultFileName() {
+    if (DebugFilesOption == kDebugResultFile) return "result.csh";
+    if (NumberedOutputOn()) return NextNumberedName(PartitionName("result") + ".", 4);
+    if (BinaryForm()) return "resultb";
+    return PartitionName("result");
+}
+
+// The lists may not reach past the arrays they are read from.
+bool ListsFitArrays(int cells, int surfaces) {
+    const size_t c = static_cast<size_t>(cells) + 1;
+    const size_t s = static_cast<size_t>(surfaces) + 1;
+    return cells >= 0 && surfaces >= 0 && c <= Cu.size() && c <= Cv.size() && c <= Cw.size() && c <= Ck.size() &&
+           c <= Cepsilon.size() && c <= Pres.size() && s <= Fflux.size();
+}
+
+void WriteText(FILE* fp) {
+    std::fprintf(fp, "%s %lf seconds\n", Title, stime);
+    std::fprintf(fp, "Results, iter = %d\n", Iter);
+    std::fprintf(fp, "Residuals: %lf %lf %lf %lf %lf %lf\n", MaxResidual[1], MaxResidual[2], MaxResidual[3],
+                 MaxResidual[4], MaxResidual[5], MaxResidual[6]);
+    std::fprintf(fp, "Roughness : %lf\n", WallRoughness);
+    std::fprintf(fp, "U %d %d %d %d %d %d\n", NoPoints, FileNoCells, FileNoSurfaces, FileNoBlocks, FileNoEdges,
+                 FileNoEdgePairs);
+    std::fprintf(fp, " i     u     v     w     k    e     p\n");
+    for (int n = 1; n <= FileNoCells; ++n) {
+        std::fprintf(fp, "C %d %14.8e %14.8e %14.8e", n, Cu[n], Cv[n], Cw[n]);
+        std::fprintf(fp, " %14.8e %14.8e %14.8e\n", Ck[n], Cepsilon[n], Pres[n]);
+    }
+    for (int n = 1; n <= FileNoSurfaces; ++n) std::fprintf(fp, "F %d %14.8e\n", n, Fflux[n]);
+}
+
+// Each array whole from its slot 0, so that a reader can take them back as
+// they lie in memory.
+void WriteBinary(FILE* fp) {
+    const size_t cells = static_cast<size_t>(NoCells) + 1;
+    for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Ck, &Cepsilon, &Pres}) {
+        std::fwrite(a->data(), sizeof(double), cells, fp);
+    }
+    std::fwrite(Fflux.data(), sizeof(double), static_cast<size_t>(NoSurfaces) + 1, fp);
+}
+
+}  // namespace
+
+void WriteResultFile(int) {
+    const std::string name = ResultFileName();
+    const bool binary = BinaryForm();
+    // The debugging and binary names are reported under the text file's name.
+    const std::string shown = DebugFilesOption == kDebugResultFile || (binary && !NumberedOutputOn()) ? "result" : name;
+    const bool fits = binary ? ListsFitArrays(NoCells, NoSurfaces) : ListsFitArrays(FileNoCells, FileNoSurfaces);
+    if (!fits) {
+        LogAppend("Error: the grid counts exceed the allocated arrays\n");
+        FailOutputFile(name, shown);
+    }
+    if (!WriteOutputFile(name, binary ? WriteBinary : WriteText)) FailOutputFile(name, shown);
+}

@@ -1,0 +1,94 @@
+// Shared set-up of the results tests: the engine started inside the test
+// process on a channel grid read from its `unstruc` file, with fields set to
+// known values.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "output/output_services.h"
+#include "grid/grid_services.h"
+#include "run/globals.h"
+#include "tests/support/control_text.h"
+#include "tests/support/grid_engine.h"
+#include "tools/channel_project.h"
+
+// 8 columns along, 6 across, 2 layers: block 1 spans i = 2..9, j = 2..7.
+inline ChannelSpec ResultsChannel(const std::string& extraControl = "") {
+    ChannelSpec spec;
+    spec.columnsAlong = 8;
+    spec.columnsAcross = 6;
+    spec.gridLinesZ = 3;
+    spec.version = 3;
+    spec.extraControl = extraControl;
+    return spec;
+}
+
+inline std::vector<std::string> SplitText(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+// Names of the files in the current directory.
+inline std::set<std::string> FilesHere() {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(".")) names.insert(e.path().filename().string());
+    return names;
+}
+
+class ResultsCase : public ::testing::Test {
+protected:
+    // Starts the engine on the channel with `extraControl` and reads its grid.
+    void Start(const std::string& extraControl = "") {
+        const ChannelProject p = MakeChannelProject(ResultsChannel(extraControl));
+        WriteHere("control", p.control);
+        WriteHere("unstruc", p.unstruc);
+        EngineCall start = StartEngineHere();
+        ASSERT_FALSE(start.ended) << start.log;
+        ASSERT_EQ(start.result, 0) << start.log;
+        EngineCall read = CallEngine([] { return ReadUnstructure(); });
+        ASSERT_FALSE(read.ended) << read.log;
+        ASSERT_EQ(read.result, 0) << read.log;
+        ASSERT_EQ(NoCells, p.cells);
+        ASSERT_EQ(NoSurfaces, p.surfaces);
+        SetKnownFields();
+    }
+
+    // Every value distinct, so a value in the wrong place shows.
+    static void SetKnownFields() {
+        for (int c = 0; c <= NoCells; ++c) {
+            const double v = c == 0 ? 0.0 : c;
+            Cu[c] = 0.001 * v;
+            Cv[c] = -0.002 * v;
+            Cw[c] = 1e-5 * v;
+            Ck[c] = 0.01 + 1e-4 * v;
+            Cepsilon[c] = 0.003 + 1e-6 * v;
+            Pres[c] = 9810.0 * v;
+        }
+        for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 0.5 * s - 7.25;
+        stime = 3600.5;
+        Iter = 42;
+        for (int e = 1; e <= 6; ++e) MaxResidual[e] = 1e-3 * e;
+    }
+
+    // Runs `fn` and reports how it ended.
+    static EngineCall Call(void (*fn)()) {
+        return CallEngine([fn] {
+            fn();
+            return 0;
+        });
+    }
+
+    InProjectDir here_;
+};
