@@ -81,18 +81,6 @@ inline std::vector<GridFixture> FinishedGrids() {
             {"sloping channel", Channel(3, 0.02).control, Channel(3, 0.02).unstruc}};
 }
 
-inline std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
 inline std::string JoinText(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& l : lines) text += l + "\n";

@@ -76,7 +76,7 @@ TEST_F(SpeReports, LaterReportReplacesTheEarlierOne) {
     Start();
     Select(1, 8);
     ASSERT_FALSE(Call(WriteResults).ended);
-    const std::vector<std::string> lines = SplitText(ReadHere("boogie.spe"));
+    const std::vector<std::string> lines = SplitLines(ReadHere("boogie.spe"));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("Discharge (l/s): flux: ", 0), 0u);
 }
@@ -118,7 +118,7 @@ TEST_F(SpeProfile, ProfileOfTheLayerBlocks) {
     ASSERT_FALSE(Call(WriteResults).ended);
     std::vector<std::string> expected = {Title1() + " time: 3600.500000 seconds", "X, Zsurf, Zthixo, Zgroundwater", ""};
     for (const std::string& line : ProfileLines()) expected.push_back(line);
-    EXPECT_EQ(SplitText(ReadHere("boogie.spe")), expected);
+    EXPECT_EQ(SplitLines(ReadHere("boogie.spe")), expected);
 }
 
 TEST_F(SpeProfile, NumberedProfiles) {
@@ -126,8 +126,8 @@ TEST_F(SpeProfile, NumberedProfiles) {
     Select(2);
     ASSERT_FALSE(Call(WriteResults).ended);
     ASSERT_FALSE(Call(WriteResults).ended);
-    EXPECT_EQ(SplitText(ReadHere("boogie.spe0000")).size(), 11u);
-    EXPECT_EQ(SplitText(ReadHere("boogie.spe0001")).size(), 11u);
+    EXPECT_EQ(SplitLines(ReadHere("boogie.spe0000")).size(), 11u);
+    EXPECT_EQ(SplitLines(ReadHere("boogie.spe0001")).size(), 11u);
     EXPECT_FALSE(std::filesystem::exists("boogie.spe"));
 }
 
@@ -144,7 +144,7 @@ TEST_F(SpeProfile, AppendedProfileStartsTheFileOnceAndAddsEveryCall) {
         expected.push_back(std::string("Time: ") + time + " seconds");
         for (const std::string& line : ProfileLines()) expected.push_back(line);
     }
-    EXPECT_EQ(SplitText(ReadHere("boogie.spe")), expected);
+    EXPECT_EQ(SplitLines(ReadHere("boogie.spe")), expected);
 }
 
 TEST_F(SpeReports, ReportThatCannotBeWrittenEndsTheCall) {

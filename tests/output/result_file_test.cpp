@@ -73,7 +73,7 @@ TEST_F(ResultFile, TextFormHeaderAndOneLinePerGeneratedCellAndSurface) {
     NoCells += 3;
     NoSurfaces += 5;
     ASSERT_FALSE(Call([] { WriteResultFile(1); }).ended);
-    const std::vector<std::string> lines = SplitText(ReadHere("result"));
+    const std::vector<std::string> lines = SplitLines(ReadHere("result"));
     ASSERT_EQ(lines.size(), static_cast<size_t>(6 + cells + surfaces));
     EXPECT_EQ(lines[0], " 3600.500000 seconds");
     EXPECT_EQ(lines[1], "Results, iter = 42");

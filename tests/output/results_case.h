@@ -28,18 +28,6 @@ inline ChannelSpec ResultsChannel(const std::string& extraControl = "") {
     return spec;
 }
 
-inline std::vector<std::string> SplitText(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return lines;
-}
-
 // Names of the files in the current directory.
 inline std::set<std::string> FilesHere() {
     std::set<std::string> names;

@@ -13,7 +13,7 @@ protected:
     // The names of the placeholder writers that a call reached, in order.
     static std::vector<std::string> WritersReached(const std::string& log) {
         std::vector<std::string> names;
-        for (const std::string& line : SplitText(log)) {
+        for (const std::string& line : SplitLines(log)) {
             const size_t at = line.find(" is not available in this build");
             if (at != std::string::npos) names.push_back(line.substr(0, at));
         }
@@ -110,7 +110,7 @@ TEST_F(ResultsDispatcher, LayerBlockBedCellsAreWrittenAtRestWithoutChangingTheFl
     const int bed[] = {0, 1, 3, 5, 7};
     for (int b = 1; b <= 4; ++b) Bcellt[b] = bed[b];
     ASSERT_FALSE(Dispatch().ended);
-    const std::vector<std::string> lines = SplitText(ReadHere("result"));
+    const std::vector<std::string> lines = SplitLines(ReadHere("result"));
     for (int c : {3, 5}) {
         const std::string atRest = "C " + std::to_string(c) + " 0.00000000e+00 0.00000000e+00 0.00000000e+00 ";
         EXPECT_EQ(lines.at(5 + c).substr(0, atRest.size()), atRest);
@@ -178,7 +178,7 @@ TEST_F(ResultsDispatcher, BedStateFileLayout) {
         GridLevels[3][1][1] = -2.0;
         GridLevels[1][1][1] = 0.125;
         ASSERT_FALSE(Dispatch().ended);
-        const std::vector<std::string> lines = SplitText(ReadHere("bedres.t"));
+        const std::vector<std::string> lines = SplitLines(ReadHere("bedres.t"));
         // 8 by 6 columns: 9 by 7 node lines.
         ASSERT_EQ(lines.size(), 2u + 63u + 2u);
         EXPECT_EQ(lines[0], "Results from RIVAX 2.0, iter = 17");

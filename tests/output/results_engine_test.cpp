@@ -38,7 +38,7 @@ TEST(ResultsEngine, LetterMWritesTheResultOfTheGridRead) {
     ProjectDir dir;
     ChannelRun r = RunChannel(dir, "UMX");
     EXPECT_EQ(r.run.status, 0) << JoinLines(r.run.boogie);
-    const std::vector<std::string> lines = SplitText(dir.read("result"));
+    const std::vector<std::string> lines = SplitLines(dir.read("result"));
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(lines[0], " 0.000000 seconds");
     EXPECT_EQ(lines[1], "Results, iter = 0");

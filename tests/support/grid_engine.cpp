@@ -46,6 +46,18 @@ void WriteHere(const std::string& name, const std::string& text) {
 
 std::string ReadHere(const std::string& name) { return ReadFile(name); }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
 std::string Fixture(const std::string& dir, const std::string& name) {
     return ReadFile(std::string(RIVAX_FIXTURES) + "/" + dir + "/" + name);
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct EngineCall {
     bool ended = false;  // the call ended the run
@@ -24,5 +25,7 @@ EngineCall CallEngine(const std::function<int()>& fn);
 void WriteHere(const std::string& name, const std::string& text);
 // Reads `name` from the current directory ("" when missing).
 std::string ReadHere(const std::string& name);
+// The lines of `text`, without their line ends.
+std::vector<std::string> SplitLines(const std::string& text);
 // The fixture file tests/fixtures/<dir>/<name>.
 std::string Fixture(const std::string& dir, const std::string& name);
