@@ -31,5 +31,22 @@ int SetUpAfterReadingGrid();
 int WriteGridCompanionFiles();
 
 void InterpolateGeodata();
-void SetActiveCellRange();
 int Unstructure();
+
+// The geometry of every cell and surface, the surface sides, distances, far
+// cells and flow flags, the partners of the block-boundary records, the links
+// of overlapping blocks and the column list `Cigrid`, from the points and the
+// topology of the grid. A cell of no volume or with a column that is not
+// vertical ends the run with status -1.
+void metric();
+// `Clink`: each cell of an overlapping block gets the nearest cell of the
+// blocks one overlap level below it (0 for none).
+void LinkBlockCells();
+
+// The active cell and surface ranges of the computations, from the block
+// selection (G 25), the appended layer block and the sediment mode (F 37).
+void SetActiveCellRange();
+// `PlanArea` of every column of the blocks of the computational grid.
+void ComputePlanAreas();
+// The F 94 depth thresholds from the largest plan area.
+void ComputeF94Parameters();

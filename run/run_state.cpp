@@ -14,6 +14,7 @@ int NoErrorsTrekant[kNoErrorsTrekant];
 double GroupDischarge[kGroupDischargeSlots];
 double MaxResidual[kEquationTableSize];
 double ResidualScale[kEquationTableSize];
+double TimingMarks[kTimingMarks];
 
 void StoreRunStateStartValues() {
     RIVAX_RUN_STATE(RIVAX_STORE_DEFAULT)
@@ -21,6 +22,7 @@ void StoreRunStateStartValues() {
     RIVAX_EQUATION_STATE(RIVAX_STORE_DEFAULT)
     std::memset(MaxResidual, 0, sizeof MaxResidual);
     std::memset(ResidualScale, 0, sizeof ResidualScale);
+    std::memset(TimingMarks, 0, sizeof TimingMarks);
     ActiveTaskCode = 0;
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
     for (double& q : GroupDischarge) q = -1.0;

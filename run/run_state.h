@@ -70,13 +70,15 @@ RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
 
 RIVAX_FIXED_SETTINGS(RIVAX_DECLARE_PARAM)
 
-// The cell count, the active cell range and the equation at hand, which the
+// The cell count, the active cell and surface ranges and the equation at hand, which the
 // grid, the drivers and the solvers share; and whether the log has been told
 // that the parallel equation solver is missing from this build.
 #define RIVAX_EQUATION_STATE(X)                 \
     X(int, NoCells, 0)                          \
     X(int, FirstCell, 0)                        \
     X(int, LastCell, 0)                         \
+    X(int, FirstSurface, 0)                     \
+    X(int, LastSurface, 0)                      \
     X(int, Equation, 0)                         \
     X(int, ParallelSolverNoticeFlag, 0)
 
@@ -86,6 +88,11 @@ RIVAX_EQUATION_STATE(RIVAX_DECLARE_PARAM)
 // scale the residuals are divided by (set at the start of a flow run).
 extern double MaxResidual[kEquationTableSize];
 extern double ResidualScale[kEquationTableSize];
+
+// Wall-clock stamps taken at fixed points of the computation, for the
+// timing report.
+inline constexpr int kTimingMarks = 80;
+extern double TimingMarks[kTimingMarks];
 
 // Set by the free surface when the grid moved; cleared by the entry.
 extern int GridChangedFlag;
