@@ -33,7 +33,7 @@ const EngineCase kRunDriverCases[] = {
      {"Error in control file. The F 37 data set should not be used\n",
       "when computing only water flow (F 2 W)\n\n"},
      {Ran("WaterSolve")}},
-    {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", 1, {Ran("SetActiveCellRange"), Ran("WaterSolve")}},
+    {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", 1, {Ran("WaterSolve")}},
     {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGHIX\n", 1,
      {Ran("WriteKoosurfMpi"), Ran("ComputeComponents"), Ran("SolveFlowLastBlock"), Ran("WriteCompresFile"),
       Ran("WriteCon2resFile"), Ran("WriteGridCompanionFiles"), Ran("concRijn")},
