@@ -25,6 +25,15 @@ void ExpectVec(const Vec& v, double x, double y, double z, double tol = kTight) 
     EXPECT_NEAR(v.z, z, tol);
 }
 
+// What surface s holds on its first (hand 1) or second hand.
+void ExpectHand(int s, int hand, int cell, int type, int far, double dist) {
+    const bool first = hand == 1;
+    EXPECT_EQ(first ? Fcell1[s] : Fcell2[s], cell) << "surface " << s;
+    EXPECT_EQ(first ? Ftype1[s] : Ftype2[s], type) << "surface " << s;
+    EXPECT_EQ(first ? Fcellfar1[s] : Fcellfar2[s], far) << "surface " << s;
+    EXPECT_DOUBLE_EQ(first ? Fdist1[s] : Fdist2[s], dist) << "surface " << s;
+}
+
 TEST_F(MetricCase, UnitCube) {
     Start();
     MakeBoxGeometry(1, 1, 1);
@@ -95,13 +104,9 @@ TEST_F(MetricCase, SideTable) {
         const int s = (*side.surface)[c];
         const Array1<int>* far = kCellSides[opposite[side.type] - 1].neighbour;
         ASSERT_NE((*far)[c], 0);
-        const bool first = Fcell1[s] == c;
-        ASSERT_TRUE(first || Fcell2[s] == c);
         // The middle cell is the first cell of its east, north and top faces.
-        EXPECT_EQ(first, side.type == 2 || side.type == 3 || side.type == 6);
-        EXPECT_EQ(first ? Ftype1[s] : Ftype2[s], side.type);
-        EXPECT_DOUBLE_EQ(first ? Fdist1[s] : Fdist2[s], half[side.type]);
-        EXPECT_EQ(first ? Fcellfar1[s] : Fcellfar2[s], (*far)[c]);
+        const int hand = side.type == 2 || side.type == 3 || side.type == 6 ? 1 : 2;
+        ExpectHand(s, hand, c, side.type, (*far)[c], half[side.type]);
     }
     // Every inner surface pairs a side with its opposite; a boundary surface
     // has type 0 and no far cell on its empty hand.
@@ -275,14 +280,9 @@ TEST_F(MetricCase, EdgePairsLendTheirSides) {
     EdgePairs[1][0] = eastEnd;
     EdgePairs[1][1] = westEnd;
     MetricRuns();
-    EXPECT_EQ(Ftype2[eastEnd], 4);
-    EXPECT_EQ(Fcellfar2[eastEnd], 2);
-    EXPECT_DOUBLE_EQ(Fdist2[eastEnd], 2.0);
-    EXPECT_EQ(Fcell2[eastEnd], 0);
-    EXPECT_EQ(Ftype1[westEnd], 2);
-    EXPECT_EQ(Fcellfar1[westEnd], 1);
-    EXPECT_DOUBLE_EQ(Fdist1[westEnd], 2.0);
-    EXPECT_EQ(Fcell1[westEnd], 0);
+    // The cells themselves stay where they were.
+    ExpectHand(eastEnd, 2, 0, 4, 2, 2.0);
+    ExpectHand(westEnd, 1, 0, 2, 1, 2.0);
 }
 
 // A top cell whose east side faces the two cells of the deeper column beside
@@ -297,12 +297,8 @@ TEST_F(MetricCase, SplitFacesTakeTheTopCell) {
     CnbMultiE[shallow][0] = lower;
     MetricRuns();
     for (int f : {lower, upper}) {
-        const int s = Csurfw[f];
-        EXPECT_EQ(Fcell1[s], shallow);
-        EXPECT_EQ(Ftype1[s], 2);
-        EXPECT_DOUBLE_EQ(Fdist1[s], 1.0);
-        EXPECT_EQ(Fcellfar1[s], 0);
-        EXPECT_DOUBLE_EQ(Fdist2[s], 1.0);
+        ExpectHand(Csurfw[f], 1, shallow, 2, 0, 1.0);
+        EXPECT_DOUBLE_EQ(Fdist2[Csurfw[f]], 1.0);
     }
 }
 
