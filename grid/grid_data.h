@@ -153,6 +153,8 @@ extern Array1<int> Cpoint6;
 extern Array1<int> Cpoint7;
 extern Array1<int> Cpoint8;
 extern Array1<int> C2DFlag;
+// The cells of the computational grid column by column from the bed up,
+// between two 0 entries (written by the metric).
 extern Array1<int> Cigrid;
 extern Array1<int> Cjgrid;
 extern Array1<int> Ctrekant;
