@@ -78,27 +78,31 @@ void CellGeometry() {
         const double yk = (y5 + y6 + y7 + y8) - (y1 + y2 + y3 + y4);
         const double zk = (z5 + z6 + z7 + z8) - (z1 + z2 + z3 + z4);
 
-        dxdi[c] = 0.25 * xi;
-        dydi[c] = 0.25 * yi;
+        // Every result comes from these locals: a store to one result array
+        // could alias any other, so nothing is read back.
+        const double dxi = 0.25 * xi, dyi = 0.25 * yi;
+        const double dxj = 0.25 * xj, dyj = 0.25 * yj;
+        const double kd = 0.125 * std::sqrt(xk * xk + yk * yk + zk * zk);
+        const double az = 0.5 * ((x1 - x3) * (y2 - y4) - (y1 - y3) * (x2 - x4));
+        dxdi[c] = dxi;
+        dydi[c] = dyi;
         dzdi[c] = 0.25 * zi;
         idist[c] = 0.125 * std::sqrt(xi * xi + yi * yi + zi * zi);
         xc[c] = 0.125 * (x1 + x2 + x3 + x4 + x5 + x6 + x7 + x8);
-        dxdj[c] = 0.25 * xj;
-        dydj[c] = 0.25 * yj;
+        dxdj[c] = dxj;
+        dydj[c] = dyj;
         dzdj[c] = 0.25 * zj;
         jdist[c] = 0.125 * std::sqrt(xj * xj + yj * yj + zj * zj);
         yc[c] = 0.125 * (y1 + y2 + y3 + y4 + y5 + y6 + y7 + y8);
         dxdk[c] = 0.25 * xk;
         dydk[c] = 0.25 * yk;
         dzdk[c] = 0.25 * zk;
-        const double kd = 0.125 * std::sqrt(xk * xk + yk * yk + zk * zk);
         kdist[c] = kd;
         zc[c] = 0.125 * (z1 + z2 + z3 + z4 + z5 + z6 + z7 + z8);
-        const double az = 0.5 * ((x1 - x3) * (y2 - y4) - (y1 - y3) * (x2 - x4));
         areaz[c] = az;
         vol[c] = 2.0 * az * kd;
-        areay[c] = 2.0 * kd * std::sqrt(dxdi[c] * dxdi[c] + dydi[c] * dydi[c]);
-        areax[c] = 2.0 * kd * std::sqrt(dxdj[c] * dxdj[c] + dydj[c] * dydj[c]);
+        areay[c] = 2.0 * kd * std::sqrt(dxi * dxi + dyi * dyi);
+        areax[c] = 2.0 * kd * std::sqrt(dxj * dxj + dyj * dyj);
     }
 }
 
