@@ -48,7 +48,7 @@ int SurfaceCount(const DischargeGroupRecord& group) { return std::clamp(group.no
 // The concentration of group g at `stime`. The inflow groups are counted in
 // the order of the `timei` columns: the k-th of them (from 0) owns column
 // k * NoSizes + s.
-double GroupConcentration(const std::optional<SeriesPoint>& series, int g, int column, int s) {
+double GroupConcentration(const SeriesPoint* series, int g, int column, int s) {
     if (column < 0) return 0.0;
     if (series) return series->of([column](int r) { return TimeiConc[r][column]; });
     if (NoMDataSets > 0) return s < kMValues ? MDataSetValues[g].mvalue[s] : 0.0;
@@ -58,7 +58,16 @@ double GroupConcentration(const std::optional<SeriesPoint>& series, int g, int c
 // Discharges and concentrations of the nine groups from the `timei` series
 // when it gives them, else from the group records and the M data sets.
 void GroupInflows(int s, double conc[kDischargeGroups]) {
-    const std::optional<SeriesPoint> series = TimeiInflowFlag > 0 ? LocateInTimei(stime) : std::nullopt;
+    // A plain value and a pointer rather than an optional: the compiler
+    // cannot see through the optional and warns of uninitialised rows.
+    SeriesPoint point;
+    const SeriesPoint* series = nullptr;
+    if (TimeiInflowFlag > 0) {
+        if (std::optional<SeriesPoint> found = LocateInTimei(stime)) {
+            point = *found;
+            series = &point;
+        }
+    }
     int inflowGroup = 0;
     for (int g = 1; g < kDischargeGroups; ++g) {
         const DischargeGroupRecord& group = DischargeGroups[g];
