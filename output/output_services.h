@@ -12,8 +12,10 @@ int ReadCon2resFiles();
 void readres();
 void WriteFracresFile(int unused);
 
-// Plot files; `block` 0 is the whole grid. A non-zero `numbered` numbers the
-// whole-grid VTK plan file.
+// Plot files with the G 24 variables. A positive `block` only names the plan
+// files after that block (the content is that of the F 268 block); a non-zero
+// `numbered` numbers the whole-grid VTK plan file. A file that cannot be
+// written ends the run with status -3.
 void WriteTecplot2D(int numbered, int block);
 void WriteTecplot3D(int numbered);
 void WriteParaView3U(int numbered);

@@ -240,6 +240,15 @@ bool PlotVariableValid(const PlotVariableRecord& r) {
     return Within(r.level, 0, NoGridLinesZ) && Within(r.size, 0, NoSizes);
 }
 
+// The bed-layer letters read the layer below their level, and q in the VTK
+// files the component its size names; both must exist. Checked once the
+// layer and component counts of the whole file are known.
+bool PlotVariableFitsBedAndComponents(const PlotVariableRecord& r) {
+    const bool layerLetter = r.letter == 'L' || r.letter == 'N' || r.letter == 'a' || r.letter == 'f';
+    if (layerLetter && std::max(r.level - 1, 0) > NoBedLayers) return false;
+    return r.letter != 'q' || NoComponents <= 0 || r.size < NoComponents;
+}
+
 // The letter is the first byte that is not a blank, within ten bytes.
 char ReadPlotLetter(FILE* fp) {
     int c = std::getc(fp);
@@ -468,7 +477,10 @@ void RecheckDataSetsG() {
         if (!DragZoneValid(G22Records[r])) FailWithLog(1, "Input error for G 22 in control");
     }
     for (int v = 0; v < NoPlotVariables; ++v) {
-        if (!PlotVariableValid(PlotVariables[v])) FailWithLog(1, "Error in G 24 data set, variable no. %d\n", v);
+        const PlotVariableRecord& r = PlotVariables[v];
+        if (!PlotVariableValid(r) || !PlotVariableFitsBedAndComponents(r)) {
+            FailWithLog(1, "Error in G 24 data set, variable no. %d\n", v);
+        }
     }
     for (int r = 0; r < NoRatingCurves; ++r) {
         if (!RatingCurveValid(RatingCurves[r])) RefuseRatingCurve(r + 1);

@@ -38,8 +38,11 @@ inline std::set<std::string> FilesHere() {
 class ResultsCase : public ::testing::Test {
 protected:
     // Starts the engine on the channel with `extraControl` and reads its grid.
-    void Start(const std::string& extraControl = "") {
-        const ChannelProject p = MakeChannelProject(ResultsChannel(extraControl));
+    void Start(const std::string& extraControl = "") { StartOn(ResultsChannel(extraControl)); }
+
+    // The same on another channel.
+    void StartOn(const ChannelSpec& spec) {
+        const ChannelProject p = MakeChannelProject(spec);
         WriteHere("control", p.control);
         WriteHere("unstruc", p.unstruc);
         EngineCall start = StartEngineHere();

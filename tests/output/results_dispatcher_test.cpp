@@ -21,42 +21,57 @@ protected:
     }
 };
 
+// The plot files in the current directory.
+std::set<std::string> PlotFilesHere() {
+    std::set<std::string> plots;
+    for (const std::string& name : FilesHere()) {
+        for (const char* prefix : {"tec", "ParaView", "pav2", "paru"}) {
+            if (name.rfind(prefix, 0) == 0) plots.insert(name);
+        }
+    }
+    return plots;
+}
+
 TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
     using Names = std::vector<std::string>;
-    const Names tec2 = {"WriteTecplot2D"}, pv2 = {"WriteParaView2D"};
-    const Names perBlock2 = {"WriteTecplot2D", "WriteTecplot2D"}, perBlockPv = {"WriteParaView2D", "WriteParaView2D"};
+    using Files = std::set<std::string>;
+    // Numbered output is off: the plan files of the two blocks share one
+    // Tecplot name, and the whole-grid VTK plan file is numbered anyway.
+    const Files tec2 = {"tecplot2.dat"}, pv2 = {"pav2_00000.vtk"}, tec3 = {"tecplfe.dat"};
+    const Files perBlockPv = {"ParaView2_n1.vtk", "ParaView2_n2.vtk"};
     const struct {
         const char* row;
         int position;  // F 329 position set to 1, 0 for none
         int selector;
         Names writers;  // besides the interpolated results, which every call reaches
+        Files plots = {};
     } rows[] = {
         {"defaults", 0, 0, {}},
-        {"Tecplot plan", 3, 0, tec2},
-        {"Tecplot plan per block", 4, 0, perBlock2},
-        {"Tecplot 3D", 5, 0, {"WriteTecplot3D"}},
-        {"VTK 3D", 6, 0, {"WriteParaView3U"}},
-        {"VTK plan", 7, 0, pv2},
-        {"VTK plan per block", 8, 0, perBlockPv},
+        {"Tecplot plan", 3, 0, {}, tec2},
+        {"Tecplot plan per block", 4, 0, {}, tec2},
+        {"Tecplot 3D", 5, 0, {}, tec3},
+        {"VTK 3D", 6, 0, {}, {"ParaView3U.vtk"}},
+        {"VTK plan", 7, 0, {}, pv2},
+        {"VTK plan per block", 8, 0, {}, perBlockPv},
         {"probe", 9, 0, {"WriteProbeFile"}},
         {"bed points", 10, 0, {"WriteBedPointFile"}},
         {"boundary edges", 12, 0, {"WriteBoundaryEdgeFile"}},
         {"habitat", 13, 0, {"WriteHabitatTable"}},
         {"fracres", 16, 0, {"WriteFracresFile"}},
-        {"F 48 7", 0, 7, tec2},
-        {"F 48 87", 0, 87, tec2},
-        {"F 48 8", 0, 8, {"WriteTecplot2D", "WriteTecplot3D"}},
-        {"F 48 88", 0, 88, {"WriteTecplot2D", "WriteTecplot3D"}},
-        {"F 48 9", 0, 9, {"WriteTecplot3D"}},
-        {"F 48 89", 0, 89, {"WriteTecplot3D"}},
-        {"F 48 10", 0, 10, {"WriteParaView3U"}},
-        {"F 48 90", 0, 90, {"WriteParaView3U"}},
-        {"F 48 11", 0, 11, pv2},
-        {"F 48 91", 0, 91, pv2},
+        {"F 48 7", 0, 7, {}, tec2},
+        {"F 48 87", 0, 87, {}, tec2},
+        {"F 48 8", 0, 8, {}, {"tecplot2.dat", "tecplfe.dat"}},
+        {"F 48 88", 0, 88, {}, {"tecplot2.dat", "tecplfe.dat"}},
+        {"F 48 9", 0, 9, {}, tec3},
+        {"F 48 89", 0, 89, {}, tec3},
+        {"F 48 10", 0, 10, {}, {"ParaView3U.vtk"}},
+        {"F 48 90", 0, 90, {}, {"ParaView3U.vtk"}},
+        {"F 48 11", 0, 11, {}, pv2},
+        {"F 48 91", 0, 91, {}, pv2},
         {"F 48 13", 0, 13, {"WriteProbeFile"}},
         {"F 48 17", 0, 17, {"WriteBoundaryEdgeFile"}},
-        {"F 48 18", 0, 18, perBlock2},
-        {"F 48 19", 0, 19, perBlockPv},
+        {"F 48 18", 0, 18, {}, tec2},
+        {"F 48 19", 0, 19, {}, perBlockPv},
         {"F 48 22", 0, 22, {"WriteBedPointFile"}},
         {"F 48 5", 0, 5, {"WriteHabitatTable"}},
         {"F 48 12", 0, 12, {}},
@@ -78,6 +93,8 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         while (at != expected.end() && *at != "WriteBoundaryEdgeFile" && *at != "WriteHabitatTable") ++at;
         expected.insert(at, "WriteInterpolatedResults");
         EXPECT_EQ(WritersReached(call.log), expected);
+        EXPECT_EQ(PlotFilesHere(), row.plots);
+        for (const std::string& name : PlotFilesHere()) std::filesystem::remove(name);
         EXPECT_EQ(std::string(StatusText), "have written result file  ");
         EXPECT_EQ(WritingFilesFlag, 0);
     }

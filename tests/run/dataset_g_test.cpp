@@ -192,6 +192,24 @@ TEST(DataSetsG, PartitionsRatingCurvesBoxesAndProfiles) {
     });
 }
 
+// A bed-layer letter must read a layer of the bed (layers 0 to F 134), and q
+// a component of F 50; checked once the whole file is read.
+TEST(DataSetsG, PlotLettersNameALayerOrComponentThatExists) {
+    const std::string error0 = "Error in G 24 data set, variable no. 0\n";
+    CheckReadCases({
+        {"G 24 3 L 3 0 a 0 0 f 3 1", "", kAccepted},
+        {"F 37 3 G 24 1 N 3 0", "", kAccepted},
+        {"F 37 3 G 24 1 N 4 0", error0, 1},
+        {"G 24 1 L 4 0", error0, 1},
+        {"G 24 2 u 4 0 f 4 1", "Error in G 24 data set, variable no. 1\n", 1},
+        {"G 24 1 a 4 0 F 134 3", "", kAccepted},
+        {"F 50 2 G 24 1 q 0 1", "", kAccepted},
+        {"G 1 20 20 11 3 F 50 2 G 24 1 q 0 2", error0, 1},
+        {"G 24 1 q 0 1 F 50 1", error0, 1},
+        {"G 24 1 q 0 1", "", kAccepted},  // no components: q shows zeros
+    });
+}
+
 // A G 1, F 50 or F 65 placed after a record may lower the sizes the record
 // was checked against; the record is refused once the whole file is read.
 TEST(DataSetsG, RecordsAreRecheckedAgainstTheFinalSizes) {

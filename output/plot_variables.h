@@ -1,0 +1,66 @@
+// The G 24 plot variables: what each letter shows at a cell or a grid node,
+// and the name each plot file gives it.
+//
+// Every read goes through the guarded accessors below, so a letter whose
+// array does not exist in this run, or whose layer, size or component lies
+// outside it, shows 0 instead of reading past the data.
+#pragma once
+
+#include <string>
+
+#include "run/arrays.h"
+#include "run/params_g.h"
+
+// The four plot files; the names of a letter differ between them.
+enum class PlotWriter { kTecplotPlan, kTecplot3D, kVtkPlan, kVtk3D };
+
+// Guarded reads: 0 when the array does not exist or an index lies outside it.
+inline bool IndexIn(long long i, size_t n) { return i >= 0 && static_cast<size_t>(i) < n; }
+template <class T>
+T ValueAt(const Array1<T>& a, long long i) {
+    return a.exists() && IndexIn(i, a.size()) ? a[i] : T{};
+}
+template <class T>
+T ValueAt(const Array2<T>& a, long long n1, long long n2) {
+    return a.exists() && IndexIn(n1, a.extent1()) && IndexIn(n2, a.extent2()) ? a[n1][n2] : T{};
+}
+template <class T>
+T ValueAt(const Array3<T>& a, long long n1, long long n2, long long n3) {
+    return a.exists() && IndexIn(n1, a.extent1()) && IndexIn(n2, a.extent2()) && IndexIn(n3, a.extent3())
+               ? a[n1][n2][n3]
+               : T{};
+}
+
+// A field at cell c: 0 for no cell (c = 0), whatever lies in slot 0.
+inline double AtCell(const Array1<double>& a, int c) { return c > 0 ? ValueAt(a, c) : 0.0; }
+
+// Cell walks along the column links; they stop at the end of the column, and
+// after as many steps as there are cells, so a damaged link cannot hang them.
+int CellUp(int c, int levels);
+int ColumnBottomCell(int c);
+
+// The value of `letter` at cell c (0 = no cell) for bed layer `layer`,
+// sediment size `size` and water-quality component `component`. The grid-node
+// letters s, t, v, y and z have no cell value (0).
+double PlotCellValue(char letter, int c, int layer, int size, int component);
+
+// The value of `letter` at water column b in the bed mode of the VTK plan
+// file: the bed letters G, L, N, O, a, b, f, l, r, U and m; 0 for the others.
+double PlotBedValue(char letter, int b, int layer, int size);
+
+// s, t, v, y and z: true, and their value at structured node (i, j).
+bool IsNodeLetter(char letter);
+double PlotNodeValue(char letter, int i, int j);
+
+// The layer an entry reads (its level less one, at least 0).
+inline int EntryLayer(const PlotVariableRecord& r) { return r.level > 1 ? r.level - 1 : 0; }
+// Sets the shared bnodem and lnodem to the entry's layer and size.
+void MarkPlotEntry(const PlotVariableRecord& r);
+
+// The entry's name in the given plot file.
+std::string PlotVariableName(const PlotVariableRecord& r, PlotWriter writer);
+
+// Before the last results of a diverging run: an empty list becomes
+// y v m p s u w i z (level 0), R and K (level 1) are added when per-cell
+// residuals are stored and there is room, and the VTK plan file is selected.
+void PreparePlotsForDivergence();
