@@ -1,8 +1,10 @@
 // The Tecplot 3D file: one finite-element zone of bricks, one per cell, with
 // the cell values averaged onto the grid points.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,28 +89,68 @@ struct NearNode {
     double distance = std::numeric_limits<double>::infinity();
 };
 
-// The structured node nearest to (x, y) in |dx| + |dy|, other than `skip`;
-// the first of equally near nodes.
-NearNode NearestNode(double x, double y, const NearNode* skip) {
-    NearNode best;
-    for (int i = 1; i <= NoGridLinesX; ++i) {
-        for (int j = 1; j <= NoGridLinesY; ++j) {
-            if (skip && i == skip->i && j == skip->j) continue;
-            const double d = std::fabs(ValueAt(Gridx, i, j) - x) + std::fabs(ValueAt(Gridy, i, j) - y);
-            if (d < best.distance) best = {i, j, d};
+// The structured nodes sorted by x, for the nearest-node search: a node
+// farther in x than a distance already found cannot be nearer, so only a
+// narrow band of nodes is measured. Among equally near nodes the search
+// takes the first in the order I = 1.., J = 1.., as a full scan would.
+class NodeSearch {
+public:
+    NodeSearch() {
+        for (int i = 1; i <= NoGridLinesX; ++i) {
+            for (int j = 1; j <= NoGridLinesY; ++j) {
+                nodes_.push_back({ValueAt(Gridx, i, j), ValueAt(Gridy, i, j), i, j, static_cast<int>(nodes_.size())});
+            }
         }
+        std::sort(nodes_.begin(), nodes_.end(), [](const Node& a, const Node& b) { return a.x < b.x; });
     }
-    return best;
-}
+
+    // The node nearest to (x, y) in |dx| + |dy|, other than `skip`; `hint`
+    // is a node whose distance bounds the search.
+    NearNode nearest(double x, double y, int hintI, int hintJ, const NearNode* skip) const {
+        double bound = std::numeric_limits<double>::infinity();
+        if (hintI >= 1 && hintI <= NoGridLinesX && hintJ >= 1 && hintJ <= NoGridLinesY &&
+            !(skip && hintI == skip->i && hintJ == skip->j)) {
+            bound = Distance(ValueAt(Gridx, hintI, hintJ), ValueAt(Gridy, hintI, hintJ), x, y);
+        }
+        auto first = nodes_.begin(), last = nodes_.end();
+        if (std::isfinite(bound)) {
+            first = std::lower_bound(nodes_.begin(), nodes_.end(), x - bound,
+                                     [](const Node& n, double v) { return n.x < v; });
+            last = std::upper_bound(first, nodes_.end(), x + bound, [](double v, const Node& n) { return v < n.x; });
+        }
+        NearNode best;
+        int bestOrder = 0;
+        for (auto n = first; n != last; ++n) {
+            if (skip && n->i == skip->i && n->j == skip->j) continue;
+            const double d = Distance(n->x, n->y, x, y);
+            if (d < best.distance || (d == best.distance && n->order < bestOrder)) {
+                best = {n->i, n->j, d};
+                bestOrder = n->order;
+            }
+        }
+        return best;
+    }
+
+private:
+    struct Node {
+        double x, y;
+        int i, j;
+        int order;
+    };
+    static double Distance(double nx, double ny, double x, double y) { return std::fabs(nx - x) + std::fabs(ny - y); }
+    std::vector<Node> nodes_;
+};
 
 // s, t, v, y and z at point p: the node it stands on, or a distance-weighted
 // mix of the two nearest nodes.
-void SetNodeLetterValues(int p, std::vector<double>* values) {
-    const NearNode n1 = NearestNode(Px1[p], Py1[p], nullptr);
+void SetNodeLetterValues(int p, const NodeSearch& search, std::vector<double>* values) {
+    const double x = Px1[p], y = Py1[p];
+    const NearNode n1 = search.nearest(x, y, Pkooi[p], Pkooj[p], nullptr);
     NearNode n2 = n1;
     double w = 0.0;
     if (n1.distance >= kOnNode) {
-        n2 = NearestNode(Px1[p], Py1[p], &n1);
+        // A neighbour of the nearest node bounds the search for the second.
+        n2 = search.nearest(x, y, n1.i + (n1.i < NoGridLinesX ? 1 : -1), n1.j, &n1);
         if (std::isfinite(n2.distance)) {
             w = n1.distance / (n1.distance + n2.distance);
         } else {
@@ -130,7 +172,7 @@ bool AnyNodeLetter() {
     return false;
 }
 
-void WritePoint(FILE* fp, int p, const Zone& z, bool nodeLetters, std::vector<int>* cells) {
+void WritePoint(FILE* fp, int p, const Zone& z, const NodeSearch* search, std::vector<int>* cells) {
     CellsAtPoint(p, true, cells);
     double u = 0.0, v = 0.0;
     std::vector<double> values(static_cast<size_t>(NoPlotVariables), 0.0);
@@ -149,7 +191,7 @@ void WritePoint(FILE* fp, int p, const Zone& z, bool nodeLetters, std::vector<in
         v /= n;
         for (double& value : values) value /= n;
     }
-    if (nodeLetters) SetNodeLetterValues(p, &values);
+    if (search) SetNodeLetterValues(p, *search, &values);
     std::fprintf(fp, "%lf %lf %lf %lf %lf %d", Px1[p], Py1[p], Pz1[p], u, v, p > z.coupledAfter ? 1 : 0);
     for (double value : values) std::fprintf(fp, " %le", value);
     std::fprintf(fp, "\n");
@@ -166,9 +208,10 @@ void WriteTecplot3DFile(FILE* fp, const Zone& z) {
     std::fprintf(fp, "\n");
     std::fprintf(fp, "ZONE T=%cDischarge: %lf l/s, time: %lf sec%c N=%d,E=%d,F=FEPOINT, ET=BRICK\n", kQuote,
                  GroupDischarge[1], stime, kQuote, z.lastPoint - z.firstPoint + 1, z.lastCell - z.firstCell + 1);
-    const bool nodeLetters = AnyNodeLetter();
+    std::unique_ptr<NodeSearch> search;
+    if (AnyNodeLetter()) search = std::make_unique<NodeSearch>();
     std::vector<int> cells;
-    for (int p = z.firstPoint; p <= z.lastPoint; ++p) WritePoint(fp, p, z, nodeLetters, &cells);
+    for (int p = z.firstPoint; p <= z.lastPoint; ++p) WritePoint(fp, p, z, search.get(), &cells);
     const int o = z.nodeOffset;
     for (int c = z.firstCell; c <= z.lastCell; ++c) {
         std::fprintf(fp, "%d %d %d %d %d %d %d %d\n", Cpoint1[c] - o, Cpoint2[c] - o, Cpoint3[c] - o,

@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <sstream>
 
 #include "tests/output/results_case.h"
 #include "tests/support/project_dir.h"
@@ -29,13 +28,6 @@ LoadResult LoadWithVtk(const std::string& dir, const std::vector<std::string>& a
     const int status = pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
 }
 
 // Velocities, bed level and depth of the flat channel of 1 m depth, in all

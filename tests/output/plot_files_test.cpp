@@ -1,7 +1,6 @@
 // The plot files on the 8 x 6 channel of two layers: names, layouts, number
 // formats, the cells behind each point, the bed mode and failures.
 #include <cstdio>
-#include <sstream>
 
 #include "output/plot_variables.h"
 #include "run/output_file.h"
@@ -16,26 +15,8 @@ int Point(int i, int j, int k) { return ((i - 1) * 7 + (j - 1)) * 3 + k + 1; }
 
 std::vector<std::string> Lines(const std::string& name) { return SplitLines(ReadHere(name)); }
 
-std::set<std::string> PlotFiles() {
-    std::set<std::string> plots;
-    for (const std::string& name : FilesHere()) {
-        for (const char* prefix : {"tec", "ParaView", "pav2", "paru"}) {
-            if (name.rfind(prefix, 0) == 0) plots.insert(name);
-        }
-    }
-    return plots;
-}
-
-void RemovePlotFiles() {
-    for (const std::string& name : PlotFiles()) std::filesystem::remove(name);
-}
-
-// The words of a line.
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
+void RemovePlotFilesHere() {
+    for (const std::string& name : PlotFilesHere()) std::filesystem::remove(name);
 }
 
 class PlotFiles_ : public ResultsCase {
@@ -99,8 +80,8 @@ TEST_F(PlotFileNames, ByNumberingPartitionAndBlock) {
             return 0;
         });
         ASSERT_FALSE(call.ended) << call.log;
-        EXPECT_EQ(PlotFiles(), std::set<std::string>{r.name});
-        RemovePlotFiles();
+        EXPECT_EQ(PlotFilesHere(), std::set<std::string>{r.name});
+        RemovePlotFilesHere();
     }
 }
 
@@ -114,7 +95,7 @@ TEST_F(PlotFileNames, PerBlockFilesThroughTheDispatcher) {
     const std::set<std::string> expected = {"tec2_n1_00000.dat", "tec2_n2_00000.dat", "tec2_n1_00001.dat",
                                             "tec2_n2_00001.dat", "pav2_n1_00000.vtk", "pav2_n2_00000.vtk",
                                             "pav2_n1_00001.vtk", "pav2_n2_00001.vtk"};
-    EXPECT_EQ(PlotFiles(), expected);
+    EXPECT_EQ(PlotFilesHere(), expected);
     EXPECT_EQ(ReadHere("tec2_n1_00000.dat"), ReadHere("tec2_n2_00000.dat"));
     EXPECT_EQ(ReadHere("pav2_n1_00000.vtk"), ReadHere("pav2_n2_00000.vtk"));
 }
@@ -153,7 +134,7 @@ TEST_F(PlotFileNames, PlanFilesOfABlockOutsideTheGridAreNotWritten) {
         WriteParaView2D(0, 0);
     });
     EXPECT_FALSE(call.ended);
-    EXPECT_TRUE(PlotFiles().empty());
+    EXPECT_TRUE(PlotFilesHere().empty());
     EXPECT_NE(call.log.find("Error: block 1 does not lie inside the structured grid; 'tecplot2.dat' is not written\n"),
               std::string::npos);
 }
@@ -348,6 +329,10 @@ TEST_F(Tecplot3D, ZoneNodeValuesAndElements) {
     // A point half-way between nodes (5, 4) and (6, 4), where the depth is 1 and 2.
     Px1[Point(5, 4, 1)] += 0.5;
     Gridz[6][4][NoGridLinesZ] = 2.0;
+    // A point moved onto node (7, 5), far from its own node (2, 2).
+    Px1[Point(2, 2, 2)] = Gridx[7][5];
+    Py1[Point(2, 2, 2)] = Gridy[7][5];
+    Gridz[7][5][NoGridLinesZ] = 3.0;
     ASSERT_FALSE(Call([] { WriteTecplot3D(1); }).ended);
     const std::vector<std::string> lines = Lines("tecplfe.dat");
     ASSERT_EQ(lines.size(), 3u + 189u + 96u);
@@ -359,6 +344,7 @@ TEST_F(Tecplot3D, ZoneNodeValuesAndElements) {
     EXPECT_EQ(point(1), "0.000000 0.000000 0.000000 0.001000 -0.002000 0 1.000000e+00 2.236068e-03");
     EXPECT_EQ(Words(point(Point(5, 4, 1)))[6], "1.500000e+00");
     EXPECT_EQ(Words(point(Point(5, 3, 1)))[6], "1.000000e+00");
+    EXPECT_EQ(Words(point(Point(2, 2, 2)))[6], "3.000000e+00");
     for (int c = 1; c <= NoCells; ++c) {
         char expected[120];
         std::snprintf(expected, sizeof expected, "%d %d %d %d %d %d %d %d", Cpoint1[c], Cpoint2[c], Cpoint3[c],
@@ -393,7 +379,7 @@ TEST_F(Tecplot3D, DryColumnSubstituteWithSeveralBlocks) {
 
 TEST_F(Tecplot3D, CoupledBlocksAndZones) {
     StartWith("0");
-    // Block 2, coupled, holds the points and cells from column j = 5 on.
+    // Block 2, coupled, holds the points from 101 and the cells from 49 on.
     NoBlocks = 2;
     BlockTable[2] = BlockTable[1];
     BlockTable[1].lastPoint = 100;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,25 @@ inline std::set<std::string> FilesHere() {
     std::set<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(".")) names.insert(e.path().filename().string());
     return names;
+}
+
+// The blank-separated words of a line.
+inline std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+// The plot files in the current directory.
+inline std::set<std::string> PlotFilesHere() {
+    std::set<std::string> plots;
+    for (const std::string& name : FilesHere()) {
+        for (const char* prefix : {"tec", "ParaView", "pav2", "paru"}) {
+            if (name.rfind(prefix, 0) == 0) plots.insert(name);
+        }
+    }
+    return plots;
 }
 
 class ResultsCase : public ::testing::Test {

@@ -21,17 +21,6 @@ protected:
     }
 };
 
-// The plot files in the current directory.
-std::set<std::string> PlotFilesHere() {
-    std::set<std::string> plots;
-    for (const std::string& name : FilesHere()) {
-        for (const char* prefix : {"tec", "ParaView", "pav2", "paru"}) {
-            if (name.rfind(prefix, 0) == 0) plots.insert(name);
-        }
-    }
-    return plots;
-}
-
 TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
     using Names = std::vector<std::string>;
     using Files = std::set<std::string>;
