@@ -4,3 +4,50 @@
 // Prepares a flow computation: group discharges, inflow turbulence,
 // relaxation factors and start values of the flow fields.
 void InitialiseFlowRun();
+
+// Density of water relative to 1000 kg/m3 at the temperature t (degrees C).
+double RelativeWaterDensity(double t);
+
+// Mass flux (kg/s, positive from Fcell1 to Fcell2) of surfaces first..last
+// from the cell velocities with the pressure-weighted correction that keeps
+// the collocated grid free of checkerboard pressures, then the steps over the
+// whole grid. For serial callers that cover the whole range in one call.
+void ComputeSurfaceFluxes(int first, int last);
+// The part of ComputeSurfaceFluxes that writes only the surfaces of its
+// range: one call per chunk of a parallel region ...
+void ComputeSurfaceFluxRange(int first, int last);
+// ... and, once every chunk has finished, the steps that read and write
+// surfaces of the whole grid (block edges, split faces, interface balance).
+void FinishSurfaceFluxes();
+// Scales the fluxes through the connection of blocks 1 and 2 so that both
+// sides carry the same total.
+void BalanceInterfaceFluxes();
+
+// Neighbour coefficients from the flux and diffusivity of surfaces
+// first..last (upwind convection, power-law diffusion on horizontal faces),
+// then the steps of the whole assembly. For serial callers.
+void ComputeConvectionDiffusionCoefficients(int first, int last);
+// The per-chunk part of it ...
+void ComputeConvectionDiffusionRange(int first, int last);
+// ... and the steps once per assembly after every chunk: the time weighting
+// of unsteady runs and the split-face hand-over.
+void FinishConvectionDiffusion();
+// The stricter variant used for turbulence equations: boundary sides get 0,
+// and a surface of the wrong orientation is reported and left alone.
+void ComputeNeighbourCoefficients(int first, int last);
+// Damping factor of the diffusion across a horizontal surface.
+double ComputeStratificationDamping(int cell1, int cell2);
+// Extra conductance (kg/s) of a side surface between two existing cells.
+double ComputeFaceExtraDiffusion(int surface, int cell1, int cell2);
+// Coefficients of split faces.
+void ComputeSplitFaceCoefficients();
+
+// Completes the equations of cells first..last: adds the neighbour
+// coefficients (and the far ones when `withFar`) to Cap, then under-relaxes
+// with alpha against the current values phi. Cells with an imposed value are
+// not relaxed, so the value holds exactly.
+void CompleteCellEquations(int first, int last, double alpha, const double* phi, bool withFar);
+
+// Runs work(first, last) over `chunks` pieces of first..last in a parallel
+// region of as many threads, each piece as the flow drivers cut it.
+void RunInChunks(int first, int last, int chunks, void (*work)(int, int));

@@ -2,3 +2,4 @@
 #include "run/placeholder.h"
 
 void InitialiseFlowRun() { ReportUnavailable("InitialiseFlowRun"); }
+void ComputeSplitFaceCoefficients() { ReportUnavailable("ComputeSplitFaceCoefficients"); }

@@ -56,7 +56,9 @@
     X(int, CyclicFileFlag, 0)                       \
     X(int, NoInflowPoints, 0)                       \
     X(int, NoInflowLevels, 0)                       \
-    X(double, stime, 0.0)
+    X(double, stime, 0.0)                           \
+    X(double, RelaxVelocity, 1.0)                   \
+    X(double, InvRelaxVelocity, 1.0)
 
 RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
 

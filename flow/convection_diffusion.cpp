@@ -1,0 +1,216 @@
+// Neighbour coefficients of the transported equations: upwind convection and
+// face diffusion, power-law weighted on horizontal faces.
+#include <algorithm>
+#include <cmath>
+
+#include "flow/face_interpolation.h"
+#include "flow/flow_data.h"
+#include "flow/flow_services.h"
+#include "grid/grid_data.h"
+#include "quality/quality_data.h"
+#include "run/globals.h"
+#include "run/region_fatal.h"
+#include "sediment/sediment_data.h"
+
+double RelativeWaterDensity(double t) {
+    return 0.9999726 * (1.0 - 9.297173e-6 * std::pow(std::fabs(t - 4.029325), 1.894816));
+}
+
+namespace {
+
+double PrandtlFactor() {
+    if ((TurbulenceModel == 15 || TurbulenceModel == 16) && Equation > 3) return 0.5;
+    if (TurbulenceModel == 1 && Equation > 3) return 1.3900472616068946;
+    if (TurbulenceModel == 14 && Equation == 5) return 1.5;
+    return 1.0;
+}
+
+// Power-law weight of the diffusion at Peclet number pe: none from 10 on.
+inline double PowerLaw(double pe) {
+    if (pe >= 10.0) return 0.0;
+    const double a = 1.0 - 0.1 * pe;
+    return a * a * a * a * a;
+}
+
+// The coefficient slot of each side type (1 south .. 6 top); type 0 or any
+// other value has none.
+struct Slots {
+    double* a[7];
+    double* at(int type) const { return type >= 1 && type <= 6 ? a[type] : nullptr; }
+};
+
+Slots CoefficientSlots() {
+    return {{nullptr, Cas.data(), Cae.data(), Can.data(), Caw.data(), Cab.data(), Cat.data()}};
+}
+
+// What both coefficient passes share: the conductance of one surface.
+struct Conductance {
+    const int* fc1 = Fcell1.data();
+    const int* fc2 = Fcell2.data();
+    const int* ft1 = Ftype1.data();
+    const int* ft2 = Ftype2.data();
+    const double* fd1 = Fdist1.data();
+    const double* fd2 = Fdist2.data();
+    const double* area = Farea.data();
+    const double* flux = Fflux.data();
+    const double* visc = Ceddyvisc.data();
+    const double* viscz = Ceddyviscz.data();
+    double sigma = PrandtlFactor();
+    bool constant = TurbulenceModel == 6;
+    bool damped = TurbDensFlag > 0 && StratificationFactor > 0.0;
+    bool extra = ExtraDiffusionOption > 0;
+
+    static bool Horizontal(int t1, int t2) { return t1 == 5 || t2 == 5; }
+
+    // Gamma of surface s; horizontal says which viscosity and limits apply.
+    double Gamma(int s, int c1, int c2, bool horizontal) const {
+        double g;
+        if (constant) {
+            g = horizontal ? ConstEddyViscosityBed : ConstEddyViscosity;
+        } else {
+            const double* nu = horizontal ? viscz : visc;
+            g = (fd1[s] * nu[c2] + fd2[s] * nu[c1]) / (fd1[s] + fd2[s] + 1e-20);
+        }
+        if ((TurbDensFlag == 3 && horizontal) || g <= MinGamma) g = MinGamma;
+        return g;
+    }
+};
+
+}  // namespace
+
+double ComputeStratificationDamping(int cell1, int cell2) {
+    double rho1 = 1.0, rho2 = 1.0;
+    if (Components.exists()) {
+        rho1 = RelativeWaterDensity(Components[0][cell1]);
+        rho2 = RelativeWaterDensity(Components[0][cell2]);
+    }
+    const double dz = Ckdist[cell1] + Ckdist[cell2];
+    const double du = std::sqrt(Cu[cell1] * Cu[cell1] + Cv[cell1] * Cv[cell1]) -
+                      std::sqrt(Cu[cell2] * Cu[cell2] + Cv[cell2] * Cv[cell2]);
+    // ((drho / dz) (dz / du)^2 reduces to drho dz / du^2; the guard on the
+    // square keeps equal speeds and a zero height finite.
+    const double ri = std::max(0.0, -9.81 * (rho2 - rho1) * dz / (du * du + 1e-12));
+    return std::pow(std::pow(1.0 + 10.0 * StratificationFactor * ri, -1.5), DampingExponent);
+}
+
+double ComputeFaceExtraDiffusion(int surface, int cell1, int cell2) {
+    if (Ftype1[surface] == 5 || Ftype1[surface] == 6) return 0.0;
+    const int mode = ExtraDiffusionOption;
+    if (mode < 1 || mode > 4) return 0.0;
+    if ((mode == 2 || mode == 4) && Cab[cell1] != 0.0 && Cab[cell2] != 0.0) return 0.0;
+    const double um = 0.5 * (Cu[cell1] + Cu[cell2]);
+    const double vm = 0.5 * (Cv[cell1] + Cv[cell2]);
+    double value = 1000.0 * Farea[surface] * ExtraDiffusionFactor * std::sqrt(um * um + vm * vm);
+    if (mode >= 3) {
+        // Without bed forms or column depths there is nothing to scale by.
+        if (!BbedformHeight.exists() || !Bdepth.exists()) return 0.0;
+        const int b1 = Cbedcell[cell1], b2 = Cbedcell[cell2];
+        value *= 0.5 * (BbedformHeight[b1] + BbedformHeight[b2]) / (Bdepth[b1] + Bdepth[b2] + 1e-30);
+    }
+    return value;
+}
+
+void ComputeConvectionDiffusionRange(int first, int last) {
+    Cidist[0] = Cjdist[0] = Cu[0] = Cv[0] = 0.0;
+    const Conductance k;
+    const Slots slot = CoefficientSlots();
+    const double sideFactor = DiffusivityFactor;
+    const double bedFactor = BedDiffusivityFactor;
+    for (int s = first; s <= last; ++s) {
+        const int c1 = k.fc1[s], c2 = k.fc2[s];
+        const int t1 = k.ft1[s], t2 = k.ft2[s];
+        const double f = k.flux[s];
+        double d = 0.0;
+        if (c1 != 0 && c2 != 0) {
+            const bool horizontal = Conductance::Horizontal(t1, t2);
+            const double w = 1.0 / (k.fd1[s] + k.fd2[s] + 1e-20);
+            const double d0 = k.Gamma(s, c1, c2, horizontal) * k.area[s] * w * k.sigma;
+            double factor = sideFactor;
+            if (horizontal) {
+                factor = bedFactor * PowerLaw(std::fabs(f / (d0 + 1e-20)));
+                if (k.damped) factor *= ComputeStratificationDamping(c1, c2);
+            }
+            d = d0 * factor;
+            if (k.extra && c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
+        }
+        // Cell 0 stands for "none" and keeps its zeros.
+        if (double* a = slot.at(t1); a && c1 > 0) a[c1] = d + std::max(-f, 0.0);
+        if (double* a = slot.at(t2); a && c2 > 0) a[c2] = d + std::max(f, 0.0);
+    }
+}
+
+void FinishConvectionDiffusion() {
+    if (TimeStep > 1e-8 && Theta > 1e-8) {
+        const double keep = 1.0 - Theta;
+        for (double* a : {Cae.data(), Caw.data(), Cas.data(), Can.data(), Cat.data(), Cab.data()}) {
+            for (int c = 1; c <= NoCells; ++c) a[c] *= keep;
+        }
+    }
+    if (SplitFaceFlag > 0) ComputeSplitFaceCoefficients();
+}
+
+void ComputeConvectionDiffusionCoefficients(int first, int last) {
+    ComputeConvectionDiffusionRange(first, last);
+    FinishConvectionDiffusion();
+}
+
+namespace {
+
+void ReportWrongSide(int surface, int cell, int type) {
+#pragma omp critical(rivax_log)
+    LogAppendAnywhere("Error in coefficient1 computation, surface %d, cell %d, type %d\n", surface, cell, type);
+}
+
+}  // namespace
+
+void ComputeNeighbourCoefficients(int first, int last) {
+    Cidist[0] = Cjdist[0] = Cu[0] = Cv[0] = 0.0;
+    const Conductance k;
+    const Slots slot = CoefficientSlots();
+    for (int s = first; s <= last; ++s) {
+        const int c1 = k.fc1[s], c2 = k.fc2[s];
+        const int t1 = k.ft1[s], t2 = k.ft2[s];
+        if (c1 == 0 || c2 == 0) {
+            if (double* a = slot.at(t1); a && c1 > 0) a[c1] = 0.0;
+            if (double* a = slot.at(t2); a && c2 > 0) a[c2] = 0.0;
+            continue;
+        }
+        const double f = k.flux[s];
+        const bool horizontal = Conductance::Horizontal(t1, t2);
+        const double w = 1.0 / (k.fd1[s] + k.fd2[s] + 1e-20);
+        const double gamma = k.Gamma(s, c1, c2, horizontal);
+        const double d0 = gamma * k.area[s] * w * k.sigma;
+        double factor = DiffusivityFactor;
+        if (horizontal) {
+            factor = BedDiffusivityFactor * PowerLaw(std::fabs(f / (d0 + 1e-20)));
+            if (k.damped) factor = std::max(factor * ComputeStratificationDamping(c1, c2), MinGamma / gamma);
+        }
+        double d = d0 * factor;
+        if (k.extra && c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
+        if (t1 == 3 || t1 == 6 || t1 == 2) {
+            slot.a[t1][c1] = d + std::max(-f, 0.0);
+        } else {
+            ReportWrongSide(s, c1, t1);
+        }
+        if (t2 == 4 || t2 == 5 || t2 == 1) {
+            slot.a[t2][c2] = d + std::max(f, 0.0);
+        } else {
+            ReportWrongSide(s, c2, t2);
+        }
+    }
+}
+
+void CompleteCellEquations(int first, int last, double alpha, const double* phi, bool withFar) {
+    double* const ap = Cap.data();
+    double* const src = Csource.data();
+    const double* const nb[6] = {Cae.data(), Caw.data(), Cas.data(), Can.data(), Cat.data(), Cab.data()};
+    const double* const far[6] = {Caee.data(), Caww.data(), Cass.data(), Cann.data(), Catt.data(), Cabb.data()};
+    for (int c = first; c <= last; ++c) {
+        double sum = nb[0][c] + nb[1][c] + nb[2][c] + nb[3][c] + nb[4][c] + nb[5][c];
+        if (withFar) sum += far[0][c] + far[1][c] + far[2][c] + far[3][c] + far[4][c] + far[5][c];
+        ap[c] += sum;
+        if (ap[c] >= kFixedValueCap) continue;
+        ap[c] /= alpha;
+        src[c] += (1.0 - alpha) * ap[c] * phi[c];
+    }
+}
