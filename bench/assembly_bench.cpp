@@ -3,18 +3,15 @@
 // work on 1 and on all threads, then the steps over the whole grid.
 // Items are surfaces.
 #include <omp.h>
-#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <stdexcept>
 
 #include "flow/flow_services.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
-#include "run/run_services.h"
-#include "tools/box_geometry.h"
+#include "bench/bench_box.h"
 
 namespace {
 
@@ -23,19 +20,7 @@ constexpr int kSide = 100;
 void SetUpBox() {
     static bool built = false;
     if (built) return;
-    char dir[] = "/tmp/rivax-assembly-bench-XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0) throw std::runtime_error("no directory for the log");
-    ResetGlobals();
-    const int cells = kSide * kSide * kSide;
-    MaxCeller = cells + 2;
-    MaxFlater = 3 * cells + 3 * kSide * kSide + 2;
-    MaxPoints = (kSide + 1) * (kSide + 1) * (kSide + 1) + 2;
-    NoGridLinesX = NoGridLinesY = kSide + 2;
-    NoGridLinesZ = 3;
-    if (AllocateStructuredArrays() != 0 || AllocateUnstructuredArrays() < 0) {
-        throw std::runtime_error("the arrays of the box cannot be allocated");
-    }
-    MakeBoxGeometry(kSide, kSide, kSide, {1.0, 1.0, 0.1});
+    AllocateBenchBox(kSide, {1.0, 1.0, 0.1});
     metric();
     for (int c = 1; c <= NoCells; ++c) {
         Cu[c] = 1.0 + 0.1 * std::sin(0.01 * c);

@@ -1,11 +1,13 @@
 // Neighbour coefficients of the transported equations: upwind convection and
 // face diffusion, power-law weighted on horizontal faces.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "flow/face_interpolation.h"
 #include "flow/flow_data.h"
 #include "flow/flow_services.h"
+#include "flow/surface_view.h"
 #include "grid/grid_data.h"
 #include "quality/quality_data.h"
 #include "run/globals.h"
@@ -44,14 +46,7 @@ Slots CoefficientSlots() {
 }
 
 // What both coefficient passes share: the conductance of one surface.
-struct Conductance {
-    const int* fc1 = Fcell1.data();
-    const int* fc2 = Fcell2.data();
-    const int* ft1 = Ftype1.data();
-    const int* ft2 = Ftype2.data();
-    const double* fd1 = Fdist1.data();
-    const double* fd2 = Fdist2.data();
-    const double* area = Farea.data();
+struct Conductance : SurfaceView {
     const double* flux = Fflux.data();
     const double* visc = Ceddyvisc.data();
     const double* viscz = Ceddyviscz.data();
@@ -69,10 +64,30 @@ struct Conductance {
             g = horizontal ? ConstEddyViscosityBed : ConstEddyViscosity;
         } else {
             const double* nu = horizontal ? viscz : visc;
-            g = (fd1[s] * nu[c2] + fd2[s] * nu[c1]) / (fd1[s] + fd2[s] + 1e-20);
+            g = FaceValue(dist1[s], dist2[s], nu[c1], nu[c2]);
         }
         if ((TurbDensFlag == 3 && horizontal) || g <= MinGamma) g = MinGamma;
         return g;
+    }
+
+    // The conductance of inner surface s with flux f. `keepLeast` keeps a
+    // damped horizontal face at the least viscosity at least.
+    double D(int s, int c1, int c2, double f, bool keepLeast) const {
+        const bool horizontal = Horizontal(type1[s], type2[s]);
+        const double w = 1.0 / (dist1[s] + dist2[s] + 1e-20);
+        const double gamma = Gamma(s, c1, c2, horizontal);
+        const double d0 = gamma * area[s] * w * sigma;
+        double factor = DiffusivityFactor;
+        if (horizontal) {
+            factor = BedDiffusivityFactor * PowerLaw(std::fabs(f / (d0 + 1e-20)));
+            if (damped) {
+                factor *= ComputeStratificationDamping(c1, c2);
+                if (keepLeast) factor = std::max(factor, MinGamma / gamma);
+            }
+        }
+        double d = d0 * factor;
+        if (extra && c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
+        return d;
     }
 };
 
@@ -110,29 +125,27 @@ double ComputeFaceExtraDiffusion(int surface, int cell1, int cell2) {
     return value;
 }
 
+namespace {
+
+// Slot 0 ("no cell") of the fields read through neighbour indexes must read
+// 0. Chunks on several threads make sure of it at once, hence the atomics.
+void ClearNoneSlots() {
+    for (double* a : {Cidist.data(), Cjdist.data(), Cu.data(), Cv.data()}) {
+        std::atomic_ref<double>(a[0]).store(0.0, std::memory_order_relaxed);
+    }
+}
+
+}  // namespace
+
 void ComputeConvectionDiffusionRange(int first, int last) {
-    Cidist[0] = Cjdist[0] = Cu[0] = Cv[0] = 0.0;
+    ClearNoneSlots();
     const Conductance k;
     const Slots slot = CoefficientSlots();
-    const double sideFactor = DiffusivityFactor;
-    const double bedFactor = BedDiffusivityFactor;
     for (int s = first; s <= last; ++s) {
-        const int c1 = k.fc1[s], c2 = k.fc2[s];
-        const int t1 = k.ft1[s], t2 = k.ft2[s];
+        const int c1 = k.cell1[s], c2 = k.cell2[s];
+        const int t1 = k.type1[s], t2 = k.type2[s];
         const double f = k.flux[s];
-        double d = 0.0;
-        if (c1 != 0 && c2 != 0) {
-            const bool horizontal = Conductance::Horizontal(t1, t2);
-            const double w = 1.0 / (k.fd1[s] + k.fd2[s] + 1e-20);
-            const double d0 = k.Gamma(s, c1, c2, horizontal) * k.area[s] * w * k.sigma;
-            double factor = sideFactor;
-            if (horizontal) {
-                factor = bedFactor * PowerLaw(std::fabs(f / (d0 + 1e-20)));
-                if (k.damped) factor *= ComputeStratificationDamping(c1, c2);
-            }
-            d = d0 * factor;
-            if (k.extra && c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
-        }
+        const double d = c1 != 0 && c2 != 0 ? k.D(s, c1, c2, f, false) : 0.0;
         // Cell 0 stands for "none" and keeps its zeros.
         if (double* a = slot.at(t1); a && c1 > 0) a[c1] = d + std::max(-f, 0.0);
         if (double* a = slot.at(t2); a && c2 > 0) a[c2] = d + std::max(f, 0.0);
@@ -164,29 +177,19 @@ void ReportWrongSide(int surface, int cell, int type) {
 }  // namespace
 
 void ComputeNeighbourCoefficients(int first, int last) {
-    Cidist[0] = Cjdist[0] = Cu[0] = Cv[0] = 0.0;
+    ClearNoneSlots();
     const Conductance k;
     const Slots slot = CoefficientSlots();
     for (int s = first; s <= last; ++s) {
-        const int c1 = k.fc1[s], c2 = k.fc2[s];
-        const int t1 = k.ft1[s], t2 = k.ft2[s];
+        const int c1 = k.cell1[s], c2 = k.cell2[s];
+        const int t1 = k.type1[s], t2 = k.type2[s];
         if (c1 == 0 || c2 == 0) {
             if (double* a = slot.at(t1); a && c1 > 0) a[c1] = 0.0;
             if (double* a = slot.at(t2); a && c2 > 0) a[c2] = 0.0;
             continue;
         }
         const double f = k.flux[s];
-        const bool horizontal = Conductance::Horizontal(t1, t2);
-        const double w = 1.0 / (k.fd1[s] + k.fd2[s] + 1e-20);
-        const double gamma = k.Gamma(s, c1, c2, horizontal);
-        const double d0 = gamma * k.area[s] * w * k.sigma;
-        double factor = DiffusivityFactor;
-        if (horizontal) {
-            factor = BedDiffusivityFactor * PowerLaw(std::fabs(f / (d0 + 1e-20)));
-            if (k.damped) factor = std::max(factor * ComputeStratificationDamping(c1, c2), MinGamma / gamma);
-        }
-        double d = d0 * factor;
-        if (k.extra && c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
+        const double d = k.D(s, c1, c2, f, true);
         if (t1 == 3 || t1 == 6 || t1 == 2) {
             slot.a[t1][c1] = d + std::max(-f, 0.0);
         } else {

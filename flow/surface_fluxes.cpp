@@ -4,6 +4,7 @@
 #include "flow/face_interpolation.h"
 #include "flow/flow_data.h"
 #include "flow/flow_services.h"
+#include "flow/surface_view.h"
 #include "grid/grid_data.h"
 #include "run/globals.h"
 
@@ -44,24 +45,10 @@ constexpr Variant kDensity{FarRule::OneSided, true, true, true, false, false, tr
 
 template <const Variant& V>
 void FluxLoop(int first, int last) {
-    const int* const fc1 = Fcell1.data();
-    const int* const fc2 = Fcell2.data();
+    const SurfaceView sf;
+    const VelocityView vel(V.timeMean);
     const int* const ff1 = Fcellfar1.data();
     const int* const ff2 = Fcellfar2.data();
-    const int* const ft1 = Ftype1.data();
-    const int* const ft2 = Ftype2.data();
-    const double* const fd1 = Fdist1.data();
-    const double* const fd2 = Fdist2.data();
-    const double* const area = Farea.data();
-    const double* const ax = Fareax.data();
-    const double* const ay = Fareay.data();
-    const double* const az = Fareaz.data();
-    const double* const u = Cu.data();
-    const double* const v = Cv.data();
-    const double* const w = Cw.data();
-    const double* const uo = Cu_old.data();
-    const double* const vo = Cv_old.data();
-    const double* const wo = Cw_old.data();
     const double* const p = Pres.data();
     const double* const invAp = CinvAp.data();
     const double* const zc = Czcenter.data();
@@ -79,32 +66,24 @@ void FluxLoop(int first, int last) {
     const double* const densgrad = Fdensgrad.data();
     double* const flux = Fflux.data();
 
-    const bool timeMean = V.timeMean && Theta > 1e-8 && uo && vo && wo;
     const bool noHorizontalCorrection = V.f69Rule && F69Int2 > 9;
     const double scale = InvRelaxVelocity * std::fabs(RhieChowRelax);
     const double minDepth = MinWaterDepth;
     const double dryDepth = DryDepth;
 
     for (int s = first; s <= last; ++s) {
-        const int c1 = fc1[s], c2 = fc2[s];
+        const int c1 = sf.cell1[s], c2 = sf.cell2[s];
         if (c1 == 0 || c2 == 0) {
             flux[s] = 0.0;
             continue;
         }
-        const double w1 = fd2[s] / (fd1[s] + fd2[s] + 1e-20);
+        const double w1 = FaceWeight1(sf.dist1[s], sf.dist2[s]);
         const double w2 = 1.0 - w1;
-        double uf = w1 * u[c1] + w2 * u[c2];
-        double vf = w1 * v[c1] + w2 * v[c2];
-        double wf = w1 * w[c1] + w2 * w[c2];
-        if (timeMean) {
-            uf = 0.5 * (uf + w1 * uo[c1] + w2 * uo[c2]);
-            vf = 0.5 * (vf + w1 * vo[c1] + w2 * vo[c2]);
-            wf = 0.5 * (wf + w1 * wo[c1] + w2 * wo[c2]);
-        }
-        const double q = ax[s] * uf + ay[s] * vf + az[s] * wf;
+        const Velocity3 f = vel.Face(c1, c2, w1, w2);
+        const double q = sf.ax[s] * f.u + sf.ay[s] * f.v + sf.az[s] * f.w;
 
         const int f1 = ff1[s], f2 = ff2[s];
-        const int t1 = ft1[s], t2 = ft2[s];
+        const int t1 = sf.type1[s], t2 = sf.type2[s];
         double rc = 0.0;
         const bool missing = V.far == FarRule::Drop ? (f1 == 0 || f2 == 0) : (f1 == 0 && f2 == 0);
         if (!missing && !(noHorizontalCorrection && (t1 == 5 || t2 == 5))) {
@@ -139,7 +118,7 @@ void FluxLoop(int first, int last) {
             double r = (V.weighted ? w1 * g1 + w2 * g2 : 0.5 * (g1 + g2)) - (p2 - p1);
             if (acrossJ) r -= densgrad[s];
             if (acrossI) r -= densgrad[s];
-            double d = (w1 * invAp[c1] + w2 * invAp[c2]) * scale * area[s] * area[s];
+            double d = (w1 * invAp[c1] + w2 * invAp[c2]) * scale * sf.area[s] * sf.area[s];
             if (V.trekant && (trekant[c1] > 0 || trekant[c2] > 0)) d *= 2.0;
             rc = d * r;
         }
@@ -151,23 +130,16 @@ void FluxLoop(int first, int last) {
             const double limit = 0.2 * std::fabs(q);
             if (std::fabs(rc) > limit) rc = std::copysign(limit, rc);
         }
-        double f = 1000.0 * (q + rc);
-        if (V.post == Post::ThinFace &&
-            0.5 * std::fabs(pz[pt3[s]] + pz[pt4[s]] - pz[pt1[s]] - pz[pt2[s]]) < minDepth) {
-            f = 0.0;
-        }
-        flux[s] = f;
+        const bool thin =
+            V.post == Post::ThinFace && 0.5 * std::fabs(pz[pt3[s]] + pz[pt4[s]] - pz[pt1[s]] - pz[pt2[s]]) < minDepth;
+        flux[s] = thin ? 0.0 : 1000.0 * (q + rc);
     }
 }
 
 // The vertical flux limit of flat cells: a horizontal interior face may not
 // carry more than the horizontal flow times the cells' aspect ratio.
 void LimitVerticalFluxes(int first, int last) {
-    const int* const fc1 = Fcell1.data();
-    const int* const fc2 = Fcell2.data();
-    const int* const ft1 = Ftype1.data();
-    const int* const ft2 = Ftype2.data();
-    const double* const area = Farea.data();
+    const SurfaceView sf;
     const double* const idist = Cidist.data();
     const double* const jdist = Cjdist.data();
     const double* const kdist = Ckdist.data();
@@ -175,42 +147,28 @@ void LimitVerticalFluxes(int first, int last) {
     const double* const v = Cv.data();
     double* const flux = Fflux.data();
     for (int s = first; s <= last; ++s) {
-        const int c1 = fc1[s], c2 = fc2[s];
-        if (c1 <= 0 || c2 <= 0 || (ft1[s] != 6 && ft2[s] != 6)) continue;
+        const int c1 = sf.cell1[s], c2 = sf.cell2[s];
+        if (c1 <= 0 || c2 <= 0 || (sf.type1[s] != 6 && sf.type2[s] != 6)) continue;
         const double r = (kdist[c1] + kdist[c2]) / (idist[c1] + idist[c2] + jdist[c1] + jdist[c2]);
         if (!(r < 0.01)) continue;
         const double uh1 = std::sqrt(u[c1] * u[c1] + v[c1] * v[c1]);
         const double uh2 = std::sqrt(u[c2] * u[c2] + v[c2] * v[c2]);
-        const double limit = area[s] * 1000.0 * 0.5 * (uh1 + uh2) * r;
+        const double limit = sf.area[s] * 1000.0 * 0.5 * (uh1 + uh2) * r;
         flux[s] = std::fmax(-limit, std::fmin(limit, flux[s]));
     }
 }
 
 // The water surface above a top cell carries the flux of that cell's velocity.
 void TopSurfaceFluxes(int first, int last) {
-    const int* const fc1 = Fcell1.data();
+    const SurfaceView sf;
+    const VelocityView vel(true);
     const int* const top = Csurft.data();
-    const double* const ax = Fareax.data();
-    const double* const ay = Fareay.data();
-    const double* const az = Fareaz.data();
-    const double* const u = Cu.data();
-    const double* const v = Cv.data();
-    const double* const w = Cw.data();
-    const double* const uo = Cu_old.data();
-    const double* const vo = Cv_old.data();
-    const double* const wo = Cw_old.data();
     double* const flux = Fflux.data();
-    const bool timeMean = Theta > 1e-8 && uo && vo && wo;
     for (int s = first; s <= last; ++s) {
-        const int c = fc1[s];
+        const int c = sf.cell1[s];
         if (c <= 0 || top[c] != s) continue;
-        double uc = u[c], vc = v[c], wc = w[c];
-        if (timeMean) {
-            uc = 0.5 * (uc + uo[c]);
-            vc = 0.5 * (vc + vo[c]);
-            wc = 0.5 * (wc + wo[c]);
-        }
-        flux[s] = 1000.0 * (uc * ax[s] + vc * ay[s] + wc * az[s]);
+        const Velocity3 cv = vel.Cell(c);
+        flux[s] = 1000.0 * (cv.u * sf.ax[s] + cv.v * sf.ay[s] + cv.w * sf.az[s]);
     }
 }
 
