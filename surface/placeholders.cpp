@@ -2,6 +2,6 @@
 #include "surface/surface_services.h"
 
 int ComputeGroundwater() { ReportUnavailable("ComputeGroundwater"); return 0; }
-void UpdateWaterColumnsAfterRegrid() { ReportUnavailable("UpdateWaterColumnsAfterRegrid"); }
-void FindDischargeGroupSurfaces(int) { ReportUnavailable("FindDischargeGroupSurfaces"); }
+void ComputeColumnConnections() { ReportUnavailable("ComputeColumnConnections"); }
+void InterpolateToNewGrid() { ReportUnavailable("InterpolateToNewGrid"); }
 int surface_tfs() { ReportUnavailable("surface_tfs"); return 0; }

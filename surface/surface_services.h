@@ -2,6 +2,15 @@
 #pragma once
 
 int ComputeGroundwater();
+// Numbers the water columns on the first call, then rebuilds each column's
+// bottom cell, cell count, depth and the cell-to-column table from the cells,
+// and finds the discharge-group surfaces again.
 void UpdateWaterColumnsAfterRegrid();
+void ComputeColumnConnections();
+void InterpolateToNewGrid();
+// Searches every group that has points and a discharge (in parallel with
+// F 206) and clears `GridRegeneratedFlag`.
+void FindDischargeGroupsParallel();
+// Rebuilds the surface list and area of group 1..9 from its locating points.
 void FindDischargeGroupSurfaces(int group);
 int surface_tfs();
