@@ -16,6 +16,11 @@ struct TimeoRecord {
     int value3[kTimeoItems];   // second integer of the items h and z
     int reserved[kTimeoItems];
     int size[kTimeoItems + 1]; // size of item c, component of item q, else 0
+    // Where the grid set-up found each item's cell: levels above the bed cell
+    // and the grid indexes of its column.
+    int cellLevel[kTimeoItems];
+    int columnI[kTimeoItems];
+    int columnJ[kTimeoItems];
 };
 
 extern TimeoRecord TimeoRecords[kTimeoRecords];
