@@ -89,17 +89,21 @@ int ReadKoominLevels(FILE* fp, const char* label, bool sixValues, double tol) {
     return 0;
 }
 
+// Node ranges of blocks not set up (no blocks yet) stay on the grid.
+int ClipI(int i) { return std::clamp(i, 0, NoGridLinesX + 1); }
+int ClipJ(int j) { return std::clamp(j, 0, NoGridLinesY + 1); }
+
 void WriteNodes6(FILE* fp, int i0, int i1, int j0, int j1) {
-    for (int i = i0; i <= i1; ++i) {
-        for (int j = j0; j <= j1; ++j) {
+    for (int i = ClipI(i0); i <= std::min(i1, NoGridLinesX + 1); ++i) {
+        for (int j = ClipJ(j0); j <= std::min(j1, NoGridLinesY + 1); ++j) {
             std::fprintf(fp, "%d %d %lf %lf %lf %lf\n", i, j, Gridx[i][j], Gridy[i][j], Bed(i, j), WaterLevel(i, j));
         }
     }
 }
 
 void WriteBlockNodes5(FILE* fp, const BlockRecord& b, int jShift) {
-    for (int i = b.iFirst - 1; i <= b.iLast; ++i) {
-        for (int j = b.jFirst - 1; j <= b.jLast; ++j) {
+    for (int i = ClipI(b.iFirst - 1); i <= std::min(b.iLast, NoGridLinesX + 1); ++i) {
+        for (int j = ClipJ(b.jFirst - 1); j <= std::min(b.jLast, NoGridLinesY + 1); ++j) {
             std::fprintf(fp, "%d %d %lf %lf %lf\n", i, j - jShift, Gridx[i][j], Gridy[i][j], Bed(i, j));
         }
     }
@@ -323,13 +327,14 @@ int WriteGridCompanionFiles() {
 }
 
 void WriteKoosurfFiles() {
+    if (NoBlocks < 1) return;
     const BlockRecord& b = BlockTable[NoBlocks];
     if (!WriteOutputFile("koosurf.1", [&](FILE* fp) { WriteNodes6(fp, b.iFirst - 1, b.iLast, b.jFirst - 1, b.jLast); })) {
         return;
     }
     WriteOutputFile("koosurf.2", [&](FILE* fp) {
-        for (int j = b.jFirst - 1; j <= b.jLast; ++j) {
-            for (int i = b.iFirst - 1; i <= b.iLast; ++i) {
+            for (int j = ClipJ(b.jFirst - 1); j <= std::min(b.jLast, NoGridLinesY + 1); ++j) {
+            for (int i = ClipI(b.iFirst - 1); i <= std::min(b.iLast, NoGridLinesX + 1); ++i) {
                 std::fprintf(fp, "%d %d %lf %lf %lf %lf\n", i, j, Gridx[i][j], Gridy[i][j], Bed(i, j),
                              WaterLevel(i, j));
             }
@@ -338,7 +343,7 @@ void WriteKoosurfFiles() {
 }
 
 int WriteKoosurfMpi() {
-    if (MpiPart < 1) return 0;
+    if (MpiPart < 1 || NoBlocks < 1) return 0;
     if (MpiPart >= kDivisionMpiSize) {
         LogAppend("Error: %d partitions exceed the %d the partition boundaries hold\n", MpiPart, kDivisionMpiSize - 1);
         return 1;
@@ -353,8 +358,8 @@ int WriteKoosurfMpi() {
     for (int p = 1; p <= MpiPart; ++p) {
         const int i0 = divisionMPI[p - 1] - 1, i1 = divisionMPI[p];
         const bool ok = WriteOutputFile(Formatted("koosurf.mpi%d", p), [&](FILE* fp) {
-            for (int i = std::max(i0, 0); i <= i1; ++i) {
-                for (int j = b.jFirst - 1; j <= b.jLast; ++j) {
+            for (int i = ClipI(i0); i <= std::min(i1, NoGridLinesX + 1); ++i) {
+                for (int j = ClipJ(b.jFirst - 1); j <= std::min(b.jLast, NoGridLinesY + 1); ++j) {
                     std::fprintf(fp, "%d %d %lf %lf %lf %lf\n", i - i0 + 1, j, Gridx[i][j], Gridy[i][j], Bed(i, j),
                                  WaterLevel(i, j));
                 }

@@ -253,13 +253,21 @@ int SetUpAfterReadingGrid() {
     ComputePlanAreas();
     if (regenerate) {
         Unstructure();
-        metric();
-        LocateEndGroups();
+        // Only a grid the generator actually rebuilt needs its metric again.
+        if (GridRegeneratedFlag == 1) metric();
+        if (version != 4 || GridRegeneratedFlag == 1) LocateEndGroups();
         LogGroups();
     }
-    UpdateWaterColumnsAfterRegrid();
-    LocateMonitors();
-    if (LayerBlockOption == 1) BlockTable[1].layerBlock = 1;
+    // A file without cells that the generator did not fill has no columns to
+    // count or monitor yet.
+    const bool hasCells = version != 4 || GridRegeneratedFlag == 1;
+    if (hasCells) {
+        UpdateWaterColumnsAfterRegrid();
+        LocateMonitors();
+    }
+    // The flag belongs on the whole-grid record, where the free-surface update
+    // looks for it; on block 1 it would take the main block for a layer block.
+    if (LayerBlockOption == 1) BlockTable[0].layerBlock = 1;
     if (LayerBlockOption == 2 && F159Int1 == 1) BlockTable[2].field12 = 0;
     if (NoCells > 100000) PlotModeLetter = 'Z';
     if (F271Option > 0 && Blevelcorr.exists()) {

@@ -80,11 +80,13 @@ void AddColumn(DischargeGroupRecord& g, int bottom, int side, GroupSearch* found
     int level = NoGridLinesZ;
     for (int c = top; ValidCell(c) && level >= 2; c = Ccellb[c], --level) {
         if (level < g.fromLevel || level > g.toLevel) continue;
+        const int surface = SideSurface(side, c);
+        if (surface <= 0) continue;
         if (g.noSurfaces >= kGroupSurfaces) {
             found->overflow = true;
             return;
         }
-        g.surfaceList[g.noSurfaces++] = SideSurface(side, c);
+        g.surfaceList[g.noSurfaces++] = surface;
         found->cells.push_back(c);
     }
 }

@@ -170,7 +170,8 @@ void Channel::appendGroups(std::string& out) const {
         std::vector<int> list;
         if (spec_.version == 3) {
             for (int j = 2; j <= nJ_ + 1; ++j) {
-                for (int l = 1; l <= layers_; ++l) {
+                // From the surface down, the order in which the engine finds them.
+                for (int l = layers_; l >= 1; --l) {
                     list.push_back(faceIds_.at({0, line, j, l}));
                 }
             }

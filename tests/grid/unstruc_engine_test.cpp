@@ -36,17 +36,17 @@ TEST_P(UnstrucEngineTable, LogAndStatus) { CheckEngineCase(GetParam()); }
 const EngineCase kUnstrucEngineCases[] = {
     {"CapacitiesBelowTheFileCounts", "F 65 1 100 100 10 10\nF 2 UHX\nG 1 4 4 2 1\n", -5,
      {"Error reading the 'unstruc' file: the allocated arrays are smaller than the \n"},
-     {"SetUpAfterReadingGrid"},
+     {"G 6/62 2D reference indexes"},
      {{"unstruc", kCube}}},
     {"MissingFileStopsTheRun", "F 2 UWX\nG 1 4 4 2 1\n", 1, {"Error: can not open 'unstruc' file\n"},
      {"SetActiveCellRange", "WaterSolve"}},
     {"NeighbourBeyondTheCells", "F 2 UWX\nG 1 4 4 2 1\n", 1,
      {"Error reading the 'unstruc' file at line 10: neighbour cell 2 of cell 1 is outside 0 to 1\n"},
-     {"SetUpAfterReadingGrid", "SetActiveCellRange"},
+     {"G 6/62 2D reference indexes", "SetActiveCellRange"},
      {{"unstruc", CubeWithLine(10, "1 2 3 4 5 6 7 8 1 2 3 4 5 6 0 0 0 0 2 0 ")}}},
     {"GridWrittenAfterItIsRead", "F 2 UH\nG 1 4 4 2 1\nF 297 4\n", 1,
-     {"SetUpAfterReadingGrid is not available in this build\n", "WriteGridCompanionFiles is not available in this build\n"},
-     {},
+     {"G 6/62 2D reference indexes: 0 0 0 0\n"},
+     {"is not available in this build", "have not written"},
      {{"unstruc", kCube}}},
 };
 

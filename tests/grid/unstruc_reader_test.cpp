@@ -91,14 +91,20 @@ TEST_F(UnstrucVersions, EachVersionIsRecognisedAndGivesTheSameGrid) {
 TEST_F(UnstrucVersions, VersionZeroGroupLinesKeepThePointCount) {
     const std::string v0 = VersionZeroOf(writtenV1());
     Start(channelControl());
+    // The kept points locate the group's surfaces again once the grid is read:
+    // seven points on the three west-end segments, three cells each.
     DischargeGroups[1].noPoints = 7;
+    for (int p = 0; p < 7; ++p) {
+        DischargeGroups[1].pointX[p] = 0.0;
+        DischargeGroups[1].pointY[p] = 0.25 + 0.5 * (p % 3);
+    }
     DischargeGroups[4].noPoints = 2;
     EngineCall read = Read(v0);
     ASSERT_EQ(read.result, 0) << read.log;
     EXPECT_EQ(ReadUnstrucVersion, 0);
     EXPECT_EQ(DischargeGroups[1].noPoints, 7);
     EXPECT_EQ(DischargeGroups[4].noPoints, 2);
-    EXPECT_EQ(DischargeGroups[1].noSurfaces, 9);
+    EXPECT_EQ(DischargeGroups[1].noSurfaces, 21);
     EXPECT_EQ(DischargeGroups[2].groupType, 0);
     EXPECT_EQ(SourceCellGroups[9].noCells, 0);
 }
