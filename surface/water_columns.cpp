@@ -75,8 +75,9 @@ void NumberColumns() {
 // Walks each column from its bottom cell up, giving its cells the column number.
 void FillColumns() {
     for (int c = 0; c < MaxCeller && c < static_cast<int>(Cbedcell.size()); ++c) Cbedcell[c] = 0;
-    ForEachColumnNode([](int i, int j) {
-        const int n = pointbed[i][j];
+    int n = 0;
+    ForEachColumnNode([&n](int i, int j) {
+        if (++n > NoBedCells) return;
         int c = static_cast<int>(Gridz[i][j][0]);
         if (c < 0 || c > NoCells) c = 0;
         Bcellt[n] = c;
