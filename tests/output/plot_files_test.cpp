@@ -226,6 +226,10 @@ TEST_F(VtkPlan, BedModeByPlotLetter) {
             Broughness[n] = 0.01 * n;
         }
     }
+    // Only the bed cells belong to this numbering of the columns; the cells
+    // above them are left outside any column.
+    for (int c = 0; c <= NoCells; ++c) Cbedcell[c] = 0;
+    for (int n = 1; n <= NoBedCells; ++n) Cbedcell[Bcellt[n]] = n;
     for (const char mode : {'g', 'r'}) {
         SCOPED_TRACE(mode);
         PlotModeLetter = mode;
