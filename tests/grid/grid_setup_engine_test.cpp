@@ -6,22 +6,14 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/grid/unstruc_case.h"
 #include "tests/support/project_dir.h"
-#include "tools/channel_project.h"
 
 namespace {
 
-ChannelSpec SetUpChannel(const std::string& extra = "") {
-    ChannelSpec spec;
-    spec.columnsAlong = 4;
-    spec.columnsAcross = 3;
-    spec.gridLinesZ = 4;
-    spec.length = 4.0;
-    spec.width = 1.5;
-    spec.version = 3;
-    spec.discharge = 0.25;
+ChannelSpec SetUpChannel() {
+    ChannelSpec spec = GridTestChannel(3);
     spec.letters = "UHX";
-    spec.extraControl = "F 65 200 400 200 10 10\n" + extra;
     return spec;
 }
 

@@ -49,8 +49,9 @@ inline const char* const kCubeControl = "F 2 UHX\nG 1 4 4 2 1\nF 65 100 100 100 
 
 inline std::string CubeText() { return Fixture("unit_cube", "unstruc"); }
 
-// The channel's control (without letters) and grid text.
-inline ChannelProject Channel(int version, double slope = 0.0) {
+// The channel of the grid tests: 4 by 3 columns of 3 cells, 1.5 m wide,
+// with an inflow and an outflow group; no F 2 letters.
+inline ChannelSpec GridTestChannel(int version, double slope = 0.0) {
     ChannelSpec spec;
     spec.columnsAlong = 4;
     spec.columnsAcross = 3;
@@ -62,7 +63,12 @@ inline ChannelProject Channel(int version, double slope = 0.0) {
     spec.discharge = 0.25;
     spec.letters = "";
     spec.extraControl = "F 65 200 400 200 10 10\n";
-    return MakeChannelProject(spec);
+    return spec;
+}
+
+// The channel's control (without letters) and grid text.
+inline ChannelProject Channel(int version, double slope = 0.0) {
+    return MakeChannelProject(GridTestChannel(version, slope));
 }
 
 // A grid file and the control it is read with.
