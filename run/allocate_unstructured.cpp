@@ -22,10 +22,6 @@ constexpr int kChildrenTwoLevels = 2;
 constexpr int kStressRows = 13;
 constexpr int kShallowCellRows = 3;
 constexpr int kShallowSurfaceRows = 4;
-constexpr int kTimeiGroups = 10;
-constexpr int kTimeiWindValues = 3;
-constexpr int kTimeiConcColumns = 20;
-constexpr int kInflowGroups = 9;
 constexpr int kPartnerSlots = 4;
 constexpr int kCoordinates = 3;
 
@@ -105,7 +101,8 @@ bool StructuredMaps(ArrayAllocation& a, const Sizes& n) {
 // A row holds the M concentrations, and one concentration per size for each
 // of the nine possible inflow groups (columns g * NoSizes + s).
 long long TimeiConcColumns() {
-    return std::max<long long>(kTimeiConcColumns, kInflowGroups * static_cast<long long>(std::max(NoSizes, 0)) + 1);
+    return std::max<long long>(kTimeiMConcentrations,
+                               kTimeiDischargeGroups * static_cast<long long>(std::max(NoSizes, 0)) + 1);
 }
 
 bool TransientArrays(ArrayAllocation& a, const Sizes& n) {
@@ -121,7 +118,7 @@ bool TransientArrays(ArrayAllocation& a, const Sizes& n) {
     return a.make(conc_old, n.sizes, n.cells) &&
            (TimeOrder < 1 || a.makeAll({&Cu_old2, &Cv_old2, &Cw_old2}, n.cells)) &&
            a.makeAll({&TimeiTime, &TimeiLevel, &TimeiLevel2, &TimeiSediment, &TimeiKinetics, &TimeiComponentIn}, rows) &&
-           a.make(TimeiDischarge, rows, kTimeiGroups) && a.make(TimeiWind, rows, kTimeiWindValues) &&
+           a.make(TimeiDischarge, rows, kTimeiDischargeGroups + 1) && a.make(TimeiWind, rows, kTimeiWindValues) &&
            a.make(TimeiConc, rows, TimeiConcColumns());
 }
 

@@ -3,6 +3,12 @@
 
 #include "run/arrays.h"
 
+// Widths of the timei series rows, shared by the allocation and the reader so
+// that neither can outgrow the other.
+inline constexpr int kTimeiDischargeGroups = 9;   // discharge columns 1..9, one per group
+inline constexpr int kTimeiWindValues = 3;
+inline constexpr int kTimeiMConcentrations = 20;  // M concentrations at the start of a row
+
 inline constexpr int kTimeoRecords = 20;
 inline constexpr int kTimeoItems = 25;
 

@@ -16,9 +16,6 @@ namespace {
 constexpr const char* kTimeiFile = "timei";
 constexpr const char* kTimeiLetters = "CDHIJMNOQ";
 constexpr int kStepsPerRow = 3000;
-constexpr int kDischargeColumns = 9;
-constexpr int kWindValues = 3;
-constexpr int kMConcentrations = 20;
 constexpr double kSameTime = 0.0001;
 
 // Error codes of the reader; each has its fixed lines in the report.
@@ -75,7 +72,7 @@ public:
           kinetics_(AnyQDataSetOf({42, 51, 132, 151, 152, 161, 162, 272, 281, 282, 6100})),
           componentIn_(AnyQDataSetOf({1060})),
           wind_(TimeStep > 1e-8 && WindSpeed[0] > 1e-10),
-          mValues_(std::clamp(NoMDataSets, 0, kMConcentrations)) {}
+          mValues_(std::clamp(NoMDataSets, 0, kTimeiMConcentrations)) {}
 
     int groups() const { return groups_; }
 
@@ -135,9 +132,9 @@ private:
         return true;
     }
 
-    bool windValues(int t) { return realsInto(&TimeiWind[t][0], kWindValues); }
+    bool windValues(int t) { return realsInto(&TimeiWind[t][0], kTimeiWindValues); }
     bool mConcentrations(int t) { return realsInto(&TimeiConc[t][0], mValues_); }
-    bool discharges(int row) { return realsInto(&TimeiDischarge[row][1], kDischargeColumns); }
+    bool discharges(int row) { return realsInto(&TimeiDischarge[row][1], kTimeiDischargeGroups); }
 
     // The closing values of M and N lines.
     int sedimentKineticsComponent(int t) {
@@ -371,7 +368,7 @@ void ReportTimeiError(int code, int groups) {
     for (int t = 0; t < NoTimeiSteps; ++t) {
         std::snprintf(value, sizeof value, "%lf ", TimeiTime[t]);
         rows += value;
-        for (int g = 1; g <= kDischargeColumns; ++g) {
+        for (int g = 1; g <= kTimeiDischargeGroups; ++g) {
             std::snprintf(value, sizeof value, " %lf", TimeiDischarge[t][g]);
             rows += value;
         }
