@@ -5,6 +5,23 @@
 // relaxation factors and start values of the flow fields.
 void InitialiseFlowRun();
 
+// Discharges of the groups at the current time, outflow marks and the inflow
+// and outflow terms of the equation being built.
+void SetInflowBoundaryConditions();
+
+// Eddy viscosities Ceddyvisc and Ceddyviscz of cells first..last.
+void ComputeEddyViscosity(int first, int last);
+// Production and dissipation of the k and epsilon (or omega) equations.
+void AddTurbulenceSources(int first, int last);
+// Wall friction and the near-wall k and epsilon of cells first..last.
+void ApplyWallLaws(int first, int last);
+// Storage term of unsteady runs for cells first..last.
+void AddTransientTerms(int first, int last);
+// Pressure force of the momentum equation being built.
+void AddPressureGradientForce(int first, int last);
+// Fluxes, velocities and pressure from the solved pressure correction.
+void ApplySimpleCorrections(int pass, int firstSurface, int lastSurface, int firstCell, int lastCell);
+
 // Density of water relative to 1000 kg/m3 at the temperature t (degrees C).
 double RelativeWaterDensity(double t);
 
