@@ -33,6 +33,17 @@ int WriteGridCompanionFiles();
 void InterpolateGeodata();
 int Unstructure();
 
+// Side-edge matching of top cells: 1 same orientation, 2 reversed, 0 none.
+int CompareEdges(double xA, double xB, double x1, double x2, double yA, double yB, double y1, double y2);
+// Joins the open side `side` (corners pointA, pointB) of top cell `cell` to a
+// matching open side of another top cell: 1 joined, 0 no partner, -47 the
+// pair list is full.
+int AddSurfaceEdge(int pointA, int pointB, int cell, int side);
+// Wet and dry rework of the level counts of one block's points ...
+void MarkWetPoints(int iFirst, int iLast, int jFirst, int jLast);
+// ... and of the layer counts of its columns.
+void CleanWetColumns(int iFirst, int iLast, int jFirst, int jLast);
+
 // The geometry of every cell and surface, the surface sides, distances, far
 // cells and flow flags, the partners of the block-boundary records, the links
 // of overlapping blocks and the column list `Cigrid`, from the points and the

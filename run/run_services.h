@@ -22,3 +22,9 @@ void AddSedimentInflowForSize(int s);
 // parameter of each cell at `stime` and adds the vegetation drag to the
 // momentum equation being assembled (`Equation`).
 void ReadVegdataFile();
+
+// Writes `control.new`: the configuration of this run in the syntax of
+// `control`, for the user to copy from after a failed grid generation.
+void WriteControlNew();
+// Writes a new `control` with a minimal configuration of the structured grid.
+void WriteMinimalControl();
