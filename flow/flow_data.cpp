@@ -61,3 +61,7 @@ Array1<double> CfHome{ArrayBase::kGlobal};
 Array1<double> Cf_oldHome{ArrayBase::kGlobal};
 FieldRef<double> Cf{ArrayBase::kGlobal, CfHome};
 FieldRef<double> Cf_old{ArrayBase::kGlobal, Cf_oldHome};
+Array1<double> Cf_old2Home{ArrayBase::kGlobal};
+FieldRef<double> Cf_old2{ArrayBase::kGlobal, Cf_old2Home};
+
+double Kappa = 0.4;

@@ -71,6 +71,9 @@ extern Array1<double> Cu_pseudo;
 extern Array1<double> Cv_pseudo;
 extern Array1<double> Cw_pseudo;
 
+// Von Karman constant of the wall laws; they store it on every call.
+extern double Kappa;
+
 // Surface fluxes (kg/s, positive from Fcell1 to Fcell2) and density gradients.
 extern Array1<double> Fflux;
 extern Array1<double> Fdensgrad;
@@ -81,3 +84,7 @@ extern Array1<double> CfHome;
 extern Array1<double> Cf_oldHome;
 extern FieldRef<double> Cf;
 extern FieldRef<double> Cf_old;
+// Two time levels back, for second-order time differencing; the drivers
+// designate Cu_old2, Cv_old2 or Cw_old2. Unallocated until then.
+extern Array1<double> Cf_old2Home;
+extern FieldRef<double> Cf_old2;

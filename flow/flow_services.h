@@ -17,6 +17,18 @@ void AddTurbulenceSources(int first, int last);
 void ApplyWallLaws(int first, int last);
 // Storage term of unsteady runs for cells first..last.
 void AddTransientTerms(int first, int last);
+// The wall laws of the wall-law faces themselves, which ApplyWallLaws hands
+// its whole work to under F 305.
+void ApplyFaceWallLaws(int first, int last);
+// Smooth, transitional and mixed wall laws (F 15 = 5, 8, 9, 19) of the wall
+// cells of first..last, after ApplyWallLaws has cleared them.
+void ApplySmoothWallLaws(int first, int last);
+// Fixed eddy viscosity of a layer block or an appended block (F 236), part
+// of ComputeEddyViscosity before the vertical viscosity is set.
+void SetLayerBlockViscosity(int first, int last);
+// Bed-form, bed-change and soil-layer viscosity (F 290, F 281, F 144,
+// F 236), the last part of ComputeEddyViscosity.
+void AddBedViscosity(int first, int last);
 // Pressure force of the momentum equation being built.
 void AddPressureGradientForce(int first, int last);
 // Fluxes, velocities and pressure from the solved pressure correction.

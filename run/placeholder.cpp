@@ -1,5 +1,10 @@
 #include "run/placeholder.h"
 
-#include "run/log.h"
+#include "run/region_fatal.h"
 
-void ReportUnavailable(const char* operation) { LogAppend("%s is not available in this build\n", operation); }
+// Flow operations of later work are called per chunk from parallel regions,
+// so the report may come from a worker thread.
+void ReportUnavailable(const char* operation) {
+#pragma omp critical(rivax_log)
+    LogAppendAnywhere("%s is not available in this build\n", operation);
+}

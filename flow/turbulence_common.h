@@ -1,0 +1,50 @@
+// What the eddy viscosity, the turbulence sources and the wall laws share:
+// the models that split the epsilon diffusion from its production, wall
+// cells, and the walk over the water columns that a cell range holds.
+#pragma once
+
+#include "flow/flow_data.h"
+#include "grid/grid_data.h"
+
+// Models whose epsilon pass diffuses with the eddy viscosity divided by 1.3
+// and multiplies the epsilon production by 1.3 to make up for it. Both
+// factors must act on the same models, or the production of epsilon comes
+// out 1.3 times too large (or too small).
+inline bool SplitsEpsilonPrandtl(int model) {
+    return model == 0 || model == 2 || (model >= 8 && model <= 14) || (model >= 17 && model <= 20);
+}
+
+// A cell with at least one wall-law face among its six surfaces.
+inline bool IsWallCell(int c) {
+    const int* flag = Fflagflow.data();
+    return flag[Csurfe[c]] == -1 || flag[Csurfw[c]] == -1 || flag[Csurfs[c]] == -1 || flag[Csurfn[c]] == -1 ||
+           flag[Csurft[c]] == -1 || flag[Csurfb[c]] == -1;
+}
+
+// The bed cell of the column of cell c.
+inline int ColumnBedCell(int c) {
+    const int* below = Ccellb.data();
+    while (below[c] > 0) c = below[c];
+    return c;
+}
+
+// Calls fn(bed, lowest) once for every run of consecutive cells of one water
+// column inside first..last: `bed` is the column's bed cell (which may lie
+// outside the range) and `lowest` the lowest cell of the run. The run goes
+// up from `lowest` through Ccellt while the cells stay in the range, so each
+// cell of the range belongs to exactly one run. Column quantities gathered
+// from `bed` are the same whichever chunk holds a cell, so chunked calls
+// write only their own cells and give the result of one call over the whole
+// range.
+template <class Fn>
+void ForEachColumnRun(int first, int last, Fn fn) {
+    const int* below = Ccellb.data();
+    for (int c = first; c <= last; ++c) {
+        const int b = below[c];
+        if (b >= first && b <= last && b > 0) continue;
+        fn(ColumnBedCell(c), c);
+    }
+}
+
+// True while cell p continues a run of ForEachColumnRun.
+inline bool InRun(int p, int first, int last) { return p > 0 && p >= first && p <= last; }

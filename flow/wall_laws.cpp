@@ -1,0 +1,388 @@
+// Law-of-the-wall terms of the cells next to walls: the friction of U, V and
+// W, the production and dissipation of k and the wall value of epsilon (or
+// omega), for rough walls; the other laws and the face-based form are
+// handed over.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+#include "flow/face_interpolation.h"
+#include "flow/flow_data.h"
+#include "flow/flow_services.h"
+#include "flow/turbulence_common.h"
+#include "grid/grid_data.h"
+#include "run/globals.h"
+#include "sediment/sediment_data.h"
+
+namespace {
+
+constexpr double kKappa = 0.4;
+constexpr double kSublayer = 11.63;
+
+// Law-of-the-wall constants of the turbulence model.
+struct WallConstants {
+    double cE, cS, cK;
+    WallConstants() {
+        const double cmu = TurbulenceModel == 1 ? 0.0845 : 0.09;
+        cE = std::pow(cmu, 0.75);
+        cS = 1000.0 * std::sqrt(cmu);
+        cK = 1000.0 * cE;
+    }
+};
+
+// The values of one cell that every law uses.
+struct WallCell {
+    int c;
+    double kHat;   // k floored at MinK
+    double u2;     // squared speed
+    double a;      // sqrt(cS kHat); 31.62 a is density times shear velocity
+    double ustar;  // shear velocity from the stored k
+    double concentration;  // total suspended concentration
+    double vol;
+
+    WallCell(int cell, const WallConstants& w) : c(cell) {
+        const double k = Ck[cell];
+        kHat = std::max(k, MinK);
+        u2 = Cu[cell] * Cu[cell] + Cv[cell] * Cv[cell] + Cw[cell] * Cw[cell];
+        a = std::sqrt(w.cS * kHat);
+        // A k of 0 or below would give y+ = 0 (a division by zero in the
+        // sublayer) or the root of a negative number.
+        ustar = std::sqrt(0.001 * w.cS * std::max(k, 1e-20));
+        concentration = conc.exists() ? conc[0][cell] : 0.0;
+        vol = Cvol[cell];
+    }
+    double YPlus(double y) const { return 1e6 * y * ustar; }
+};
+
+inline double Capped(double distance) { return std::min(distance, 1000.0); }
+
+// Roughness height of the bed of cell c.
+inline double BedRoughness(int c) { return std::max(Croughness[c], 1e-6); }
+
+inline bool IsWallFace(int s) { return Fflagflow[s] == -1; }
+
+enum Direction { kEastWest, kSouthNorth, kTopBottom };
+
+// The two faces and the wall distance of a direction.
+struct DirectionFaces {
+    int face1, face2;
+    double distance;
+};
+
+DirectionFaces FacesOf(int c, Direction d) {
+    switch (d) {
+        case kEastWest: return {Csurfe[c], Csurfw[c], Cidist[c]};
+        case kSouthNorth: return {Csurfs[c], Csurfn[c], Cjdist[c]};
+        default: return {Csurft[c], Csurfb[c], Ckdist[c]};
+    }
+}
+
+inline bool HasWall(int c, Direction d) {
+    const DirectionFaces f = FacesOf(c, d);
+    return IsWallFace(f.face1) || IsWallFace(f.face2);
+}
+
+// Kappa that the pressure gradient along a side wall raises towards 0.6.
+inline double KappaOf(double x) {
+    if (std::isinf(x)) return 0.6;
+    return (0.6 * x + 0.4) / (x + 1.0);
+}
+
+// Quotient of a gradient term by a turbulence scale; no scale and no
+// gradient gives 0, no scale with a gradient gives an infinite quotient.
+inline double Ratio(double num, double den) {
+    if (den > 0.0) return num / den;
+    return num > 0.0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+// Pressure gradient along the wall of a side direction: from the two
+// neighbours along the wall, when both exist.
+struct AlongWall {
+    bool exists = false;
+    double g = 0.0;
+};
+
+AlongWall PressureGradient(int c, Direction d) {
+    const int plus = d == kEastWest ? Ccelln[c] : Ccelle[c];
+    const int minus = d == kEastWest ? Ccells[c] : Ccellw[c];
+    if (plus <= 0 || minus <= 0) return {};
+    const double h = d == kEastWest ? Cjdist[c] : Cidist[c];
+    return {true, std::fabs(Pres[plus] - Pres[minus]) / (4.0 * h)};
+}
+
+// The options of F 273 for one side direction of one cell.
+struct SideOptions {
+    double addedG = 0.0;     // option 1: G, to be multiplied by y
+    double kappa = kKappa;   // option 4: kappa of k and velocity
+    double kappaEps = kKappa;  // options 4 and 5: kappa of epsilon
+};
+
+SideOptions SideOptionsOf(const WallCell& w, Direction d) {
+    SideOptions o;
+    const int option = WallPressureGradientOption;
+    if (option != 1 && option != 4 && option != 5) return o;
+    const AlongWall pg = PressureGradient(w.c, d);
+    if (!pg.exists) return o;
+    if (option == 1) {
+        o.addedG = pg.g;
+        return o;
+    }
+    if (option == 4) o.kappa = KappaOf(Ratio(3.16228e-05 * pg.g, std::pow(w.a, 3.0)));
+    o.kappaEps = KappaOf(Ratio(3.16228e-05 * pg.g, 5196.1 * std::pow(w.kHat, 1.5)));
+    return o;
+}
+
+// u+ of k at a side wall of the rough law; 1/kappa is 2.5 unless the
+// pressure gradient changed kappa.
+double SideUPlusK(const WallCell& w, double y, double kappa) {
+    const double yplus = w.YPlus(y);
+    if (WallLawVariant == 3 && yplus < kSublayer) return yplus;
+    const double inverse = kappa == kKappa ? 2.5 : 1.0 / kappa;
+    return std::max(inverse * std::log(30.0 * y / WallRoughness), MinUplusWall);
+}
+
+// u+ of k at the bed (and the top) of the rough law: the bed law.
+double BedUPlusK(const WallCell& w, double y, double ks, double bedConc) {
+    const double yplus = w.YPlus(y);
+    const double l =
+        (WallLawVariant == 3 || WallLawVariant == 5) && yplus < kSublayer ? yplus : std::log(30.0 * y / ks);
+    return std::max(2.5 * (1.0 + 2.5 * bedConc) * l, MinUplusWall);
+}
+
+inline void AddKTerms(const WallConstants& k, const WallCell& w, double uplus, double b, double y) {
+    Cap[w.c] += k.cK * std::sqrt(w.kHat) * uplus / y * w.vol;
+    Csource[w.c] += b * w.u2 / y * w.vol;
+}
+
+inline void Fix(int c, double value, double weight = kFixedValueWeight) {
+    Cap[c] += weight;
+    Csource[c] += weight * value;
+}
+
+// Step of k at rough walls: each direction with a wall once.
+void RoughWallK(const WallConstants& k, const WallCell& w) {
+    for (Direction d : {kEastWest, kSouthNorth}) {
+        if (!HasWall(w.c, d)) continue;
+        const double y = Capped(FacesOf(w.c, d).distance);
+        const SideOptions o = SideOptionsOf(w, d);
+        const double uplus = SideUPlusK(w, y, o.kappa);
+        AddKTerms(k, w, uplus, 31.62 * w.a / uplus + o.addedG * y, y);
+    }
+    if (HasWall(w.c, kTopBottom)) {
+        const double y = Capped(Ckdist[w.c]);
+        const double uplus = BedUPlusK(w, y, BedRoughness(w.c), w.concentration);
+        AddKTerms(k, w, uplus, 31.62 * w.a / uplus, y);
+    }
+}
+
+// WallLaw 11: k held, weakly, at its wall value.
+void PulledWallK(const WallCell& w) {
+    for (Direction d : {kEastWest, kSouthNorth, kTopBottom}) {
+        if (!HasWall(w.c, d)) continue;
+        const double y = Capped(FacesOf(w.c, d).distance);
+        const double uplus =
+            d == kTopBottom ? BedUPlusK(w, y, BedRoughness(w.c), w.concentration) : SideUPlusK(w, y, kKappa);
+        const double utau = std::sqrt(w.u2) / uplus;
+        Fix(w.c, 3.33333 * utau * utau, 1e20);
+    }
+}
+
+void RoughWallEpsilon(const WallConstants& k, const WallCell& w) {
+    const int model = TurbulenceModel;
+    if (model == 14 || model == 15) return;
+    const double k15 = std::pow(w.kHat, 1.5);
+    const double bed = 1.0 + 2.5 * w.concentration;
+    if (model == 16) {
+        for (Direction d : {kTopBottom, kEastWest, kSouthNorth}) {
+            if (!HasWall(w.c, d)) continue;
+            const double dd = 0.21908 * Capped(FacesOf(w.c, d).distance) + 1e-20;
+            Fix(w.c, d == kTopBottom ? k15 * bed / dd : k15 / dd);
+        }
+        return;
+    }
+    for (Direction d : {kEastWest, kSouthNorth}) {
+        if (!HasWall(w.c, d)) continue;
+        const double y = Capped(FacesOf(w.c, d).distance);
+        Fix(w.c, k.cE * k15 / (SideOptionsOf(w, d).kappaEps * y));
+    }
+    if (HasWall(w.c, kTopBottom)) Fix(w.c, k.cE * k15 * bed / (kKappa * Capped(Ckdist[w.c])));
+}
+
+// Omega at the top of a column of one cell, the water depth standing for
+// the wall distance.
+void TopCellOmega(int first, int last) {
+    for (int c = first; c <= last; ++c) {
+        if (Ccellt[c] != 0 || Ccellb[c] != 0) continue;
+        const double k15 = std::pow(std::max(Ck[c], MinK), 1.5);
+        Fix(c, k15 / (WallEpsilonDistanceFactor * 2.0 * Ckdist[c] + 1e-20));
+    }
+}
+
+// Component of the unit normal that belongs to the velocity equation.
+inline double NormalPart(int equation, double nx, double ny, double nz) {
+    return equation == 1 ? nx : equation == 2 ? ny : nz;
+}
+
+inline void AddFriction(int c, double f, double nx, double ny, double nz) {
+    const double e = NormalPart(Equation, nx, ny, nz);
+    Cap[c] += f;
+    Csource[c] += f * e * (nx * Cu[c] + ny * Cv[c] + nz * Cw[c]);
+}
+
+// Friction through one side wall face (horizontal normal only).
+void SideFriction(const WallConstants& k, const WallCell& w, int s, Direction d, double y) {
+    const SideOptions o = SideOptionsOf(w, d);
+    const double aSide = std::sqrt(k.cS * w.kHat + o.addedG * y);
+    const double yplus = w.YPlus(y);
+    double f;
+    if (WallLawVariant == 3 && yplus < kSublayer) {
+        f = 31.62 * aSide * Farea[s] / yplus;
+    } else {
+        const double l = std::max(std::log(30.0 * y / WallRoughness), o.kappa * MinUplus);
+        f = 31.62 * aSide * o.kappa * Farea[s] / l;
+    }
+    AddFriction(w.c, f, Fvecx[s], Fvecy[s], 0.0);
+}
+
+// Friction through a bed face at the distance y above it.
+double BedFriction(const WallCell& w, int s, double y, double ks, double bedConc) {
+    const double yplus = w.YPlus(y);
+    if (WallLawVariant == 3 && yplus < kSublayer) return 31.62 * w.a * Farea[s] / yplus;
+    const double l = std::max(std::log(30.0 * y / ks), kKappa * MinUplus);
+    return 31.62 * w.a * kKappa * Farea[s] / ((1.0 + 2.5 * bedConc) * l);
+}
+
+void RoughWallFriction(const WallConstants& k, const WallCell& w) {
+    const int c = w.c;
+    const struct {
+        int s;
+        Direction d;
+    } sides[] = {{Csurfe[c], kEastWest}, {Csurfw[c], kEastWest}, {Csurfs[c], kSouthNorth}, {Csurfn[c], kSouthNorth}};
+    for (const auto& side : sides) {
+        if (IsWallFace(side.s)) SideFriction(k, w, side.s, side.d, Capped(side.d == kEastWest ? Cidist[c] : Cjdist[c]));
+    }
+    const double y = Capped(Ckdist[c]);
+    if (const int s = Csurft[c]; IsWallFace(s)) {
+        const double yplus = w.YPlus(y);
+        double f;
+        if (WallLawVariant == 3 && yplus < kSublayer) {
+            f = 31.62 * w.a * Farea[s] / yplus;
+        } else if (WallLawVariant == 5 && Ceddyvisc[c] < 0.0011) {
+            f = 0.001 * Farea[s] / y;
+        } else {
+            f = 31.62 * w.a * kKappa * Farea[s] / std::max(std::log(30.0 * y / WallRoughness), kKappa * MinUplus);
+        }
+        AddFriction(c, f, Fvecx[s], Fvecy[s], Fvecz[s]);
+    }
+    if (const int s = Csurfb[c]; IsWallFace(s)) {
+        AddFriction(c, BedFriction(w, s, y, BedRoughness(c), w.concentration), Fvecx[s], Fvecy[s], Fvecz[s]);
+    }
+}
+
+void RoughWalls(int first, int last, const WallConstants& k) {
+    const int equation = Equation;
+    const bool pulled = WallLaw == 11;
+    for (int c = first; c <= last; ++c) {
+        if (!IsWallCell(c)) continue;
+        const WallCell w(c, k);
+        if (equation == 5) {
+            if (pulled) {
+                PulledWallK(w);
+            } else {
+                RoughWallK(k, w);
+            }
+        } else if (equation == 6) {
+            RoughWallEpsilon(k, w);
+        } else if (equation >= 1 && equation <= 3) {
+            RoughWallFriction(k, w);
+        }
+    }
+    if (equation == 6 && TurbulenceModel == 16 && WallEpsilonDistanceFlag == 1) TopCellOmega(first, last);
+}
+
+// Columns shallower than the least water depth: every cell carries the bed
+// law at its own height above the bed.
+void ThinColumns(int first, int last, const WallConstants& k) {
+    const int equation = Equation;
+    ForEachColumnRun(first, last, [&](int bed, int lowest) {
+        double sum = 0.0;
+        for (int c = bed; c > 0; c = Ccellt[c]) sum += Ckdist[c];
+        if (!(sum < MinWaterDepth)) return;
+        const double ks = BedRoughness(bed);
+        const double bedConc = conc.exists() ? conc[0][bed] : 0.0;
+        double below = 0.0;
+        for (int c = bed; c != lowest; c = Ccellt[c]) below += 2.0 * Ckdist[c];
+        for (int c = lowest; InRun(c, first, last); c = Ccellt[c]) {
+            const double y = below + Ckdist[c];
+            below += 2.0 * Ckdist[c];
+            const WallCell w(c, k);
+            if (equation == 5) {
+                const double uplus = BedUPlusK(w, y, ks, bedConc);
+                AddKTerms(k, w, uplus, 31.62 * w.a / uplus, y);
+            } else if (equation == 6) {
+                Fix(c, k.cE * std::pow(w.kHat, 1.5) * (1.0 + 2.5 * bedConc) / (kKappa * y));
+            } else {
+                const int s = Csurfb[c];
+                AddFriction(c, BedFriction(w, s, y, ks, bedConc), Fvecx[s], Fvecy[s], Fvecz[s]);
+            }
+        }
+    });
+}
+
+// Turbulence model 3: every cell is a wall cell at half the width of its
+// plan area; k and epsilon are assigned.
+void WallEverywhere(int first, int last, const WallConstants& k) {
+    for (int c = first; c <= last; ++c) {
+        const WallCell w(c, k);
+        const double y = Capped(0.5 * std::sqrt(w.vol / (2.0 * Ckdist[c] + 1e-20)));
+        if (Equation == 5) {
+            const double uplus = SideUPlusK(w, y, kKappa);
+            Cap[c] = k.cK * std::sqrt(w.kHat) * uplus / y * w.vol;
+            Csource[c] = 31.62 * w.a / uplus * w.u2 / y * w.vol;
+        } else {
+            Cap[c] = kFixedValueWeight;
+            Csource[c] = kFixedValueWeight * k.cE * std::pow(w.kHat, 1.5) / (kKappa * y);
+        }
+    }
+}
+
+// Every chunk stores the same values; the atomics keep the stores of
+// concurrent chunks well defined.
+void StoreWallSettings() {
+    std::atomic_ref<double>(Kappa).store(kKappa, std::memory_order_relaxed);
+    std::atomic_ref<double> roughness(WallRoughness);
+    if (!(roughness.load(std::memory_order_relaxed) > 1e-6)) roughness.store(1e-6, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void ApplyWallLaws(int first, int last) {
+    if (FaceWallLawFlag == 1) {
+        ApplyFaceWallLaws(first, last);
+        return;
+    }
+    const WallConstants k;
+    StoreWallSettings();
+    const int equation = Equation;
+    if (TurbulenceModel == 3 && (equation == 5 || equation == 6)) {
+        WallEverywhere(first, last, k);
+        return;
+    }
+    if (NearBedOption == 1) {
+        for (int c = first; c <= last; ++c) {
+            if (Ckdist[c] < MinWaterDepth) Cap[c] = Csource[c] = 0.0;
+        }
+    }
+    for (int c = first; c <= last; ++c) {
+        if (IsWallCell(c)) Cap[c] = Csource[c] = 0.0;
+    }
+    const int law = WallLaw;
+    if (law == 0 || law == 11) {
+        RoughWalls(first, last, k);
+        const bool flowOrTurbulence = (equation >= 1 && equation <= 3) || equation == 5 || equation == 6;
+        if (NearBedOption == 1 && flowOrTurbulence) ThinColumns(first, last, k);
+    } else if (law == 5 || law == 8 || law == 9 || law == 19) {
+        ApplySmoothWallLaws(first, last);
+    }
+}
