@@ -1,7 +1,6 @@
 // Eddy viscosity of the turbulence models, the wind models, the density
 // damping and the vertical models of shallow columns.
 #include <cmath>
-#include <vector>
 
 #include "tests/flow/flow_case.h"
 
@@ -116,21 +115,27 @@ TEST_F(EddyViscosity, WindDragFormulas) {
     }
 }
 
+// A column of two cells at the temperatures `bed` and `above`, with the
+// density damping of F 71 on.
+void TwoLayers(double bed, double above, double stratification) {
+    ASSERT_TRUE(Components.allocate(1, static_cast<size_t>(NoCells) + 1));
+    Turbulence(0.02, 0.01);
+    Components[0][1] = bed;
+    Components[0][2] = above;
+    TurbDensFlag = 1;
+    StratificationFactor = stratification;
+}
+
 // A bed cell under a lighter, faster cell: Ri from the density step and the
 // speed difference.
 TEST_F(EddyViscosity, RichardsonDamping) {
     for (const double ri : {0.0, 1.0}) {
         SCOPED_TRACE(ri);
         Box(1, 1, 2);
-        ASSERT_TRUE(Components.allocate(1, static_cast<size_t>(NoCells) + 1));
-        Turbulence(0.02, 0.01);
-        Components[0][1] = 4.0;   // densest water at the bed
-        Components[0][2] = ri > 0.0 ? 20.0 : 4.0;  // lighter above, or neutral
+        TwoLayers(4.0, ri > 0.0 ? 20.0 : 4.0, 1.0);  // lighter above, or neutral
         const double drho = RelativeWaterDensity(20.0) - RelativeWaterDensity(4.0);
         const double dz = 1.0;  // two half heights of 0.5
         if (ri > 0.0) Cu[2] = std::sqrt(-9.81 * drho * dz / ri) - 1e-8;
-        TurbDensFlag = 1;
-        StratificationFactor = 1.0;
         Equation = 1;  // momentum: exponent -0.5, coefficient 10
         ComputeEddyViscosity(1, 1);
         const double base = 90.0 * 0.02 * 0.02 / 0.01 + 0.001;
@@ -150,13 +155,8 @@ TEST_F(EddyViscosity, InfiniteRichardsonNumber) {
     for (const double factor : {0.0, 1.0}) {
         SCOPED_TRACE(factor);
         Box(1, 1, 2);
-        ASSERT_TRUE(Components.allocate(1, static_cast<size_t>(NoCells) + 1));
-        Turbulence(0.02, 0.01);
-        Components[0][1] = 4.0;
-        Components[0][2] = 20.0;
+        TwoLayers(4.0, 20.0, factor);
         Cu[1] = 1e-8;  // sA - sP + 1e-8 = 0
-        TurbDensFlag = 1;
-        StratificationFactor = factor;
         Equation = 5;
         ComputeEddyViscosity(1, 1);
         EXPECT_DOUBLE_EQ(Ceddyvisc[1], factor > 0.0 ? 0.001 : 90.0 * 0.02 * 0.02 / 0.01 + 0.001);
@@ -240,30 +240,14 @@ TEST_F(EddyViscosity, SameForAnyNumberOfThreads) {
     const int models[] = {0, 5, 7, 8, 9, 10, 11, 12, 13};
     for (const int model : models) {
         SCOPED_TRACE(model);
-        std::vector<double> reference;
-        for (const int chunks : {1, 3, 4, 6}) {
-            Box(5, 1, 4, {2.0, 2.0, 0.02});
-            for (int c = 1; c <= NoCells; ++c) {
-                Ck[c] = 1e-4 * (1 + c % 7);
-                Cepsilon[c] = 1e-4 * (1 + c % 5);
-                Cu[c] = 1e-4 * c;
-                Ckdist[c] *= 1.0 + 0.1 * (c % 3);  // columns of different depths
-            }
-            TurbulenceModel = model;
-            WindSpeed[0] = 3.0;
-            Equation = 1;
-            RunInChunks(FirstCell, LastCell, chunks, ComputeEddyViscosity);
-            std::vector<double> got;
-            for (int c = 1; c <= NoCells; ++c) {
-                got.push_back(Ceddyvisc[c]);
-                got.push_back(Ceddyviscz[c]);
-            }
-            if (reference.empty()) {
-                reference = got;
-            } else {
-                EXPECT_EQ(got, reference) << chunks << " chunks";
-            }
-        }
+        ExpectSameForAnyChunking(
+            [&] {
+                ChunkedColumns();
+                TurbulenceModel = model;
+                WindSpeed[0] = 3.0;
+                Equation = 1;
+            },
+            ComputeEddyViscosity, Ceddyvisc, Ceddyviscz);
     }
 }
 
