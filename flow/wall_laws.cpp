@@ -23,6 +23,7 @@ constexpr double kSublayer = 11.63;
 // Law-of-the-wall constants of the turbulence model.
 struct WallConstants {
     double cE, cS, cK;
+    double roughness = 1e-6;  // of side walls and the top, floored
     WallConstants() {
         const double cmu = TurbulenceModel == 1 ? 0.0845 : 0.09;
         cE = std::pow(cmu, 0.75);
@@ -40,8 +41,9 @@ struct WallCell {
     double ustar;  // shear velocity from the stored k
     double concentration;  // total suspended concentration
     double vol;
+    double wallRoughness;
 
-    WallCell(int cell, const WallConstants& w) : c(cell) {
+    WallCell(int cell, const WallConstants& w) : c(cell), wallRoughness(w.roughness) {
         const double k = Ck[cell];
         kHat = std::max(k, MinK);
         u2 = Cu[cell] * Cu[cell] + Cv[cell] * Cv[cell] + Cw[cell] * Cw[cell];
@@ -139,7 +141,7 @@ double SideUPlusK(const WallCell& w, double y, double kappa) {
     const double yplus = w.YPlus(y);
     if (WallLawVariant == 3 && yplus < kSublayer) return yplus;
     const double inverse = kappa == kKappa ? 2.5 : 1.0 / kappa;
-    return std::max(inverse * std::log(30.0 * y / WallRoughness), MinUplusWall);
+    return std::max(inverse * std::log(30.0 * y / w.wallRoughness), MinUplusWall);
 }
 
 // u+ of k at the bed (and the top) of the rough law: the bed law.
@@ -239,7 +241,7 @@ void SideFriction(const WallConstants& k, const WallCell& w, int s, Direction d,
     if (WallLawVariant == 3 && yplus < kSublayer) {
         f = 31.62 * aSide * Farea[s] / yplus;
     } else {
-        const double l = std::max(std::log(30.0 * y / WallRoughness), o.kappa * MinUplus);
+        const double l = std::max(std::log(30.0 * y / w.wallRoughness), o.kappa * MinUplus);
         f = 31.62 * aSide * o.kappa * Farea[s] / l;
     }
     AddFriction(w.c, f, Fvecx[s], Fvecy[s], 0.0);
@@ -271,7 +273,7 @@ void RoughWallFriction(const WallConstants& k, const WallCell& w) {
         } else if (WallLawVariant == 5 && Ceddyvisc[c] < 0.0011) {
             f = 0.001 * Farea[s] / y;
         } else {
-            f = 31.62 * w.a * kKappa * Farea[s] / std::max(std::log(30.0 * y / WallRoughness), kKappa * MinUplus);
+            f = 31.62 * w.a * kKappa * Farea[s] / std::max(std::log(30.0 * y / w.wallRoughness), kKappa * MinUplus);
         }
         AddFriction(c, f, Fvecx[s], Fvecy[s], Fvecz[s]);
     }
@@ -347,12 +349,17 @@ void WallEverywhere(int first, int last, const WallConstants& k) {
     }
 }
 
-// Every chunk stores the same values; the atomics keep the stores of
-// concurrent chunks well defined.
-void StoreWallSettings() {
+// Stores kappa and the floored wall roughness for later readers and
+// returns the roughness. Every chunk stores the same values; the atomics
+// keep concurrent chunks well defined, and the chunks use the returned
+// value, never the global another chunk may be storing.
+double StoreWallSettings() {
     std::atomic_ref<double>(Kappa).store(kKappa, std::memory_order_relaxed);
-    std::atomic_ref<double> roughness(WallRoughness);
-    if (!(roughness.load(std::memory_order_relaxed) > 1e-6)) roughness.store(1e-6, std::memory_order_relaxed);
+    std::atomic_ref<double> stored(WallRoughness);
+    const double roughness = stored.load(std::memory_order_relaxed);
+    if (roughness > 1e-6) return roughness;
+    stored.store(1e-6, std::memory_order_relaxed);
+    return 1e-6;
 }
 
 }  // namespace
@@ -362,8 +369,8 @@ void ApplyWallLaws(int first, int last) {
         ApplyFaceWallLaws(first, last);
         return;
     }
-    const WallConstants k;
-    StoreWallSettings();
+    WallConstants k;
+    k.roughness = StoreWallSettings();
     const int equation = Equation;
     if (TurbulenceModel == 3 && (equation == 5 || equation == 6)) {
         WallEverywhere(first, last, k);
