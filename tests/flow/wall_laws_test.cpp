@@ -108,6 +108,47 @@ TEST_F(WallLaws, EpsilonAtCornersAndFarWalls) {
     }
 }
 
+// F 273 at an east wall: the pressure gradient along the wall, from the
+// north and south neighbours, G = |8 - 0| / (4 * 0.5) = 4.
+TEST_F(WallLaws, PressureGradientAlongSideWalls) {
+    const double k = 0.01, a = std::sqrt(300.0 * k), y = 0.5, g = 4.0, u = 0.2;
+    const double l = std::log(30.0 * y / 1e-6);
+    const double x = 3.16228e-05 * g / std::pow(a, 3.0);
+    const double kappaK = (0.6 * x + 0.4) / (x + 1.0);
+    const double xe = 3.16228e-05 * g / (5196.1 * std::pow(k, 1.5));
+    const double kappaE = (0.6 * xe + 0.4) / (xe + 1.0);
+    const double ce = std::pow(0.09, 0.75);
+    const struct {
+        const char* name;
+        int option, equation;
+        bool southNeighbour;
+        double value;  // Cap of V, Csource of k, or the epsilon held
+    } rows[] = {
+        {"none", 0, 2, true, 31.62 * a * 0.4 / l},
+        {"1: G y added", 1, 2, true, 31.62 * std::sqrt(300.0 * k + g * y) * 0.4 / l},
+        {"1 in k", 1, 5, true, (31.62 * a / (2.5 * l) + g * y) * u * u / y},
+        {"4: kappa of X", 4, 2, true, 31.62 * a * kappaK / l},
+        {"4 without a south neighbour", 4, 2, false, 31.62 * a * 0.4 / l},
+        {"5: epsilon only", 5, 2, true, 31.62 * a * 0.4 / l},
+        {"5 in epsilon", 5, 6, true, ce * std::pow(k, 1.5) / (kappaE * y)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const BoxGrid grid = Box(3, 3, 1);
+        const int p = grid.cell(2, 1, 0);
+        Fflagflow[Csurfb[p]] = 0;  // the east face is the only wall
+        Ck[p] = k;
+        Cu[p] = u;
+        Pres[grid.cell(2, 2, 0)] = 8.0;
+        if (!row.southNeighbour) Ccells[p] = 0;
+        WallPressureGradientOption = row.option;
+        Equation = row.equation;
+        ApplyWallLaws(p, p);
+        const double got = row.equation == 2 ? Cap[p] : row.equation == 5 ? Csource[p] : Csource[p] / Cap[p];
+        EXPECT_NEAR(got, row.value, 1e-12 * row.value);
+    }
+}
+
 TEST_F(WallLaws, DefaultRoughnessIsFloored) {
     Box(1, 1, 1);
     EXPECT_EQ(WallRoughness, -2.0);
