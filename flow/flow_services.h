@@ -8,6 +8,10 @@ void InitialiseFlowRun();
 // Discharges of the groups at the current time, outflow marks and the inflow
 // and outflow terms of the equation being built.
 void SetInflowBoundaryConditions();
+// Outflow (kg/s, never negative) of group g that balances the discharges of
+// the other groups and the water released from storage by the last
+// free-surface update.
+double ComputeBalanceOutflow(int g);
 
 // Eddy viscosities Ceddyvisc and Ceddyviscz of cells first..last.
 void ComputeEddyViscosity(int first, int last);

@@ -1,9 +1,7 @@
 #include "flow/flow_services.h"
 #include "run/placeholder.h"
 
-void InitialiseFlowRun() { ReportUnavailable("InitialiseFlowRun"); }
 void ComputeSplitFaceCoefficients() { ReportUnavailable("ComputeSplitFaceCoefficients"); }
-void SetInflowBoundaryConditions() { ReportUnavailable("SetInflowBoundaryConditions"); }
 void AddPressureGradientForce(int, int) { ReportUnavailable("AddPressureGradientForce"); }
 void ApplySimpleCorrections(int, int, int, int, int) { ReportUnavailable("ApplySimpleCorrections"); }
 void ApplyFaceWallLaws(int, int) { ReportUnavailable("ApplyFaceWallLaws"); }

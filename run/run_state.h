@@ -58,7 +58,11 @@
     X(int, NoInflowLevels, 0)                       \
     X(double, stime, 0.0)                           \
     X(double, RelaxVelocity, 1.0)                   \
-    X(double, InvRelaxVelocity, 1.0)
+    X(double, InvRelaxVelocity, 1.0)                \
+    X(double, RelaxPressure, 1.0)                   \
+    X(double, RelaxK, 1.0)                          \
+    X(double, RelaxEps, 1.0)                        \
+    X(int, TimeAverageCounter, 0)
 
 RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
 

@@ -17,9 +17,9 @@
 
 class FlowCase : public ::testing::Test {
 protected:
-    // Room for boxes of up to 6 x 6 x 4 cells.
-    BoxGrid Box(int ni, int nj, int nk, const BoxSpacing& h = {}) {
-        WriteHere("control", "G 1 8 8 5 1\nF 65 200 800 400 10 10\n");
+    // Room for boxes of up to 6 x 6 x 4 cells; `extraControl` adds data sets.
+    BoxGrid Box(int ni, int nj, int nk, const BoxSpacing& h = {}, const std::string& extraControl = "") {
+        WriteHere("control", "G 1 8 8 5 1\nF 65 200 800 400 10 10\n" + extraControl);
         EngineCall start = StartEngineHere();
         EXPECT_FALSE(start.ended) << start.log;
         const BoxGrid g = MakeBoxGeometry(ni, nj, nk, h);
