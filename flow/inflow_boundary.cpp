@@ -123,18 +123,24 @@ void MarkOutflow(int g, bool onLevel) {
     }
 }
 
+// Marks group g when it takes water out; true when it brings water in.
+bool TakesInflow(int g, bool onLevel) {
+    const DischargeGroupRecord& r = Group(g);
+    if (r.noSurfaces <= 0) return false;
+    const double q = GroupDischarge[g];
+    if (r.groupType == 0 || q < 0.0) {
+        MarkOutflow(g, onLevel);
+        return false;
+    }
+    return r.groupType == 1 && q != 0.0;
+}
+
 // Uniform treatment, on the grid's own cells or on those of a coarser level.
 void UniformInflow(bool onLevel) {
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
+        if (!TakesInflow(g, onLevel)) continue;
         const DischargeGroupRecord& r = Group(g);
-        if (r.noSurfaces <= 0) continue;
-        const double q = GroupDischarge[g];
-        if (r.groupType == 0 || q < 0.0) {
-            MarkOutflow(g, onLevel);
-            continue;
-        }
-        if (r.groupType != 1 || q == 0.0) continue;
-        const double flux = q / (r.area + 1e-30);
+        const double flux = GroupDischarge[g] / (r.area + 1e-30);
         const InflowValues in{0.001 * flux, r.inflowK, r.inflowEps};
         for (int n = 0; n < GroupListLength(r); ++n) {
             const int s = r.surfaceList[n];
@@ -164,14 +170,9 @@ double LogWeight(double z, double zb) {
 void LogarithmicInflow(int firstGroup) {
     const bool perColumn = InflowProfileOption == 2;
     for (int g = firstGroup; g <= kLastGroup; ++g) {
+        if (!TakesInflow(g, false)) continue;
         const DischargeGroupRecord& r = Group(g);
-        if (r.noSurfaces <= 0) continue;
         const double q = GroupDischarge[g];
-        if (r.groupType == 0 || q < 0.0) {
-            MarkOutflow(g, false);
-            continue;
-        }
-        if (r.groupType != 1 || q == 0.0) continue;
         const int count = GroupListLength(r);
         double groupBed = 100000.0;
         for (int n = 0; n < count; ++n) {
