@@ -53,6 +53,8 @@ inline double GroupCapSum(int g) {
     return sum;
 }
 
+inline void ClearEquationCell(int c) { Cap[c] = Csource[c] = 0.0; }
+
 inline void ClearEquation() {
-    for (int c = 0; c <= NoCells; ++c) Cap[c] = Csource[c] = 0.0;
+    for (int c = 0; c <= NoCells; ++c) ClearEquationCell(c);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tests/flow/group_case.h"
+#include "tests/grid/unstruc_case.h"
 
 namespace {
 
@@ -398,6 +399,27 @@ TEST_F(Inflow, CoarserLevelTakesTheTermsThroughItsCells) {
     Apply(1);
     EXPECT_NEAR(Cap[box.cell(1, 0, 2)] + Cap[box.cell(1, 1, 2)], 1000.0, 1e-9);
     EXPECT_EQ(Cap[box.cell(1, 0, 0)], 0.0);
+}
+
+// --- a channel read from its grid file ------------------------------------------------
+
+class InflowOnChannel : public UnstrucCase {};
+
+TEST_F(InflowOnChannel, GroupsOfTheGridFileCarryTheirDischarge) {
+    ChannelProject p = Channel(3);
+    StartAndRead(p.control + "F 181 1\n", p.unstruc);
+    ASSERT_GT(DischargeGroups[1].noSurfaces, 0);
+    InitialiseFlowRun();
+    for (int c = 1; c <= NoCells; ++c) ClearEquationCell(c);
+    Equation = 1;
+    SetInflowBoundaryConditions();
+    EXPECT_NEAR(DischargeGroups[1].area, 1.5 * 1.0, 1e-9);
+    EXPECT_EQ(GroupDischarge[1], 250.0);
+    EXPECT_NEAR(GroupCapSum(1), 250.0, 1e-9);
+    for (int c : GroupCells(1)) EXPECT_GT(Csource[c], 0.0);
+    for (int c : GroupCells(2)) EXPECT_EQ(CdischargeGroup[c], -2);
+    // Hydrostatic start: 9810 times the depth of each centre (surface at 1 m).
+    for (int c = 1; c <= NoCells; ++c) EXPECT_NEAR(Pres[c], 9810.0 * (1.0 - Czcenter[c]), 1e-6) << c;
 }
 
 }  // namespace
