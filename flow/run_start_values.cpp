@@ -47,7 +47,9 @@ void InflowTurbulence(StartTurbulence* t) {
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         DischargeGroupRecord& r = DischargeGroups[g];
         const double q = r.discharge;
-        if (r.groupType != 1 || !(std::fabs(q) > 1e-20)) continue;
+        // A group without surfaces brings no water; its velocity over the
+        // guard area of 1e-5 m2 would give every cell an absurd start k.
+        if (r.groupType != 1 || !(std::fabs(q) > 1e-20) || r.noSurfaces <= 0) continue;
         t->discharge += q;
         const double v = 0.001 * q / (r.area + 1e-5);
         t->momentum += q * v;

@@ -93,6 +93,17 @@ TEST_F(RunStart, OneInflowGroupSetsReferencesAndItsTurbulence) {
     EXPECT_DOUBLE_EQ(Ck[1], k);
 }
 
+TEST_F(RunStart, InflowGroupWithoutSurfacesBringsNoTurbulence) {
+    Box(2, 1, 2);
+    DischargeGroups[4].groupType = 1;
+    DischargeGroups[4].discharge = 2000.0;
+    InitialK = 0.001;
+    InitialiseFlowRun();
+    EXPECT_EQ(DischargeGroups[4].area, 0.0);
+    EXPECT_DOUBLE_EQ(ResidualScale[4], 10.0);
+    EXPECT_EQ(Ck[1], 0.001);
+}
+
 TEST_F(RunStart, GroupWithoutRecordDischargeStillGetsItsArea) {
     // Its discharge may come from a series; 0 m2 would make its inflow Q * 1e30.
     const BoxGrid box = Box(3, 2, 2);
