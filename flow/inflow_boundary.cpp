@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "flow/flow_services.h"
 #include "flow/cell_lookup.h"
+#include "flow/flow_services.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/time_series.h"
