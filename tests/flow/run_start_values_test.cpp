@@ -224,12 +224,16 @@ TEST_F(RunStart, ComponentProfilesAndLayeredTemperature) {
     G41ComponentNo[0] = 2;
     G41PairCount[0] = 1;
     G41Pairs[0][0] = {0.0, 0.25};
+    ASSERT_TRUE(ComponentsOld.allocate(3, static_cast<size_t>(NoCells) + 1));
+    TimeStep = 5.0;
     InitialiseFlowRun();
     // Centres at 0.5, 1.5, 2.5 and 3.5 m.
     const double temperature[4] = {16.0, 15.0, 13.0, 12.0};
     for (int c = 1; c <= 4; ++c) {
         EXPECT_NEAR(Components[0][c], temperature[c - 1], 1e-12) << c;
         EXPECT_EQ(Components[2][c], 0.25);
+        // An unsteady run starts its previous step from the profile too.
+        EXPECT_EQ(ComponentsOld[2][c], 0.25);
     }
     // Cells within 2 m below the start level are warm.
     F69Int7 = 2;
