@@ -33,10 +33,23 @@ void SetLayerBlockViscosity(int first, int last);
 // Bed-form, bed-change and soil-layer viscosity (F 290, F 281, F 144,
 // F 236), the last part of ComputeEddyViscosity.
 void AddBedViscosity(int first, int last);
-// Pressure force of the momentum equation being built.
+// Pressure force of the momentum equation being built (Equation 1 U, 2 V,
+// any other W), subtracted from Csource of cells first..last; the variant is
+// PressureGradientOption as it stands at the call.
 void AddPressureGradientForce(int first, int last);
-// Fluxes, velocities and pressure from the solved pressure correction.
+// The variants of the pressure force for grid lines that follow the bed and
+// the surface (PressureGradientOption 4, 6, 7 and 8).
+void AddSlopingPressureGradientForce(int first, int last);
+// Fluxes, velocities and pressure from the solved pressure correction (Cf):
+// the fluxes of surfaces firstSurface..lastSurface, everything else of cells
+// firstCell..lastCell. `pass` counts the inner passes of the step from 1.
 void ApplySimpleCorrections(int pass, int firstSurface, int lastSurface, int firstCell, int lastCell);
+// Velocity part of the corrections: Cu, Cv and Cw of cells first..last from
+// the gradient of the pressure correction.
+void CorrectCellVelocities(int first, int last);
+// Cells first..last that no face feeds get a little inflow back on one face;
+// the last inner pass of a step logs them.
+void CheckFlowDirection(int pass, int first, int last);
 
 // Density of water relative to 1000 kg/m3 at the temperature t (degrees C).
 double RelativeWaterDensity(double t);

@@ -61,3 +61,12 @@ void SetActiveCellRange();
 void ComputePlanAreas();
 // The F 94 depth thresholds from the largest plan area.
 void ComputeF94Parameters();
+
+// Whether the pressure force or the velocity correction takes missing side
+// neighbours from the bed cell of the column (the arrays Ccellw_bottom ..
+// Ccelln_bottom are then allocated and must be built with the grid).
+bool BedNeighboursNeeded();
+// Fills Ccellw_bottom .. Ccelln_bottom: for a cell above the bed cell of its
+// column, on each side without a neighbour, the bed cell's neighbour there.
+// Does nothing when the arrays are not allocated.
+void BuildBedNeighbours();

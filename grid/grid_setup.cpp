@@ -262,6 +262,7 @@ int SetUpAfterReadingGrid() {
     // count or monitor yet.
     const bool hasCells = version != 4 || GridRegeneratedFlag == 1;
     if (hasCells) {
+        if (BedNeighboursNeeded()) BuildBedNeighbours();
         UpdateWaterColumnsAfterRegrid();
         LocateMonitors();
     }

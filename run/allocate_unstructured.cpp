@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "grid/grid_services.h"
 #include "run/array_allocation.h"
 #include "run/fatal.h"
 #include "run/globals.h"
@@ -148,7 +149,7 @@ bool SchemeArrays(ArrayAllocation& a, const Sizes& n) {
             return false;
         }
     }
-    if (PressureGradientOption == 20 &&
+    if (BedNeighboursNeeded() &&
         !a.makeAll({&Ccelle_bottom, &Ccellw_bottom, &Ccells_bottom, &Ccelln_bottom}, n.cells)) {
         return false;
     }
