@@ -112,6 +112,10 @@ TEST_F(ArrayAllocationTest, ConditionalFamiliesFollowTheirOptions) {
          {PROBE(CinvAp_transient), PROBE(Cu_pseudo)}, {PROBE(Cu_res)}},
         {"F 114 20 and F 147 0", [] { PressureGradientOption = 20; F147Int2 = 0; },
          {PROBE(Ccelln_bottom), PROBE(Czcenter_old)}, {PROBE(Ckdist_old)}},
+        // Every option that reads the bed-neighbour arrays gets them.
+        {"F 114 above 20", [] { PressureGradientOption = 57; }, {PROBE(Ccellw_bottom), PROBE(Ccelle_bottom)}, {}},
+        {"F 157 20", [] { SimpleVariant = 20; }, {PROBE(Ccells_bottom), PROBE(Ccelln_bottom)}, {}},
+        {"F 114 19, F 157 10", [] { PressureGradientOption = 19; SimpleVariant = 10; }, {}, {PROBE(Ccellw_bottom)}},
         {"one boundary record", [] { MaxBoundaryCells = 1; }, {PROBE(BoundaryCellNo), PROBE(BoundaryCellWeight)},
          {PROBE(CtiedCell), PROBE(Clink)}},
         {"line solver", [] { LineSolverFlag = 1; }, {PROBE(CtdmaP), PROBE(CtdmaQ)}, {}},
