@@ -314,4 +314,239 @@ TEST_F(SimpleCorrections, VelocityCorrectionVariants) {
     }
 }
 
+// A shallow column (twice the depth below its top cell at most a tenth of
+// the square root of its bed area) limits the U and V changes to
+// 4.54 sqrt(k) (2 d / roughness)^(1/6); W stays.
+TEST_F(SimpleCorrections, ColumnLimit) {
+    const BoxGrid g = Case(2, 2, 2, {1.0, 1.0, 0.02});
+    SimpleVariant = 3;
+    for (int c = 1; c <= NoCells; ++c) CinvAp[c] = 1e3;
+    const int bed = g.cell(0, 0, 0), top = g.cell(0, 0, 1);
+    Ck[bed] = 0.04;
+    Croughness[bed] = 0.02;  // 2 d = 0.02: the ratio is 1
+    const std::vector<Change> basic = BasicChanges();
+    const std::vector<Change> got = VelocityChanges();
+    const double limit = 4.54 * 0.2;
+    ASSERT_GT(basic[top].u, limit);
+    ASSERT_GT(basic[top].v, limit);
+    for (const int c : {bed, top}) {
+        EXPECT_NEAR(got[c].u, limit, 1e-12) << "cell " << c;
+        EXPECT_NEAR(got[c].v, limit, 1e-12) << "cell " << c;
+        EXPECT_EQ(got[c].w, 0.0) << "cell " << c;
+    }
+}
+
+// Corner single cells with F 157 5: the U change is limited to a fifth of U
+// as it was; V is not limited.
+TEST_F(SimpleCorrections, ClippedCornerCells) {
+    const BoxGrid g = Case(2, 2, 1, {1.0, 1.0, 1.0});
+    SimpleVariant = 5;
+    SetCorrection([](double x, double y, double) { return 3.0 * x + 2.0 * y; });
+    const int c = g.cell(0, 0, 0);
+    CinvAp[c] = 1.0;  // a = 1, differences 3 and 2: dU = 3, dV = 2
+    for (const double u0 : {0.0, 1.0, -1.0}) {
+        Cu[c] = u0;
+        Cv[c] = 0.5;
+        Cw[c] = 0.1;
+        CorrectCellVelocities(c, c);
+        EXPECT_DOUBLE_EQ(Cu[c], u0 - 0.2 * std::fabs(u0)) << "U " << u0;
+        EXPECT_DOUBLE_EQ(Cv[c], 0.5 - 2.0);
+        EXPECT_EQ(Cw[c], 0.1);
+    }
+}
+
+// Differences that are not linear: the low-face rule of F 157 10 and the
+// bed-cell neighbours of F 157 20 decide which cells they come from.
+TEST_F(SimpleCorrections, OpenFaceAndBedNeighbourDifferences) {
+    const BoxGrid g = Case(3, 3, 2, {1.0, 1.0, 1.0});
+    SetCorrection([](double x, double, double z) { return x * x + z; });
+    const int top = g.cell(1, 1, 1), west = g.cell(0, 1, 1), eastBed = g.cell(2, 1, 0);
+    // U change of `top` for a difference d along i.
+    const auto du = [&](double d) { return -CinvAp[top] * Careax[top] * Careax[top] * Cdxdi[top] * d / Cvol[top]; };
+    const double pw = Cf[west], pp = Cf[top], pe = Cf[g.cell(2, 1, 1)];
+
+    SimpleVariant = 10;
+    MinWaterDepth = 1.0;
+    Farea[Csurfw[top]] = 1e-4;
+    EXPECT_NEAR(VelocityChanges()[top].u, du(pe - pp), 1e-15);
+    Farea[Csurfw[top]] = 1.0;
+    EXPECT_NEAR(VelocityChanges()[top].u, du(0.5 * (pe - pw)), 1e-15);
+
+    // A step east of the upper cell: F 157 10 goes one-sided, 20 reaches
+    // across to the neighbour of the bed cell.
+    Ccelle[top] = 0;
+    Ccellw[g.cell(2, 1, 1)] = 0;
+    for (Array1<int>* a : {&Ccellw_bottom, &Ccelle_bottom, &Ccells_bottom, &Ccelln_bottom}) {
+        ASSERT_TRUE(a->allocate(static_cast<size_t>(NoCells) + 1));
+    }
+    BuildBedNeighbours();
+    EXPECT_NEAR(VelocityChanges()[top].u, du(pp - pw), 1e-15);
+    SimpleVariant = 20;
+    EXPECT_NEAR(VelocityChanges()[top].u, du(0.5 * (Cf[eastBed] - pw)), 1e-15);
+}
+
+// On grid lines that slope along i, F 157 11 corrects W by the vertical
+// difference alone, where the basic correction adds the slope terms.
+TEST_F(SimpleCorrections, VerticalOnlyCorrectionOnASlopingGrid) {
+    Case(3, 2, 3, {2.0, 1.5, 0.5}, [](const BoxGrid&) {
+        for (int p = 1; p <= NoPoints; ++p) Pz1[p] += 0.3 * Px1[p];
+    });
+    SetCorrection([](double x, double y, double z) { return -(x + 2.0 * y + 3.0 * z); });
+    SimpleVariant = 11;
+    const std::vector<Change> basic = BasicChanges();
+    const std::vector<Change> got = VelocityChanges();
+    int differing = 0;
+    for (int c = 1; c <= NoCells; ++c) {
+        const double dpk = Ccellb[c] > 0 && Ccellt[c] > 0 ? 0.5 * (Cf[Ccellt[c]] - Cf[Ccellb[c]])
+                           : Ccellt[c] > 0                 ? Cf[Ccellt[c]] - Cf[c]
+                                                           : Cf[c] - Cf[Ccellb[c]];
+        const double expectedW = -CinvAp[c] * Careaz[c] * Careaz[c] * Cdzdk[c] * dpk / Cvol[c];
+        EXPECT_NEAR(got[c].w, expectedW, 1e-15) << "cell " << c;
+        EXPECT_NEAR(got[c].u, basic[c].u, 1e-15) << "cell " << c;
+        EXPECT_NEAR(got[c].v, basic[c].v, 1e-15) << "cell " << c;
+        if (std::fabs(got[c].w - basic[c].w) > 1e-9) ++differing;
+    }
+    EXPECT_EQ(differing, NoCells);
+}
+
+// F 258 100 and 101 set the pressure from the continuity defect and do
+// nothing else; other positive modes change nothing.
+TEST_F(SimpleCorrections, DirectPressureModes) {
+    Case(2, 2, 2);
+    for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 2.0;
+    struct Row {
+        int mode;
+        double pressure;  // of a cell with Pres 10 and Csource 5
+    };
+    for (const Row r : {Row{100, 1.0}, Row{101, 11.0}, Row{102, 10.0}}) {
+        SimpleCorrectionMode = r.mode;
+        for (int c = 1; c <= NoCells; ++c) {
+            Pres[c] = 10.0;
+            Csource[c] = 5.0;
+        }
+        ApplySimpleCorrections(1, 1, NoSurfaces, 2, NoCells);
+        EXPECT_EQ(Pres[1], 10.0) << "mode " << r.mode;
+        for (int c = 2; c <= NoCells; ++c) {
+            EXPECT_DOUBLE_EQ(Pres[c], r.pressure) << "mode " << r.mode;
+            EXPECT_EQ(Cu[c], kU0);
+            EXPECT_EQ(Cw[c], kW0);
+        }
+        for (int s = 1; s <= NoSurfaces; ++s) EXPECT_EQ(Fflux[s], 2.0);
+    }
+}
+
+// F 271: the water level of a column moves by the mean difference of its
+// correction to that of its neighbours, in metres of water, relaxed by the
+// pressure factor as read; a column without neighbours is reset.
+TEST_F(SimpleCorrections, ColumnLevelCorrection) {
+    for (const int option : {0, 1, 2}) {
+        SCOPED_TRACE("F 271 " + std::to_string(option));
+        const BoxGrid g = Case(3, 1, 2, {2.0, 1.0, 0.5});
+        F271Option = option;
+        ASSERT_TRUE(Blevelcorr.allocate(static_cast<size_t>(NoCells) + 1));
+        RelaxationFactors[4] = 0.2;
+        RelaxPressure = 0.7;
+        SetCorrection([](double x, double, double z) { return -x + 10.0 * z; });
+        for (int b = 1; b <= 3; ++b) Blevelcorr[b] = 0.01;
+        ApplySimpleCorrections(1, 1, 0, 1, NoCells);
+        const double step = option == 0 ? 0.0 : 0.0001019 * 2.0 * 0.2;  // columns 2 m apart
+        EXPECT_NEAR(Blevelcorr[Cbedcell[g.cell(0, 0, 0)]], 0.01 + step, 1e-15);
+        EXPECT_NEAR(Blevelcorr[Cbedcell[g.cell(1, 0, 0)]], 0.01, 1e-15);
+        EXPECT_NEAR(Blevelcorr[Cbedcell[g.cell(2, 0, 0)]], 0.01 - step, 1e-15);
+    }
+    Case(1, 1, 2);
+    F271Option = 1;
+    ASSERT_TRUE(Blevelcorr.allocate(static_cast<size_t>(NoCells) + 1));
+    Blevelcorr[1] = 0.5;
+    ApplySimpleCorrections(1, 1, 0, 1, NoCells);
+    EXPECT_EQ(Blevelcorr[1], 0.0);
+}
+
+// The pressure takes the relaxed correction unless F 171 is above 1; with
+// F 36 11 each top cell then falls linearly from the cell below to zero at
+// the surface, also when a chunk boundary splits its column.
+TEST_F(SimpleCorrections, PressureUpdate) {
+    const BoxGrid g = Case(3, 2, 3, {1.0, 1.0, 0.5});
+    RelaxPressure = 0.5;
+    auto start = [] {
+        for (int c = 1; c <= NoCells; ++c) {
+            Pres[c] = 1000.0 + 10.0 * c;
+            Cf[c] = 2.0 * c;
+        }
+    };
+    start();
+    SchemeVariant = 2;
+    ApplySimpleCorrections(1, 1, 0, 1, NoCells);
+    for (int c = 1; c <= NoCells; ++c) EXPECT_EQ(Pres[c], 1000.0 + 10.0 * c);
+    SchemeVariant = 1;
+    start();
+    ApplySimpleCorrections(1, 1, 0, 1, NoCells);
+    for (int c = 1; c <= NoCells; ++c) EXPECT_DOUBLE_EQ(Pres[c], 1000.0 + 10.0 * c + c);
+
+    FreeSurfaceOption = 11;
+    SimpleVariant = 30;
+    Ckdist[g.cell(0, 0, 2)] = 0.1;  // a thinner top cell
+    start();
+    ApplySimpleCorrections(1, 1, 0, 1, NoCells);
+    std::vector<double> serial(Pres.data(), Pres.data() + NoCells + 1);
+    for (int c = 1; c <= NoCells; ++c) {
+        if (Ccellt[c] > 0) {
+            EXPECT_DOUBLE_EQ(Pres[c], 1000.0 + 10.0 * c + c) << "cell " << c;
+        } else {
+            const int b = Ccellb[c];
+            EXPECT_DOUBLE_EQ(Pres[c], Pres[b] * Ckdist[c] / (2.0 * Ckdist[c] + Ckdist[b])) << "cell " << c;
+        }
+    }
+    // 18 cells in chunks of 4: the boundaries fall inside columns.
+    for (const int chunks : {4, 5}) {
+        start();
+        RunInChunks(1, NoCells, chunks, [](int first, int last) { ApplySimpleCorrections(1, 1, 0, first, last); });
+        for (int c = 1; c <= NoCells; ++c) EXPECT_DOUBLE_EQ(Pres[c], serial[c]) << chunks << " chunks, cell " << c;
+    }
+    // A column of one cell keeps the relaxed correction.
+    Case(1, 1, 1);
+    FreeSurfaceOption = 11;
+    RelaxPressure = 0.5;
+    Pres[1] = 7.0;
+    Cf[1] = 2.0;
+    ApplySimpleCorrections(1, 1, 0, 1, 1);
+    EXPECT_EQ(Pres[1], 8.0);
+}
+
+// Chunks of surfaces and cells in a parallel region give what one call gives.
+TEST_F(SimpleCorrections, ChunksMatchOneCall) {
+    Case(4, 3, 3);
+    SetCorrection([](double x, double y, double z) { return x * x - y * z + 3.0 * z; });
+    for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 0.1 * s;
+    RelaxPressure = 0.4;
+    ApplySimpleCorrections(1, 1, NoSurfaces, 1, NoCells);
+    const std::vector<double> flux(Fflux.data(), Fflux.data() + NoSurfaces + 1);
+    const std::vector<double> u(Cu.data(), Cu.data() + NoCells + 1), w(Cw.data(), Cw.data() + NoCells + 1);
+    const std::vector<double> p(Pres.data(), Pres.data() + NoCells + 1);
+
+    Case(4, 3, 3);
+    SetCorrection([](double x, double y, double z) { return x * x - y * z + 3.0 * z; });
+    for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 0.1 * s;
+    RelaxPressure = 0.4;
+    RunInChunks(1, NoSurfaces, 3, [](int first, int last) { ApplySimpleCorrections(1, first, last, 1, 0); });
+    RunInChunks(1, NoCells, 5, [](int first, int last) { ApplySimpleCorrections(1, 1, 0, first, last); });
+    for (int s = 1; s <= NoSurfaces; ++s) EXPECT_EQ(Fflux[s], flux[s]) << "surface " << s;
+    for (int c = 1; c <= NoCells; ++c) {
+        EXPECT_EQ(Cu[c], u[c]);
+        EXPECT_EQ(Cw[c], w[c]);
+        EXPECT_EQ(Pres[c], p[c]);
+    }
+}
+
+// The flow-direction check is not in this build yet; it is only asked for
+// with F 7 E.
+TEST_F(SimpleCorrections, FlowDirectionCheckOnRequest) {
+    Case(2, 1, 1);
+    ApplySimpleCorrections(1, 1, NoSurfaces, 1, NoCells);
+    EXPECT_EQ(log().find("CheckFlowDirection"), std::string::npos);
+    F7EFlag = 1;
+    ApplySimpleCorrections(1, 1, NoSurfaces, 1, NoCells);
+    EXPECT_NE(log().find("CheckFlowDirection is not available in this build"), std::string::npos);
+}
+
 }  // namespace
