@@ -6,6 +6,23 @@
 #include "grid/grid_data.h"
 #include "run/globals.h"
 
+// The neighbour cells and the surfaces of every cell, as plain arrays for
+// loops over cells.
+struct CellLinks {
+    const int* w = Ccellw.data();
+    const int* e = Ccelle.data();
+    const int* s = Ccells.data();
+    const int* n = Ccelln.data();
+    const int* b = Ccellb.data();
+    const int* t = Ccellt.data();
+    const int* sw = Csurfw.data();
+    const int* se = Csurfe.data();
+    const int* ss = Csurfs.data();
+    const int* sn = Csurfn.data();
+    const int* sb = Csurfb.data();
+    const int* st = Csurft.data();
+};
+
 // Difference across cell c from its minus neighbour m and plus neighbour p
 // (0 for none): central with both, one-sided with one, 0 with none. f is
 // the field, indexed by cell.
@@ -44,10 +61,7 @@ struct SideFaceHeights {
     const double* idist = Cidist.data();
     const double* jdist = Cjdist.data();
     const double* kdist = Ckdist.data();
-    const int* sw = Csurfw.data();
-    const int* se = Csurfe.data();
-    const int* ss = Csurfs.data();
-    const int* sn = Csurfn.data();
+    CellLinks link;
     double minDepth = MinWaterDepth;
 
     bool Low(double h, int c) const { return h < 0.2 * kdist[c] && h < 0.1 * minDepth; }
@@ -59,8 +73,8 @@ struct SideFaceHeights {
             return;
         }
         const double wi = 0.5 / jdist[c], wj = 0.5 / idist[c];
-        *di = OpenFaceDifference(f, c, nb.w, nb.e, Low(area[sw[c]] * wi, c), Low(area[se[c]] * wi, c));
-        *dj = OpenFaceDifference(f, c, nb.s, nb.n, Low(area[ss[c]] * wj, c), Low(area[sn[c]] * wj, c));
+        *di = OpenFaceDifference(f, c, nb.w, nb.e, Low(area[link.sw[c]] * wi, c), Low(area[link.se[c]] * wi, c));
+        *dj = OpenFaceDifference(f, c, nb.s, nb.n, Low(area[link.ss[c]] * wj, c), Low(area[link.sn[c]] * wj, c));
     }
 };
 

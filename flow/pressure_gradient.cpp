@@ -56,18 +56,7 @@ struct PiezometricPressure {
 template <const Variant& V>
 void PressureForce(int first, int last) {
     const double* const p = Pres.data();
-    const int* const w = Ccellw.data();
-    const int* const e = Ccelle.data();
-    const int* const s = Ccells.data();
-    const int* const n = Ccelln.data();
-    const int* const b = Ccellb.data();
-    const int* const t = Ccellt.data();
-    const int* const sw = Csurfw.data();
-    const int* const se = Csurfe.data();
-    const int* const ss = Csurfs.data();
-    const int* const sn = Csurfn.data();
-    const int* const sb = Csurfb.data();
-    const int* const st = Csurft.data();
+    const CellLinks link;
     double* const source = Csource.data();
     const PiezometricPressure piezo{p, Czcenter.data()};
     const SideFaceHeights faces;
@@ -79,29 +68,30 @@ void PressureForce(int first, int last) {
     const double* const areaz = Fareaz.data();
 
     for (int c = first; c <= last; ++c) {
-        const double dk = V.secondK ? SecondOrderDifference(p, c, b, t) : CellDifference(p, c, b[c], t[c]);
+        const double dk =
+            V.secondK ? SecondOrderDifference(p, c, link.b, link.t) : CellDifference(p, c, link.b[c], link.t[c]);
         if (!area) {
-            source[c] -= dk * areaz[st[c]];
+            source[c] -= dk * areaz[link.st[c]];
             continue;
         }
         double di, dj;
         if constexpr (V.plan == Plan::FirstOrder) {
-            di = CellDifference(p, c, w[c], e[c]);
-            dj = CellDifference(p, c, s[c], n[c]);
+            di = CellDifference(p, c, link.w[c], link.e[c]);
+            dj = CellDifference(p, c, link.s[c], link.n[c]);
         } else if constexpr (V.plan == Plan::Piezometric) {
-            di = CellDifference(piezo, c, w[c], e[c]);
-            dj = CellDifference(piezo, c, s[c], n[c]);
+            di = CellDifference(piezo, c, link.w[c], link.e[c]);
+            dj = CellDifference(piezo, c, link.s[c], link.n[c]);
         } else if constexpr (V.plan == Plan::PiezometricI2) {
-            di = SecondOrderDifference(piezo, c, w, e);
-            dj = CellDifference(piezo, c, s[c], n[c]);
+            di = SecondOrderDifference(piezo, c, link.w, link.e);
+            dj = CellDifference(piezo, c, link.s[c], link.n[c]);
         } else if constexpr (V.plan == Plan::SecondOrder) {
-            di = SecondOrderDifference(p, c, w, e);
-            dj = SecondOrderDifference(p, c, s, n);
+            di = SecondOrderDifference(p, c, link.w, link.e);
+            dj = SecondOrderDifference(p, c, link.s, link.n);
         } else {
             faces.Differences(p, c, plan(c), &di, &dj);
         }
-        double f = (area[se[c]] + area[sw[c]]) * di + (area[sn[c]] + area[ss[c]]) * dj;
-        if constexpr (V.vertical) f += (area[st[c]] + area[sb[c]]) * dk;
+        double f = (area[link.se[c]] + area[link.sw[c]]) * di + (area[link.sn[c]] + area[link.ss[c]]) * dj;
+        if constexpr (V.vertical) f += (area[link.st[c]] + area[link.sb[c]]) * dk;
         source[c] -= 0.5 * f;
     }
 }

@@ -57,9 +57,8 @@ void CorrectFluxes(int first, int last) {
         } else if constexpr (R == FluxRule::NoShallowSingle || R == FluxRule::NoShallowSingleOnWideBeds) {
             if (ShallowSingleCell(c1, minDepth) || ShallowSingleCell(c2, minDepth)) continue;
             if constexpr (R == FluxRule::NoShallowSingleOnWideBeds) {
-                if (HorizontalNeighbourCount(ColumnBedCell(c1)) < 2 || HorizontalNeighbourCount(ColumnBedCell(c2)) < 2) {
-                    continue;
-                }
+                const bool narrow1 = HorizontalNeighbourCount(ColumnBedCell(c1)) < 2;
+                if (narrow1 || HorizontalNeighbourCount(ColumnBedCell(c2)) < 2) continue;
             }
         } else if constexpr (R == FluxRule::DepthWeighted) {
             // The two half depths add up to the mean depth of the columns.
@@ -79,7 +78,9 @@ void CorrectSurfaceFluxes(int first, int last) {
         case FluxRule::All: CorrectFluxes<FluxRule::All>(first, last); break;
         case FluxRule::BelowTop: CorrectFluxes<FluxRule::BelowTop>(first, last); break;
         case FluxRule::NoShallowSingle: CorrectFluxes<FluxRule::NoShallowSingle>(first, last); break;
-        case FluxRule::NoShallowSingleOnWideBeds: CorrectFluxes<FluxRule::NoShallowSingleOnWideBeds>(first, last); break;
+        case FluxRule::NoShallowSingleOnWideBeds:
+            CorrectFluxes<FluxRule::NoShallowSingleOnWideBeds>(first, last);
+            break;
         case FluxRule::DepthWeighted: CorrectFluxes<FluxRule::DepthWeighted>(first, last); break;
         case FluxRule::None: break;
     }

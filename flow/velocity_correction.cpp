@@ -117,17 +117,7 @@ template <Rule R>
 void Correct(int first, int last, bool correctW) {
     const double* const pc = Cf.data();
     const double* const invAp = CinvAp.data();
-    const int* const w = Ccellw.data();
-    const int* const e = Ccelle.data();
-    const int* const s = Ccells.data();
-    const int* const n = Ccelln.data();
-    const int* const b = Ccellb.data();
-    const int* const t = Ccellt.data();
-    const int* const sw = Csurfw.data();
-    const int* const se = Csurfe.data();
-    const int* const ss = Csurfs.data();
-    const int* const sn = Csurfn.data();
-    const int* const sb = Csurfb.data();
+    const CellLinks link;
     const double* const area = Farea.data();
     const double* const vol = Cvol.data();
     const double* const ax = Careax.data();
@@ -163,39 +153,40 @@ void Correct(int first, int last, bool correctW) {
         if constexpr (R == Rule::RegularCells) {
             if (Ctrekant[c] != 0) continue;
         } else if constexpr (R == Rule::NotShallowSingle || R == Rule::NotShallowSingleOnWideBed) {
-            const bool deep = kdist[c] > 0.5 * minDepth || t[c] > 0 || b[c] > 0 || HorizontalNeighbourCount(c) == 4;
+            const bool deep =
+                kdist[c] > 0.5 * minDepth || link.t[c] > 0 || link.b[c] > 0 || HorizontalNeighbourCount(c) == 4;
             if (!deep) continue;
             if constexpr (R == Rule::NotShallowSingleOnWideBed) {
                 if (!wideBed(c)) continue;
             }
         } else if constexpr (R == Rule::NotDry) {
-            const bool stacked = t[c] > 0 || b[c] > 0;
-            const bool sidesOpen = area[se[c]] > kClosedArea && area[sn[c]] > kClosedArea &&
-                                   area[ss[c]] > kClosedArea && area[sw[c]] > kClosedArea;
+            const bool stacked = link.t[c] > 0 || link.b[c] > 0;
+            const bool sidesOpen = area[link.se[c]] > kClosedArea && area[link.sn[c]] > kClosedArea &&
+                                   area[link.ss[c]] > kClosedArea && area[link.sw[c]] > kClosedArea;
             if (!stacked && !(kdist[c] > 0.5 * dryDepth) && !sidesOpen) continue;
         } else if constexpr (R == Rule::BelowTop) {
-            if (t[c] <= 0) continue;
+            if (link.t[c] <= 0) continue;
         }
 
         double dpi, dpj, dpk;
         if constexpr (R == Rule::OpenFaces || R == Rule::OpenFacesBed) {
             faces.Differences(pc, c, plan(c), &dpi, &dpj);
         } else if constexpr (R == Rule::ThinSides || R == Rule::ThinSidesStress) {
-            dpi = ThinSideDifference(pc, c, w[c], e[c], area[sw[c]], area[se[c]]);
-            dpj = ThinSideDifference(pc, c, s[c], n[c], area[ss[c]], area[sn[c]]);
+            dpi = ThinSideDifference(pc, c, link.w[c], link.e[c], area[link.sw[c]], area[link.se[c]]);
+            dpj = ThinSideDifference(pc, c, link.s[c], link.n[c], area[link.ss[c]], area[link.sn[c]]);
         } else {
-            dpi = CellDifference(pc, c, w[c], e[c]);
-            dpj = CellDifference(pc, c, s[c], n[c]);
+            dpi = CellDifference(pc, c, link.w[c], link.e[c]);
+            dpj = CellDifference(pc, c, link.s[c], link.n[c]);
         }
         if constexpr (R == Rule::BelowTop) {
-            dpk = b[c] > 0 ? (pc[t[c]] - pc[b[c]]) * 0.5 : pc[t[c]] - pc[c];
+            dpk = link.b[c] > 0 ? (pc[link.t[c]] - pc[link.b[c]]) * 0.5 : pc[link.t[c]] - pc[c];
         } else {
-            dpk = CellDifference(pc, c, b[c], t[c]);
+            dpk = CellDifference(pc, c, link.b[c], link.t[c]);
         }
 
         double f = 1.0 / vol[c];
         if constexpr (R == Rule::PlanAreaDamped) {
-            if (Barea[Cbedcell[c]] / Fareaz[sb[c]] > 1.1) f = 0.5 / (vol[c] * F291Int3);
+            if (Barea[Cbedcell[c]] / Fareaz[link.sb[c]] > 1.1) f = 0.5 / (vol[c] * F291Int3);
         } else if constexpr (R == Rule::DepthWeighted) {
             f *= depthFactor(c);
         } else if constexpr (R == Rule::ThinSidesStress) {
@@ -208,7 +199,8 @@ void Correct(int first, int last, bool correctW) {
 
         const double inv = invAp[c];
         if constexpr (R == Rule::CornerArea || R == Rule::CornerClipped) {
-            const bool cornerSingle = t[c] == 0 && b[c] == 0 && HorizontalCorner(w[c], e[c], s[c], n[c]);
+            const bool cornerSingle =
+                link.t[c] == 0 && link.b[c] == 0 && HorizontalCorner(link.w[c], link.e[c], link.s[c], link.n[c]);
             if (cornerSingle) {
                 const double a = R == Rule::CornerArea ? inv * ax[c] * ay[c] : inv * ax[c] * ax[c];
                 const double du = a * (dxdi[c] * dpi + dxdj[c] * dpj) * f;

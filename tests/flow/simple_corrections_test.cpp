@@ -281,7 +281,10 @@ TEST_F(SimpleCorrections, VelocityCorrectionVariants) {
              CstressRatio[2] = -2.0;
              CstressRatio[3] = 3.0;
          },
-         [](const BoxGrid&, int c) { return c == 1 ? Change{0.125, 0.125, 0.125} : c == 2 ? Change{0, 0, 0} : Change{1, 1, 1}; }},
+         [](const BoxGrid&, int c) {
+             if (c == 1) return Change{0.125, 0.125, 0.125};
+             return c == 2 ? Change{0, 0, 0} : Change{1, 1, 1};
+         }},
         {"F 157 10: no plan differences at corners", 3, 3, 2, [](const BoxGrid&) { SimpleVariant = 10; },
          [planCorner](const BoxGrid&, int c) { return planCorner(c) ? Change{0, 0, 1} : Change{1, 1, 1}; }},
         {"F 157 10 with F 69 3rd 1", 3, 3, 2, [](const BoxGrid&) { SimpleVariant = 10; F69Int3 = 1; },
