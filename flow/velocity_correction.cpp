@@ -91,18 +91,23 @@ ColumnLimit LimitOfColumn(int bed) {
     return {true, 4.54 * std::sqrt(k) * std::pow(depthRatio, 0.166667)};
 }
 
-// One value per column, kept while the cells of one column follow each other.
+// One value per column, kept while the cells of one column follow each other
+// (a cell right above the last one asked for needs no walk to its bed).
 template <class T, class F>
 struct ColumnCache {
     F compute;
     int bed = -1;
+    int lastCell = -1;
     T value{};
     const T& operator()(int c) {
-        const int b = ColumnBedCell(c);
-        if (b != bed) {
-            bed = b;
-            value = compute(b);
+        if (bed < 0 || Ccellb[c] != lastCell || lastCell <= 0) {
+            const int b = ColumnBedCell(c);
+            if (b != bed) {
+                bed = b;
+                value = compute(b);
+            }
         }
+        lastCell = c;
         return value;
     }
 };

@@ -250,6 +250,7 @@ TEST_F(SimpleCorrections, VelocityCorrectionVariants) {
              const double r = Careay[c] / Careax[c];
              return planCorner(c) ? Change{r, 1 / r, 0} : Change{1, 1, 1};
          }},
+        {"F 157 5 away from corners", 3, 3, 2, [](const BoxGrid&) { SimpleVariant = 5; F69Int3 = 1; }, noW},
         {"F 157 6, deep", 3, 3, 2, [](const BoxGrid&) { SimpleVariant = 6; MinWaterDepth = 1.0; }, all},
         // Columns 1 m deep against a minimum depth of 2 m: a quarter.
         {"F 157 6, shallow", 3, 3, 2, [](const BoxGrid&) { SimpleVariant = 6; MinWaterDepth = 2.0; },
