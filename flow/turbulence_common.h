@@ -4,6 +4,7 @@
 #pragma once
 
 #include "flow/flow_data.h"
+#include "grid/column_cells.h"
 #include "grid/grid_data.h"
 
 // Models whose epsilon pass diffuses with the eddy viscosity divided by 1.3
@@ -19,13 +20,6 @@ inline bool IsWallCell(int c) {
     const int* flag = Fflagflow.data();
     return flag[Csurfe[c]] == -1 || flag[Csurfw[c]] == -1 || flag[Csurfs[c]] == -1 || flag[Csurfn[c]] == -1 ||
            flag[Csurft[c]] == -1 || flag[Csurfb[c]] == -1;
-}
-
-// The bed cell of the column of cell c.
-inline int ColumnBedCell(int c) {
-    const int* below = Ccellb.data();
-    while (below[c] > 0) c = below[c];
-    return c;
 }
 
 // Calls fn(bed, lowest) once for every run of consecutive cells of one water
