@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "flow/column_walk.h"
 #include "flow/flow_data.h"
 #include "flow/flow_services.h"
 #include "flow/turbulence_common.h"
@@ -81,11 +82,7 @@ int WindReferenceTopCell(int first, int last) {
 }
 
 // Twice the sum of the half heights of the column above `bed`.
-double ColumnDepth(int bed) {
-    double h = 0.0;
-    for (int c = bed; c > 0; c = Ccellt[c]) h += Ckdist[c];
-    return 2.0 * h;
-}
+double ColumnDepth(int bed) { return 2.0 * HalfDepthAbove(bed); }
 
 void WindViscosity(int first, int last, double m) {
     const double ustar = WindFrictionVelocity();
