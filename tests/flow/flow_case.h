@@ -24,9 +24,7 @@ protected:
     // `reshape` may move the points before the metric is computed.
     BoxGrid Box(int ni, int nj, int nk, const BoxSpacing& h, const std::function<void(const BoxGrid&)>& reshape,
                 const std::string& extraControl = "") {
-        WriteHere("control", "G 1 8 8 5 1
-F 65 200 800 400 10 10
-" + extraControl);
+        WriteHere("control", "G 1 8 8 5 1\nF 65 200 800 400 10 10\n" + extraControl);
         EngineCall start = StartEngineHere();
         EXPECT_FALSE(start.ended) << start.log;
         const BoxGrid g = MakeBoxGeometry(ni, nj, nk, h);
