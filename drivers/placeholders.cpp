@@ -10,5 +10,4 @@ int SolveFlowGridLevels() { ReportUnavailable("SolveFlowGridLevels"); return 0; 
 int SolveFlow3DHydrostatic() { ReportUnavailable("SolveFlow3DHydrostatic"); return 0; }
 int SolveFlow2D() { ReportUnavailable("SolveFlow2D"); return 0; }
 void WriteTimeo() { ReportUnavailable("WriteTimeo"); }
-void ComputeFaceValuesParallel() { ReportUnavailable("ComputeFaceValuesParallel"); }
-void ComputeMassDefectSource() { ReportUnavailable("ComputeMassDefectSource"); }
+void AddCoarseLevelGroupSources() { ReportUnavailable("AddCoarseLevelGroupSources"); }
