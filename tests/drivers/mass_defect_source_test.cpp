@@ -1,0 +1,208 @@
+// Source of the pressure-correction equation: mass defects and the
+// discharges of the groups.
+#include <cmath>
+#include <vector>
+
+#include "run/timei_data.h"
+#include "tests/drivers/pressure_case.h"
+
+namespace {
+
+using MassDefectSource = PressureCase;
+
+// A box of 4 x 2 x 2 cells, 2 m long, 1 m wide and 0.5 m high.
+constexpr BoxSpacing kCells{2.0, 1.0, 0.5};
+
+std::vector<int> Join(std::vector<int> a, const std::vector<int>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Fluxes of a uniform velocity through every surface, the boundary ones too.
+void UniformFluxes(double u, double v, double w) {
+    for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 1000.0 * (u * Fareax[s] + v * Fareay[s] + w * Fareaz[s]);
+}
+
+double SourceSum() {
+    double sum = 0.0;
+    for (int c = 1; c <= NoCells; ++c) sum += Csource[c];
+    return sum;
+}
+
+TEST_F(MassDefectSource, DivergenceFreeFluxesLeaveNoDefect) {
+    const BoxGrid g = Columns(4, 2, 2, kCells);
+    UniformFluxes(0.3, -0.2, 0.05);
+    ContinuityResidualOffset = 7.0;
+    ComputeMassDefectSource();
+    for (int c = 1; c <= NoCells; ++c) EXPECT_NEAR(Csource[c], 0.0, 1e-9) << "cell " << c;
+    EXPECT_EQ(ContinuityResidualOffset, 0.0);
+    // Five more kg/s through one face: its first cell loses them, the second gains.
+    const int c = g.cell(1, 1, 0);
+    Fflux[Csurfe[c]] += 5.0;
+    ComputeMassDefectSource();
+    EXPECT_NEAR(Csource[c], -5.0, 1e-9);
+    EXPECT_NEAR(Csource[Ccelle[c]], 5.0, 1e-9);
+    EXPECT_NEAR(Csource[g.cell(1, 0, 0)], 0.0, 1e-9);
+}
+
+TEST_F(MassDefectSource, GroupsBringAndTakeTheirDischargesByArea) {
+    const BoxGrid g = Columns(4, 2, 2, kCells);
+    Group(1, 1, 0, 600.0, Join(WestFaces(g, 0), WestFaces(g, 1)));
+    Group(2, 0, 0, 400.0, Join(EastFaces(g, 0), EastFaces(g, 1)));
+    Group(3, 1, 0, 900.0, {});  // no surfaces: nothing, and not in the offset
+    ComputeMassDefectSource();
+    for (int j = 0; j < 2; ++j) {
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_DOUBLE_EQ(Csource[g.cell(0, j, k)], 150.0);
+            EXPECT_DOUBLE_EQ(Csource[g.cell(3, j, k)], -100.0);
+            EXPECT_EQ(Csource[g.cell(1, j, k)], 0.0);
+        }
+    }
+    EXPECT_DOUBLE_EQ(GroupDischarge[1], 600.0);
+    EXPECT_DOUBLE_EQ(GroupDischarge[3], 900.0);
+    EXPECT_DOUBLE_EQ(ContinuityResidualOffset, 200.0);
+    // A partition of a divided run leaves the balance to the whole.
+    MpiPart = 1;
+    ComputeMassDefectSource();
+    EXPECT_EQ(ContinuityResidualOffset, 0.0);
+}
+
+// An outflow group of 1000 kg/s on the east end, the cells there moving out
+// at 1 and 3 m/s in column 0, standing and moving back in column 1.
+TEST_F(MassDefectSource, OutflowModesShareTheDischarge) {
+    struct Case {
+        int mode;
+        double expected[4];  // column 0 bottom, top; column 1 bottom, top
+    };
+    // Mode 1 with weight 0.75: 750 by the outflow (0.5 and 1.5 m3/s of 2),
+    // 250 by area.
+    const Case cases[] = {
+        {0, {250.0, 250.0, 250.0, 250.0}},
+        {1, {187.5 + 62.5, 562.5 + 62.5, 62.5, 62.5}},
+        {2, {0.0, 0.0, 0.0, 0.0}},
+    };
+    const BoxGrid g = Columns(4, 2, 2, kCells);
+    const int cells[4] = {g.cell(3, 0, 0), g.cell(3, 0, 1), g.cell(3, 1, 0), g.cell(3, 1, 1)};
+    const double speed[4] = {1.0, 3.0, 0.0, -1.0};
+    for (int n = 0; n < 4; ++n) Cu[cells[n]] = speed[n];
+    SedimentInflowFluxWeight = 0.75;
+    for (const Case& t : cases) {
+        Group(1, 0, t.mode, 1000.0, Join(EastFaces(g, 0), EastFaces(g, 1)));
+        ComputeMassDefectSource();
+        for (int n = 0; n < 4; ++n) EXPECT_NEAR(Csource[cells[n]], -t.expected[n], 1e-9) << "mode " << t.mode;
+    }
+}
+
+TEST_F(MassDefectSource, UnsteadyDischargesFollowTheSeries) {
+    const BoxGrid g = Columns(4, 2, 2, kCells);
+    ASSERT_TRUE(TimeiTime.allocate(4) && TimeiLevel.allocate(4) && TimeiDischarge.allocate(4, 10));
+    const double times[3] = {0.0, 100.0, 200.0};
+    for (int r = 0; r < 3; ++r) {
+        TimeiTime[r] = times[r];
+        TimeiDischarge[r][1] = 1.0 + r * r;  // 1, 2, 5 m3/s
+        TimeiDischarge[r][2] = 0.5;
+        TimeiDischarge[r][3] = 7.0;
+    }
+    NoTimeiSteps = 3;
+    TimeiInflowFlag = 1;
+    Group(1, 1, 0, 99.0, WestFaces(g, 0));
+    GroupDischarge[3] = -9.0;
+    struct Case {
+        double time, discharge;
+    };
+    for (const Case t : {Case{50.0, 1500.0}, Case{150.0, 3500.0}, Case{500.0, 5000.0}}) {
+        stime = t.time;
+        ComputeMassDefectSource();
+        EXPECT_DOUBLE_EQ(GroupDischarge[1], t.discharge) << "stime " << t.time;
+        EXPECT_NEAR(Csource[g.cell(0, 0, 0)] + Csource[g.cell(0, 0, 1)], t.discharge, 1e-9);
+        // Group 2 always follows its column; group 3 has no surfaces.
+        EXPECT_DOUBLE_EQ(GroupDischarge[2], 500.0);
+        EXPECT_EQ(GroupDischarge[3], -9.0);
+    }
+}
+
+// Three layers of 1 m over a flat bed: centres 0.5, 1.5 and 2.5 m above it.
+TEST_F(MassDefectSource, LogarithmicInflowFollowsTheRoughWallLaw) {
+    const BoxGrid g = Columns(3, 2, 3, {2.0, 1.0, 1.0});
+    InflowProfileOption = 1;
+    InflowRoughness = 0.05;
+    Group(1, 1, 0, 1200.0, Join(WestFaces(g, 0), WestFaces(g, 1)));
+    ComputeMassDefectSource();
+    const double w[3] = {std::log(300.0), std::log(900.0), std::log(1500.0)};
+    const double sum = 2.0 * (w[0] + w[1] + w[2]);
+    for (int j = 0; j < 2; ++j) {
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(Csource[g.cell(0, j, k)], 1200.0 * w[k] / sum, 1e-9);
+    }
+    EXPECT_NEAR(SourceSum(), 1200.0, 1e-9);
+}
+
+// The `inflow` file gives each of the two columns of the section its own
+// profile; the list runs down column 0, then down column 1.
+TEST_F(MassDefectSource, InflowFileColumnsTakeTheirOwnPoints) {
+    const BoxGrid g = Columns(3, 2, 2, kCells);
+    Group(1, 1, 0, 1000.0, Join(WestFaces(g, 0), WestFaces(g, 1)), {2, 1, 2, 1});
+    NoInflowPoints = 2;
+    NoInflowLevels = 3;
+    InflowFileU[1][2] = 1.0;  // column 0, bottom cell
+    InflowFileU[1][3] = 2.0;  // column 0, top cell
+    InflowFileU[2][2] = 3.0;
+    InflowFileU[2][3] = 4.0;
+    ComputeMassDefectSource();
+    const int cells[4] = {g.cell(0, 0, 1), g.cell(0, 0, 0), g.cell(0, 1, 1), g.cell(0, 1, 0)};
+    const double profile[4] = {2.0, 1.0, 4.0, 3.0};
+    for (int n = 0; n < 4; ++n) EXPECT_NEAR(Csource[cells[n]], 1000.0 * profile[n] / 10.0, 1e-9) << n;
+}
+
+TEST_F(MassDefectSource, ColumnTermsNeedATimeInterval) {
+    const BoxGrid g = Columns(2, 1, 2, kCells);
+    ASSERT_TRUE(Blevelcorr.allocate(static_cast<size_t>(NoBedCells) + 1));
+    F271Option = 1;
+    Blevelcorr[1] = 0.01;
+    F284Option = 1;
+    FreeSurfaceOption = 1;
+    ReservoirBalanceMode = 7;
+    SurfaceInterval = 0;
+    NoIterPerStep = 2;
+    RelaxPressure = 0.5;
+    for (int c = 1; c <= NoCells; ++c) Cap[c] = 1.0;
+    // Steady, and no surface update yet: no interval to spread a level over.
+    ComputeMassDefectSource();
+    for (int c = 1; c <= NoCells; ++c) {
+        EXPECT_EQ(Csource[c], 0.0) << "cell " << c;
+        EXPECT_EQ(Cap[c], 1.0) << "cell " << c;
+    }
+    // Ten seconds between the last two updates.
+    PreviousSurfaceUpdateTime = 20.0;
+    LastSurfaceUpdateTime = 30.0;
+    ComputeMassDefectSource();
+    const double q = 0.01 * 1000.0 * 2.0 / (2 * 10.0);
+    EXPECT_DOUBLE_EQ(Csource[g.cell(0, 0, 0)], -q);
+    EXPECT_DOUBLE_EQ(Csource[g.cell(0, 0, 1)], -q);
+    EXPECT_EQ(Csource[g.cell(1, 0, 0)], 0.0);
+    EXPECT_EQ(Cap[1], 1.0);
+    // An unsteady run ties the columns to their levels.
+    TimeStep = 4.0;
+    ComputeMassDefectSource();
+    EXPECT_DOUBLE_EQ(Cap[g.cell(1, 0, 1)], 1.0 + 2.0 * 0.5 * 2 / (2 * 9.81 * 4.0));
+}
+
+TEST_F(MassDefectSource, HydrostaticOutflowPressure) {
+    const BoxGrid g = Columns(3, 1, 2, kCells);
+    UniformFluxes(0.0, 0.0, 0.0);
+    Fflux[Csurfe[g.cell(2, 0, 0)]] = 3.0;
+    Group(2, 0, 0, 400.0, EastFaces(g, 0));
+    HydrostaticPressureFlag = 1;
+    F234Option = 1;
+    ComputeMassDefectSource();
+    EXPECT_EQ(Csource[g.cell(2, 0, 0)], 0.0);
+    EXPECT_EQ(Csource[g.cell(2, 0, 1)], 0.0);
+    EXPECT_DOUBLE_EQ(Pres[g.cell(2, 0, 0)], 1000.0 * 9.81 * (0.25 + 2.0 * 0.25));
+    EXPECT_DOUBLE_EQ(Pres[g.cell(2, 0, 1)], 1000.0 * 9.81 * 0.25);
+    F234Option = 2;
+    Pres[g.cell(2, 0, 1)] = 1.0;
+    ComputeMassDefectSource();
+    EXPECT_EQ(Csource[g.cell(2, 0, 0)], 0.0);
+    EXPECT_EQ(Pres[g.cell(2, 0, 1)], 1.0);
+}
+
+}  // namespace
