@@ -212,7 +212,7 @@ TEST_F(MassDefectSource, CriticalOutflowScalesTheStoredDischarge) {
     FreeSurfaceOption = 1;
     F180Option = 1;
     const std::vector<int> faces = Join(EastFaces(g, 0), EastFaces(g, 1));
-    // Two columns 1 m apart, each half a metre wide: 2 m2 over 2 m.
+    // Two columns 1 m wide with centres 1 m apart: 2 m2 over a width of 2 m.
     const double v = std::sqrt(9.81 * (2.0 + 1e-20) / (1.0 + 1e-20 + 0.5 + 0.5));
     struct Case {
         double ratio, factor;
