@@ -22,10 +22,11 @@ bool FreeSurfaceOutflow() {
 }
 
 // Walks the cells of a column from its bottom cell upwards. The walk ends at
-// the top or after as many steps as the grid has cells.
+// the top, at a cell beyond the grid or after as many steps as the grid has
+// cells.
 template <class Visit>
 void ForColumnCells(int bottom, Visit&& visit) {
-    for (int c = bottom, steps = 0; c > 0 && steps < NoCells; c = Ccellt[c], ++steps) visit(c);
+    for (int c = bottom, steps = 0; c > 0 && c <= NoCells && steps < NoCells; c = Ccellt[c], ++steps) visit(c);
 }
 
 int ColumnCellCount(int bottom) {
