@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "drivers/flow_drivers.h"
+#include "flow/cell_lookup.h"
 #include "run/globals.h"
 #include "run/time_series.h"
 
@@ -66,9 +67,10 @@ double NodeLevelChange(int i, int j) {
                    GridLevels[4][i][j]);
 }
 
-bool OnStructuredGrid(int i, int j) {
-    return i >= 1 && j >= 1 && static_cast<size_t>(i) < Gridz.extent1() && static_cast<size_t>(j) < Gridz.extent2() &&
-           static_cast<size_t>(i) < GridLevels.extent2() && static_cast<size_t>(j) < GridLevels.extent3();
+// The nodes around the column must be on the level planes too.
+bool LevelsAround(int i, int j) {
+    return i >= 1 && j >= 1 && static_cast<size_t>(i) < GridLevels.extent2() &&
+           static_cast<size_t>(j) < GridLevels.extent3();
 }
 
 // The reservoir balance: the level change of the nodes over the surface
@@ -82,9 +84,8 @@ void ReservoirLevelChange() {
         if (r.gridLevel != 0 || G26BlockValues[k] != 1) continue;
         for (int i = r.iFirst - 1; i <= r.iLast; ++i) {
             for (int j = r.jFirst - 1; j <= r.jLast; ++j) {
-                if (!OnStructuredGrid(i, j)) continue;
-                const int bottom = static_cast<int>(Gridz[i][j][0]);
-                if (bottom <= 0 || bottom > NoCells) continue;
+                const int bottom = GridColumnBottom(i, j);
+                if (bottom == 0 || !LevelsAround(i, j)) continue;
                 const int cells = ColumnCellCount(bottom);
                 const double q = NodeLevelChange(i, j) * kDensity * Barea[Cbedcell[bottom]] /
                                  (SurfaceInterval * TimeStep) / cells;
@@ -124,10 +125,10 @@ double GroupDischargesNow() {
     std::optional<SeriesPoint> series;
     if (TimeiInflowFlag != 0) series = LocateInTimei(stime);
     if (!series) {
-        for (int g = 1; g < kDischargeGroups; ++g) GroupDischarge[g] = DischargeGroups[g].discharge;
+        for (int g = kFirstGroup; g <= kLastGroup; ++g) GroupDischarge[g] = DischargeGroups[g].discharge;
         return 0.0;
     }
-    for (int g = 1; g < kDischargeGroups; ++g) {
+    for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         if (DischargeGroups[g].noSurfaces > 0 || g <= 2) {
             GroupDischarge[g] = kDensity * series->of([g](int r) { return TimeiDischarge[r][g]; });
         }
@@ -138,7 +139,7 @@ double GroupDischargesNow() {
 void SetContinuityOffset() {
     ContinuityResidualOffset = 0.0;
     if (MpiPart != 0) return;
-    for (int g = 1; g < kDischargeGroups; ++g) {
+    for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         const DischargeGroupRecord& group = DischargeGroups[g];
         if (group.noSurfaces <= 0 || !(GroupDischarge[g] > 1e-8)) continue;
         ContinuityResidualOffset += group.groupType == 0 ? -GroupDischarge[g] : GroupDischarge[g];
@@ -152,26 +153,18 @@ struct GroupSurfaces {
     const DischargeGroupRecord& group;
     int count;
 
-    explicit GroupSurfaces(const DischargeGroupRecord& g) : group(g), count(std::clamp(g.noSurfaces, 0, kGroupSurfaces)) {}
+    explicit GroupSurfaces(const DischargeGroupRecord& g) : group(g), count(GroupListLength(g)) {}
 
     int surface(int n) const { return group.surfaceList[n]; }
-    bool usable(int n) const { return surface(n) >= 1 && surface(n) <= NoSurfaces && cell(n) > 0; }
-    // A boundary surface keeps its only cell in the slot of that cell's side.
-    int cell(int n) const {
-        const int s = surface(n);
-        return Fcell1[s] != 0 ? Fcell1[s] : Fcell2[s];
-    }
+    int cell(int n) const { return GroupSurfaceCell(surface(n)); }
+    bool usable(int n) const { return cell(n) > 0; }
     template <class Visit>
     void forEach(Visit&& visit) const {
         for (int n = 0; n < count; ++n) {
             if (usable(n)) visit(n, surface(n), cell(n));
         }
     }
-    double area() const {
-        double a = 0.0;
-        forEach([&a](int, int s, int) { a += Farea[s]; });
-        return a;
-    }
+    double area() const { return GroupArea(group); }
 };
 
 // Outward discharge through surface s of cell c (m3/s), by the area vector.
@@ -331,7 +324,7 @@ void AreaOrFluxShare(const GroupSurfaces& g, int index) {
 }
 
 void BoundaryGroupSources(double seriesLevel) {
-    for (int k = 1; k < kDischargeGroups; ++k) {
+    for (int k = kFirstGroup; k <= kLastGroup; ++k) {
         const GroupSurfaces g(DischargeGroups[k]);
         if (g.count <= 0) continue;
         const int type = g.group.groupType;
@@ -388,7 +381,7 @@ void CarryColumnsToDepthAveraged() {
 
 void HydrostaticOutflow() {
     if (HydrostaticPressureFlag <= 0 || (F234Option != 1 && F234Option != 2)) return;
-    for (int k = 1; k < kDischargeGroups; ++k) {
+    for (int k = kFirstGroup; k <= kLastGroup; ++k) {
         const GroupSurfaces g(DischargeGroups[k]);
         if (g.group.groupType != 0) continue;
         g.forEach([](int, int, int c) {

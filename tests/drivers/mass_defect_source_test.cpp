@@ -308,4 +308,25 @@ TEST_F(MassDefectSource, CoarseLevelsAwaitTheirLevelCells) {
     EXPECT_NE(log().find("AddCoarseLevelGroupSources is not available in this build"), std::string::npos);
 }
 
+// The level change of the reservoir balance, spread over the surface
+// interval: only the column around the raised node loses water.
+TEST_F(MassDefectSource, ReservoirLevelChangeDrainsTheColumnsAroundANode) {
+    const BoxGrid g = Columns(3, 2, 2, kCells);
+    FreeSurfaceOption = 1;
+    ReservoirBalanceMode = 7;
+    TimeStep = 2.0;
+    SurfaceInterval = 5;
+    // Node (0, 0) is the south-west corner of the first column.
+    GridLevels[4][0][0] = 1.6;
+    ComputeMassDefectSource();
+    const double q = 0.25 * 1.6 * 1000.0 * 2.0 / (5 * 2.0) / 2;
+    EXPECT_DOUBLE_EQ(Csource[g.cell(0, 0, 0)], -q);
+    EXPECT_DOUBLE_EQ(Csource[g.cell(0, 0, 1)], -q);
+    for (int c = g.cell(0, 1, 0); c <= NoCells; ++c) EXPECT_EQ(Csource[c], 0.0) << "cell " << c;
+    // A block the free surface leaves alone keeps its water.
+    G26BlockValues[1] = 0;
+    ComputeMassDefectSource();
+    EXPECT_EQ(Csource[g.cell(0, 0, 0)], 0.0);
+}
+
 }  // namespace
