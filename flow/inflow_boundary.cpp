@@ -220,13 +220,17 @@ bool InflowFileProfile() {
     const double q = GroupDischarge[1] / (r.area + 1e-30);
     const int points = std::min(NoInflowPoints, kInflowPoints - 1);
     const int levels = std::min(NoInflowLevels, kInflowLevels - 1);
-    int p = 1;
+    // The listed surfaces run down one column after another from its top
+    // cell, and the n-th column takes point n of the file, as the mass
+    // source of the pressure correction reads it.
+    int p = 0;
     for (int n = 0; n < GroupListLength(r); ++n) {
         const int s = r.surfaceList[n];
         const int c = GroupSurfaceCell(s);
         if (c == 0) continue;
         if (Ccellt[c] == 0) ++p;
         if (p > points) break;
+        if (p < 1) continue;
         Cap[c] += q * Farea[s];
         CdischargeGroup[c] = 1;
         const int m = r.levelList[n] + 1;

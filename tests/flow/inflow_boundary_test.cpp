@@ -266,8 +266,8 @@ TEST_F(Inflow, InflowFileProfileOfGroupOne) {
     NoInflowPoints = 2;
     NoInflowLevels = 3;
     for (int m = 0; m <= 3; ++m) {
-        InflowFileU[2][m] = 0.1 * m;
-        InflowFileK[2][m] = 0.01 * m;
+        InflowFileU[1][m] = 0.1 * m;
+        InflowFileK[1][m] = 0.01 * m;
     }
     // The series' discharge, not the record's.
     Series({{0.0, 2.0}, {100.0, 2.0}});
@@ -281,8 +281,8 @@ TEST_F(Inflow, InflowFileProfileOfGroupOne) {
             const int m = r.levelList[n] + 1;  // the bottom cell reads level 2
             EXPECT_NEAR(Cap[c], q * Farea[s], 1e-9);
             EXPECT_EQ(CdischargeGroup[c], 1);
-            const double expected = equation == 1 ? InflowFileU[2][m] * q * Fareax[s] * Fsign[s]
-                                                  : InflowFileK[2][m] * q * Farea[s];
+            const double expected = equation == 1 ? InflowFileU[1][m] * q * Fareax[s] * Fsign[s]
+                                                  : InflowFileK[1][m] * q * Farea[s];
             EXPECT_NEAR(Csource[c], expected, 1e-9);
         }
         // Other inflow groups get nothing from the file.
@@ -299,11 +299,12 @@ TEST_F(Inflow, InflowFileProfileOfGroupOne) {
 
 TEST_F(Inflow, InflowFileStopsBeyondItsLastPoint) {
     const BoxGrid box = Channel(1000.0, 1000.0, 3, 3, 2);
-    NoInflowPoints = 3;
+    NoInflowPoints = 2;
     NoInflowLevels = 3;
     Apply(1);
-    // Columns read points 2, 3, 4: the third column is beyond the file.
+    // Columns read points 1, 2, 3: the third column is beyond the file.
     for (int k = 0; k < box.nk; ++k) {
+        EXPECT_EQ(CdischargeGroup[box.cell(0, 0, k)], 1);
         EXPECT_EQ(CdischargeGroup[box.cell(0, 1, k)], 1);
         EXPECT_EQ(CdischargeGroup[box.cell(0, 2, k)], 0);
         EXPECT_EQ(Cap[box.cell(0, 2, k)], 0.0);
