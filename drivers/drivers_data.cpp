@@ -5,3 +5,7 @@ Array2<double> ShallowWork3B{ArrayBase::kGlobal};
 Array2<double> ShallowWork3C{ArrayBase::kGlobal};
 Array2<double> ShallowWork4A{ArrayBase::kGlobal};
 Array2<double> ShallowWork4B{ArrayBase::kGlobal};
+
+RIVAX_DRIVER_STATE(RIVAX_DEFINE_PARAM)
+
+void StoreDriverStartValues() { RIVAX_DRIVER_STATE(RIVAX_STORE_DEFAULT) }

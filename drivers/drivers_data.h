@@ -2,6 +2,31 @@
 #pragma once
 
 #include "run/arrays.h"
+#include "run/param_macros.h"
+
+// State of the water-flow drivers. The running sums outlive a call and are
+// zeroed only when a run starts its flow fields; FirstTimeStep is the time
+// step seen at the first cut for sand slides (-1 until then); the chunk sizes
+// and the print decision are renewed every outer iteration; the continuity
+// summary is left by the pressure-correction step.
+#define RIVAX_DRIVER_STATE(X)                   \
+    X(double, ResMaxSum, 0.0)                   \
+    X(int, InnerIterSum, 0)                     \
+    X(int, OuterIterCount, 0)                   \
+    X(int, LastInnerIter, 0)                    \
+    X(double, FirstTimeStep, -1.0)              \
+    X(int, CellsPerChunk, 0)                    \
+    X(int, SurfacesPerChunk, 0)                 \
+    X(int, PrintSkip, 0)                        \
+    X(double, ContDefect, 0.0)                  \
+    X(double, DefMax, 0.0)                      \
+    X(int, DefMaxCell, 0)                       \
+    X(int, NoFlushes, 0)
+
+RIVAX_DRIVER_STATE(RIVAX_DECLARE_PARAM)
+
+// Stores the start values of the driver state.
+void StoreDriverStartValues();
 
 // Work arrays of the shallow-water solver: [3][cell] and [4][surface].
 extern Array2<double> ShallowWork3A;

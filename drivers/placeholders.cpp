@@ -1,7 +1,6 @@
 #include "drivers/flow_drivers.h"
 #include "run/placeholder.h"
 
-int WaterSolve() { ReportUnavailable("WaterSolve"); return 0; }
 int SolveFlowLastBlock() { ReportUnavailable("SolveFlowLastBlock"); return 0; }
 int SolveShallowWater() { ReportUnavailable("SolveShallowWater"); return 0; }
 int SolveFlowBlockParallel() { ReportUnavailable("SolveFlowBlockParallel"); return 0; }
@@ -11,3 +10,17 @@ int SolveFlow3DHydrostatic() { ReportUnavailable("SolveFlow3DHydrostatic"); retu
 int SolveFlow2D() { ReportUnavailable("SolveFlow2D"); return 0; }
 void WriteTimeo() { ReportUnavailable("WriteTimeo"); }
 void AddCoarseLevelGroupSources() { ReportUnavailable("AddCoarseLevelGroupSources"); }
+bool SolvePressureCorrectionAndTurbulence(int, double*) {
+  ReportUnavailable("SolvePressureCorrectionAndTurbulence");
+  return true;
+}
+int CheckConvergence(int) { ReportUnavailable("CheckConvergence"); return 0; }
+void RunEndOfIterationSchedules(double) { ReportUnavailable("RunEndOfIterationSchedules"); }
+void ClipPressureToReference() { ReportUnavailable("ClipPressureToReference"); }
+void CopyBlockBoundaryValues() { ReportUnavailable("CopyBlockBoundaryValues"); }
+void AverageBlockInterfaces() { ReportUnavailable("AverageBlockInterfaces"); }
+void UpdateLayerSlopeA(int) { ReportUnavailable("UpdateLayerSlopeA"); }
+void UpdateLayerSlopeB(int) { ReportUnavailable("UpdateLayerSlopeB"); }
+void UpdateLayerSlopeC(int) { ReportUnavailable("UpdateLayerSlopeC"); }
+void UpdateStressCounters(int) { ReportUnavailable("UpdateStressCounters"); }
+void SolvePseudoVelocityStep(int) { ReportUnavailable("SolvePseudoVelocityStep"); }

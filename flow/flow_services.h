@@ -37,6 +37,22 @@ void AddBedViscosity(int first, int last);
 // any other W), subtracted from Csource of cells first..last; the variant is
 // PressureGradientOption as it stands at the call.
 void AddPressureGradientForce(int first, int last);
+// Weight of the water-surface slope in momentum equation `equation`.
+void AddSurfaceSlopeGravity(int equation, int first, int last);
+// Wind shear on the top cells (equations 1, 2) or the surface k and epsilon.
+void AddWindStress(int equation);
+// Coriolis force of the U and V equations on the active cells.
+void AddCoriolisForce();
+// Baroclinic pressure sources from the temperature-dependent density.
+void AddDensityPressureSources(int mode);
+// Deferred correction of the limited higher-order convection (K 6 10..19).
+void AddTvdCorrection(int first, int last);
+// Second-order upwind neighbour coefficients, near and far (K 6 = 1).
+void ComputeSecondOrderCoefficients(int first, int last);
+// Blends the fluxes of the collapsed faces of triangular shoreline cells.
+void RelaxTrekantFluxes(int first, int last);
+// Couples the block-interface cells to their partners in the next block.
+void AddBlockInterfaceSources();
 // The variants of the pressure force for grid lines that follow the bed and
 // the surface (PressureGradientOption 4, 6, 7 and 8).
 void AddSlopingPressureGradientForce(int first, int last);

@@ -8,3 +8,11 @@ void SetLayerBlockViscosity(int, int) { ReportUnavailable("SetLayerBlockViscosit
 void AddBedViscosity(int, int) { ReportUnavailable("AddBedViscosity"); }
 void AddSlopingPressureGradientForce(int, int) { ReportUnavailable("AddSlopingPressureGradientForce"); }
 void CheckFlowDirection(int, int, int) { ReportUnavailable("CheckFlowDirection"); }
+void AddSurfaceSlopeGravity(int, int, int) { ReportUnavailable("AddSurfaceSlopeGravity"); }
+void AddWindStress(int) { ReportUnavailable("AddWindStress"); }
+void AddCoriolisForce() { ReportUnavailable("AddCoriolisForce"); }
+void AddDensityPressureSources(int) { ReportUnavailable("AddDensityPressureSources"); }
+void AddTvdCorrection(int, int) { ReportUnavailable("AddTvdCorrection"); }
+void ComputeSecondOrderCoefficients(int, int) { ReportUnavailable("ComputeSecondOrderCoefficients"); }
+void RelaxTrekantFluxes(int, int) { ReportUnavailable("RelaxTrekantFluxes"); }
+void AddBlockInterfaceSources() { ReportUnavailable("AddBlockInterfaceSources"); }

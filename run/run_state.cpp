@@ -25,6 +25,8 @@ void StoreRunStateStartValues() {
     std::memset(TimingMarks, 0, sizeof TimingMarks);
     ActiveTaskCode = 0;
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
+    std::memset(ActiveSlides, 0, sizeof ActiveSlides);
+    StoreDriverStartValues();
     for (double& q : GroupDischarge) q = -1.0;
     ResetBlocksAndGroups();
     ResetBoundaryProfiles();

@@ -5,6 +5,7 @@ Array2<double> conc_old{ArrayBase::kGlobal};
 Array2<double> CapMulti{ArrayBase::kGlobal};
 Array2<double> CabMulti{ArrayBase::kGlobal};
 Array2<double> CatMulti{ArrayBase::kGlobal};
+int ActiveSlides[kMaxSlides];
 Array1<int> Bslide{ArrayBase::kGlobal};
 Array1<int> BNoLayers{ArrayBase::kGlobal};
 Array1<int> Bcelltop_old{ArrayBase::kGlobal};

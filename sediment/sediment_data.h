@@ -12,6 +12,11 @@ extern Array2<double> CapMulti;
 extern Array2<double> CabMulti;
 extern Array2<double> CatMulti;
 
+// The sand slides active in the current step, 0-terminated: a first entry
+// above 0 means at least one slide is active.
+inline constexpr int kMaxSlides = 300;
+extern int ActiveSlides[kMaxSlides];
+
 // Per column.
 extern Array1<int> Bslide;
 extern Array1<int> BNoLayers;

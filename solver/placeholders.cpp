@@ -11,3 +11,7 @@ void SolveEquationParallel(int first, int last, int sweeps) {
     }
     SolveCellRange(first, last, sweeps);
 }
+
+void ApplyBlockCorrection() { ReportUnavailable("ApplyBlockCorrection"); }
+void BuildMultigridLevels() { ReportUnavailable("BuildMultigridLevels"); }
+void SolveMultigrid3D() { ReportUnavailable("SolveMultigrid3D"); }

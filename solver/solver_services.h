@@ -27,6 +27,13 @@ void SolveCellRangeInBlock(int first, int last, int sweeps);
 // blocks of `blockSize` cells (the last block takes the remainder).
 void SolveBlocksBody(int blockSize, int sweeps);
 
+// Corrections of Cf by blocks of cells, before the point sweeps.
+void ApplyBlockCorrection();
+// The coarse levels of the 3D multigrid, behind the last block ...
+void BuildMultigridLevels();
+// ... and a multigrid correction of Cf through them.
+void SolveMultigrid3D();
+
 // The kernels SolveEquation dispatches to. Tests put spies in their place.
 struct EquationKernels {
     void (*serial)(int first, int last, int sweeps);

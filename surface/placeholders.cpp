@@ -5,3 +5,4 @@ int ComputeGroundwater() { ReportUnavailable("ComputeGroundwater"); return 0; }
 void ComputeColumnConnections() { ReportUnavailable("ComputeColumnConnections"); }
 void InterpolateToNewGrid() { ReportUnavailable("InterpolateToNewGrid"); }
 int surface_tfs() { ReportUnavailable("surface_tfs"); return 0; }
+void surface() { ReportUnavailable("surface"); }

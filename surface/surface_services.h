@@ -14,3 +14,5 @@ void FindDischargeGroupsParallel();
 // Rebuilds the surface list and area of group 1..9 from its locating points.
 void FindDischargeGroupSurfaces(int group);
 int surface_tfs();
+// The free-surface update of F 36 with the reference cell of G 6.
+void surface();
