@@ -339,16 +339,26 @@ bool StepRunsInParallel(int step) {
     return sw != 1;
 }
 
-void AccelerateEquation(int pass) {
-    const int v = SolverAcceleration[Equation];
-    const bool turbulence = Equation == 5 || Equation == 6;
+Acceleration AccelerationFor(int v, int pass, int iter, bool turbulence) {
+    const bool first = pass == 1;
+    const bool veryFirst = first && iter == 1;
     if (v >= 10 && v <= 12) {
-        const bool due = v == 10 || (!turbulence && v == 11 && pass == 1) ||
-                         (!turbulence && v == 12 && pass == 1 && Iter == 1);
-        if (due && MultigridChoice > 0) SolveMultigrid3D();
-        return;
+        const bool due = v == 10 || (!turbulence && ((v == 11 && first) || (v == 12 && veryFirst)));
+        return due ? Acceleration::kMultigrid : Acceleration::kNone;
     }
-    if (v == 1 || (v == 2 && pass == 1) || (v == 3 && pass == 1 && Iter == 1)) ApplyBlockCorrection();
+    const bool block = v == 1 || (v == 2 && first) || (v == 3 && veryFirst);
+    return block ? Acceleration::kBlockCorrection : Acceleration::kNone;
+}
+
+void AccelerateEquation(int pass) {
+    const bool turbulence = Equation == 5 || Equation == 6;
+    switch (AccelerationFor(SolverAcceleration[Equation], pass, Iter, turbulence)) {
+        case Acceleration::kMultigrid:
+            if (MultigridChoice > 0) SolveMultigrid3D();
+            break;
+        case Acceleration::kBlockCorrection: ApplyBlockCorrection(); break;
+        case Acceleration::kNone: break;
+    }
 }
 
 void PointAtEntryFields() {

@@ -13,6 +13,12 @@ void SetWorkingRelaxationFactors();
 // 0 when the residual line of outer iteration `iter` is printed, 1 if not.
 int PrintSkipFor(int iter);
 
+// What the K 5 value v asks for before a solve in inner pass `pass` of
+// outer iteration `iter`; the turbulence equations take only v = 10 as a
+// multigrid request.
+enum class Acceleration { kNone, kBlockCorrection, kMultigrid };
+Acceleration AccelerationFor(int v, int pass, int iter, bool turbulence);
+
 // The layer-block and groundwater tasks at the start of a pass.
 void RunLayerBlockTasks(int pass);
 

@@ -1,0 +1,302 @@
+// WaterSolve: the outer iterations, the time steps, the schedules of one
+// iteration and the momentum step, on the channel read inside the test
+// process and end to end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "drivers/flow_drivers.h"
+#include "drivers/water_pass.h"
+#include "grid/grid_services.h"
+#include "run/globals.h"
+#include "tests/grid/unstruc_case.h"
+#include "tests/support/project_dir.h"
+
+namespace {
+
+// The channel of the grid tests, read from its grid file, ready for a call.
+class WaterSolveCase : public ::testing::Test {
+protected:
+    void Start(const std::string& extraControl) {
+        ChannelSpec spec = GridTestChannel(3);
+        spec.letters = "UW";
+        spec.extraControl = extraControl;
+        ASSERT_TRUE(WriteChannelProject(here_.dir().path(), spec));
+        EngineCall start = StartEngineHere();
+        ASSERT_FALSE(start.ended) << start.log;
+        ASSERT_EQ(start.result, 0) << start.log;
+        EngineCall read = CallEngine([] { return ReadUnstructure(); });
+        ASSERT_FALSE(read.ended) << read.log;
+        ASSERT_EQ(read.result, 0) << read.log;
+        // What the run start values give the residuals, until a call of
+        // their own sets them.
+        for (int eq = 1; eq <= 6; ++eq) ResidualScale[eq] = 1.0;
+        SetActiveCellRange();
+    }
+
+    EngineCall Solve() {
+        return CallEngine([] { return WaterSolve(); });
+    }
+
+    static bool Finite(const Array1<double>& a) {
+        for (int c = FirstCell; c <= LastCell; ++c) {
+            if (!std::isfinite(a[c])) return false;
+        }
+        return true;
+    }
+
+    InProjectDir here_;
+};
+
+class ChannelIterations : public WaterSolveCase, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ChannelIterations, FiveOuterIterationsStayFinite) {
+    const int threads = GetParam();
+    Start("K 1 5\n" + (threads > 0 ? "F 206 " + std::to_string(threads) + "\n" : std::string()));
+    EngineCall call = Solve();
+    ASSERT_FALSE(call.ended) << call.log;
+    EXPECT_EQ(Iter, 5);
+    EXPECT_EQ(OuterIterCount, 5);
+    EXPECT_EQ(InnerIterSum, 10);  // one pass per iteration, counted as pass 2
+    EXPECT_EQ(FirstCell, 1);
+    EXPECT_EQ(LastCell, NoCells);
+    for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &CinvAp, &Cap, &Csource}) EXPECT_TRUE(Finite(*a));
+    for (int eq = 1; eq <= 3; ++eq) EXPECT_TRUE(std::isfinite(MaxResidual[eq])) << eq;
+    EXPECT_EQ(CoefficientsInitialisedFlag, 1);
+    EXPECT_EQ(FlowInitialisedFlag, 1);
+    EXPECT_EQ(WaterFlowActiveFlag, 0);
+    EXPECT_STREQ(ModuleName, " DE-Voru             ");
+    if (NoThreads > 0) {
+        EXPECT_EQ(CellsPerChunk, NoCells / NoThreads);
+        EXPECT_EQ(SurfacesPerChunk, NoSurfaces / NoThreads);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, ChannelIterations, ::testing::Values(0, 1, 4));
+
+TEST_F(WaterSolveCase, UnsteadyStepsAdvanceTheClockAndKeepOldValues) {
+    Start("F 33 10 0\nF 335 25\nF 208 1\n");
+    for (int c = 1; c <= NoCells; ++c) {
+        Cu[c] = 0.01 * c;
+        Cu_old[c] = 5.0;
+    }
+    EngineCall call = Solve();
+    ASSERT_FALSE(call.ended) << call.log;
+    // The end test follows the iteration: steps end at 10, 20 and 30 s.
+    EXPECT_EQ(Iter, 3);
+    EXPECT_DOUBLE_EQ(stime, 30.0);
+    EXPECT_EQ(InnerIterSum, 3);  // no pass runs, and each counts as one
+    for (int c = 1; c <= NoCells; ++c) {
+        EXPECT_EQ(Cu_old[c], Cu[c]);
+        EXPECT_EQ(Cu_old2[c], Cu[c]);  // the old level of the steps before
+    }
+}
+
+TEST_F(WaterSolveCase, SecondCallKeepsTheRunningSums) {
+    Start("K 1 2\n");
+    ASSERT_FALSE(Solve().ended);
+    ASSERT_FALSE(Solve().ended);
+    EXPECT_EQ(OuterIterCount, 4);
+    EXPECT_EQ(InnerIterSum, 8);
+}
+
+TEST_F(WaterSolveCase, RestoresTheClampedRelaxationAndFluxOptionAtTheEnd) {
+    Start("K 1 1\nK 3 0 0.8 0.8 2.5 0.005 0.5\n");
+    FluxInterpolationOption = 7;
+    ASSERT_FALSE(Solve().ended);
+    EXPECT_EQ(RelaxVelocity, 0.001);
+    EXPECT_EQ(InvRelaxVelocity, 1000.0);
+    EXPECT_EQ(RelaxPressure, 0.001);
+    EXPECT_EQ(RelaxK, 0.01);
+    EXPECT_EQ(RelaxEps, 0.5);
+    EXPECT_EQ(FluxInterpolationOption, F113InitialValue);
+}
+
+TEST_F(WaterSolveCase, EmptyActiveRangeIsRefused) {
+    Start("K 1 5\nG 25 1 0\n");
+    EngineCall call = Solve();
+    ASSERT_TRUE(call.ended);
+    EXPECT_EQ(call.status, -1);
+    EXPECT_NE(call.log.find("Error: the water flow computation has no active cells"), std::string::npos) << call.log;
+    EXPECT_EQ(Iter, 0);
+}
+
+TEST_F(WaterSolveCase, SedimentCallRunsOneIterationAndLeavesTheRunState) {
+    Start("K 1 5\n");
+    FlagTSC = 1;
+    Iter = 7;
+    stime = 100.0;
+    FirstCell = 2;
+    LastCell = NoCells - 1;
+    EngineCall call = Solve();
+    ASSERT_FALSE(call.ended) << call.log;
+    EXPECT_EQ(Iter, 7);
+    EXPECT_EQ(OuterIterCount, 1);
+    EXPECT_EQ(stime, 100.0);
+    EXPECT_EQ(FirstCell, 2);
+    EXPECT_EQ(LastCell, NoCells - 1);
+}
+
+TEST_F(WaterSolveCase, NegativeCentreCoefficientEndsTheRunWithTheDump) {
+    Start("K 1 1\n");
+    Equation = 1;
+    for (int c = 1; c <= NoCells; ++c) Cap[c] = 1.0;
+    Cap[3] = -1.0;
+    EngineCall call = CallEngine([] {
+        FormInverseCoefficients(1, NoCells);
+        ReportOutOfRangeCap();
+        return 0;
+    });
+    ASSERT_TRUE(call.ended);
+    EXPECT_EQ(call.status, -1);
+    EXPECT_EQ(FlowFailedFlag, 1);
+    EXPECT_STREQ(StatusText, "Error, Cap(3) = -1.000000e+00\n");
+    const std::vector<std::string> lines = SplitLines(call.log);
+    const int first = LineIndex(lines, "Error 2, Cap(3) = -1.000000e+00");
+    ASSERT_GE(first, 0) << call.log;
+    const std::vector<std::string> starts = {"Velocities: ", "Volume = ", "Neighbour indexes: ", "Ftype1: ",
+                                             "Ftype2: ", "Neighbour anb: ", "Cidist, l+nb: ", "Cjdist, l+nb: ",
+                                             "Side fluxes (tbenws): ", "Side-side fluxes (tbenws): ",
+                                             "Side areas (tbenws): ", "Gammas: l+anbb: ", "Bed level: ", "b = ",
+                                             "Water level: "};
+    ASSERT_GE(lines.size(), static_cast<size_t>(first) + starts.size() + 1);
+    for (size_t k = 0; k < starts.size(); ++k) {
+        EXPECT_EQ(lines[static_cast<size_t>(first) + 1 + k].rfind(starts[k], 0), 0u) << k << ": " << call.log;
+    }
+    // Cell 3 is the top of the first column of three cells.
+    EXPECT_EQ(lines[static_cast<size_t>(first) + 3], "Neighbour indexes: 0 2 6 15 0 0");
+}
+
+TEST_F(WaterSolveCase, NotANumberCentreCoefficientIsRefusedToo) {
+    Start("K 1 1\n");
+    for (int c = 1; c <= NoCells; ++c) Cap[c] = 1.0;
+    Cap[2] = std::nan("");
+    Cap[5] = 1e21;
+    EngineCall call = CallEngine([] {
+        FormInverseCoefficients(1, NoCells);
+        ReportOutOfRangeCap();
+        return 0;
+    });
+    ASSERT_TRUE(call.ended);
+    EXPECT_NE(call.log.find("Error 2, Cap(2) = nan"), std::string::npos) << call.log;
+    EXPECT_EQ(call.log.find("Cap(5)"), std::string::npos);
+}
+
+TEST_F(WaterSolveCase, BrokenNeighbourLinkIsReported) {
+    Start("K 1 1\n");
+    CheckGridNeighbours();
+    EXPECT_EQ(ReadHere("boogie").find("in grid for cell"), std::string::npos) << "the channel grid is sound";
+    // Cell 4 (bed of the second column) is told that cell 17 lies north of
+    // it, where cell 16 lies; and a corner of the face between cells 7 and
+    // 10 is moved, which both cells see.
+    Ccelln[4] = 17;
+    Fpoint2[Csurfe[7]] = 1;
+    CheckGridNeighbours();
+    std::vector<std::string> errors;
+    for (const std::string& l : SplitLines(ReadHere("boogie"))) {
+        if (l.find("in grid for cell") != std::string::npos) errors.push_back(l);
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"Error 2 in grid for cell 4", "Error 14 in grid for cell 7",
+                                                "Error 22 in grid for cell 10", "Error 1 in grid for cell 16"}));
+}
+
+TEST_F(WaterSolveCase, BugtrapLinesComeInTheirOrder) {
+    Start("K 1 1\n");
+    BugtrapCell = 5;
+    Iter = 3;
+    Equation = 2;
+    DumpBugtrapCell(2);
+    const std::vector<std::string> lines = SplitLines(ReadHere("boogie"));
+    const int first = LineIndex(lines, "Bugtrap, values for Iter = 3, cellno = 5, Equation = 2, InnerIter = 2");
+    ASSERT_GE(first, 0);
+    const std::vector<std::string> starts = {"Cf = ",
+                                             "Velocities: ",
+                                             "Neigbours id: wsentb: 2 0 8 17 6 4",
+                                             "Neigbours anb: wsentb: ",
+                                             "Neigbour surfaces id: ",
+                                             "Neigbour surfaces neighbours id 1: 2 ",
+                                             "Neigbour surfaces neighbours id 2: 5 ",
+                                             "Neigbours areas: wsen: ",
+                                             "Neigbours fluxes: wsentb: ",
+                                             "invAp: lwsentb: "};
+    ASSERT_GE(lines.size(), static_cast<size_t>(first) + starts.size() + 1);
+    for (size_t k = 0; k < starts.size(); ++k) {
+        EXPECT_EQ(lines[static_cast<size_t>(first) + 1 + k].rfind(starts[k], 0), 0u) << lines[first + 1 + k];
+    }
+}
+
+TEST_F(WaterSolveCase, PressureCorrectionDumpArmsTheDebugStopOnce) {
+    Start("K 1 1\n");
+    for (int c = 1; c <= NoCells; ++c) Cap[c] = 1.0;
+    Cap[2] = 0.0005;
+    Cf[7] = 2e5;
+    DebugStopOption = 1;
+    DumpPressureCorrectionCell();
+    EXPECT_EQ(DebugStopOption, 99);
+    const std::vector<std::string> lines = SplitLines(ReadHere("boogie"));
+    const int a = LineIndex(lines, "Debug, Pressure-correction, l=2");
+    const int b = LineIndex(lines, "Debug, Pressure-correction, l=7");
+    ASSERT_GE(a, 0);
+    ASSERT_EQ(b, a + 8);
+    EXPECT_EQ(lines[static_cast<size_t>(a) + 5].rfind("Neigbours areas: wsen: ", 0), 0u);
+    EXPECT_EQ(lines[static_cast<size_t>(a) + 7].rfind("Neigbours+l invAp: lwsentb: ", 0), 0u);
+    // Values from 2 to 98 dump without ever stopping the run.
+    DebugStopOption = 5;
+    DumpPressureCorrectionCell();
+    EXPECT_EQ(DebugStopOption, 5);
+}
+
+TEST_F(WaterSolveCase, CoefficientSignCheckNamesEachCoefficient) {
+    Start("K 1 1\nF 223 1\n");
+    Iter = 4;
+    Cat[2] = -0.01;  // the threshold itself is accepted
+    Cab[2] = -0.5;
+    Can[2] = -2.0;
+    CheckCoefficientSigns();
+    const std::vector<std::string> lines = SplitLines(ReadHere("boogie"));
+    const int a = LineIndex(lines, "Error in setting coefficients: Cab[2] = -0.500000 for Iter = 4");
+    ASSERT_GE(a, 0);
+    EXPECT_EQ(lines[static_cast<size_t>(a) + 1], "Error in setting coefficients: Can[2] = -2.000000 for Iter = 4");
+    EXPECT_EQ(ReadHere("boogie").find("Cat["), std::string::npos);
+}
+
+TEST_F(WaterSolveCase, TrekantDumpWritesItsGeometryAndFieldLines) {
+    Start("K 1 1\n");
+    Iter = 2;
+    DumpTrekantCell(5, 1);
+    const std::string log = ReadHere("boogie");
+    const size_t at = log.find("\nBugtrap - trekant, Iter = 2, InnerIter = 1, Cellno = 5\n");
+    ASSERT_NE(at, std::string::npos) << log;
+    const std::vector<std::string> lines = SplitLines(log.substr(at + 1));
+    const std::vector<std::string> starts = {
+        "Bugtrap - trekant", "Cpres_res: ", "Croughness: ", "Geometry: Cdistances: ", "Geometry: Careas: ",
+        "Geometry: Fflagflow (senwbt): ", "Geometry: Fareas: ", "Surface fluxes: ", "Surface vec_x: ",
+        "Surface vec_y: ", "Surface vec_z: ", "Pressures(penws): ", "Velocities,x: ", "Velocities,y: ",
+        "Velocities,z: ", "Cpres_res: ", "CinvAp: "};
+    ASSERT_GE(lines.size(), starts.size());
+    for (size_t k = 0; k < starts.size(); ++k) EXPECT_EQ(lines[k].rfind(starts[k], 0), 0u) << lines[k];
+}
+
+const EngineCase kEntryCases[] = {
+    {"QueryLetterIsRefused",
+     "F 2 W\nF 1 Q\n",
+     -5,
+     {"Error: The F 1 Q data set in the control file is only used when generating\n",
+      "the grid. It is not used when running the program\n"}},
+    {"PartitionNumberWarnsAndGoesOn",
+     "F 2 W\nF 308 1\n",
+     -1,
+     {"Error for F 308 data set in the control file. The data set should not be \n",
+      "used when computing the water flow in a RIVAX version that is not MPI enabled\n",
+      "Error: the water flow computation has no active cells"}},
+};
+
+class WaterSolveEntry : public ::testing::TestWithParam<EngineCase> {};
+
+TEST_P(WaterSolveEntry, Refusals) { CheckEngineCase(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, WaterSolveEntry, ::testing::ValuesIn(kEntryCases), EngineCaseName());
+
+}  // namespace
