@@ -76,6 +76,38 @@ TEST_P(ChannelIterations, FiveOuterIterationsStayFinite) {
 
 INSTANTIATE_TEST_SUITE_P(Threads, ChannelIterations, ::testing::Values(0, 1, 4));
 
+// The central coefficients of the last equation assembled (W) and the
+// inverse of U's, after one iteration with dead-end cells and triangular
+// shoreline cells.
+std::vector<double> AssembledCoefficients() {
+    std::vector<double> values;
+    for (int c = 1; c <= NoCells; ++c) {
+        values.push_back(Cap[c]);
+        values.push_back(CinvAp[c]);
+    }
+    return values;
+}
+
+TEST_F(WaterSolveCase, ThreadsDoNotChangeTheMomentumTerms) {
+    std::vector<double> serial;
+    for (const char* threads : {"", "F 206 2\n"}) {
+        Start(std::string("K 1 1\nF 96 1\nF 235 11\n") + threads);
+        for (int c = 1; c <= NoCells; ++c) {
+            CdeadEndFlag[c] = c % 3 == 0 ? 1 : 0;
+            Ctrekant[c] = c % 4 == 0 ? 1 : 0;
+        }
+        EngineCall call = Solve();
+        ASSERT_FALSE(call.ended) << call.log;
+        if (serial.empty()) {
+            serial = AssembledCoefficients();
+            continue;
+        }
+        const std::vector<double> parallel = AssembledCoefficients();
+        ASSERT_EQ(parallel.size(), serial.size());
+        for (size_t k = 0; k < serial.size(); ++k) EXPECT_DOUBLE_EQ(parallel[k], serial[k]) << k;
+    }
+}
+
 TEST_F(WaterSolveCase, UnsteadyStepsAdvanceTheClockAndKeepOldValues) {
     Start("F 33 10 0\nF 335 25\nF 208 1\n");
     for (int c = 1; c <= NoCells; ++c) {
