@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "drivers/log_lines.h"
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
 #include "run/params_f1.h"
@@ -28,23 +29,6 @@ constexpr int kPressureCorrection = 4;
 
 // ---- Reports -------------------------------------------------------------
 
-class LogText {
-public:
-    void add(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-        va_list ap;
-        va_start(ap, fmt);
-        char line[512];
-        std::vsnprintf(line, sizeof line, fmt, ap);
-        va_end(ap);
-        text_ += line;
-    }
-    // One append per reported cell, so concurrent chunks do not interleave lines.
-    void flush() const { LogAppendAnywhere("%s", text_.c_str()); }
-
-private:
-    std::string text_;
-};
-
 // The dump reads arrays that a run may not have allocated; those read as 0.
 template <class T>
 T At(const Array1<T>& a, int i) {
@@ -57,7 +41,7 @@ double ConcAt(int c) {
 
 // Seven values of one array: the cell, then its west, east, north, south,
 // bottom and top neighbours (the first `count` of them).
-void AddNeighbourLine(LogText& t, const char* label, const Array1<double>& a, const int* cells, int count) {
+void AddNeighbourLine(LogLines& t, const char* label, const Array1<double>& a, const int* cells, int count) {
     char line[512];
     int used = std::snprintf(line, sizeof line, "%s:", label);
     for (int i = 0; i < count && used > 0 && static_cast<size_t>(used) < sizeof line; ++i) {
@@ -66,14 +50,14 @@ void AddNeighbourLine(LogText& t, const char* label, const Array1<double>& a, co
     t.add("%s\n", line);
 }
 
-void AddEpsData(LogText& t, const char* where, int c, const char* end) {
+void AddEpsData(LogLines& t, const char* where, int c, const char* end) {
     t.add("Eps-data %s: %d %d %d %d %d %d %lg %lg %lg %lg%s", where, At(Fflagflow, At(Csurfw, c)),
           At(Fflagflow, At(Csurfe, c)), At(Fflagflow, At(Csurfn, c)), At(Fflagflow, At(Csurfs, c)),
           At(Fflagflow, At(Csurft, c)), At(Fflagflow, At(Csurfb, c)), At(Cidist, c), At(Cjdist, c), At(Ckdist, c),
           ConcAt(c), end);
 }
 
-void AddCellDump(LogText& t, int c, bool far, bool pressure) {
+void AddCellDump(LogLines& t, int c, bool far, bool pressure) {
     const int w = At(Ccellw, c), e = At(Ccelle, c), n = At(Ccelln, c), s = At(Ccells, c);
     const int b = At(Ccellb, c), tp = At(Ccellt, c);
     const int cells[7] = {c, w, e, n, s, b, tp};
@@ -111,7 +95,7 @@ void AddCellDump(LogText& t, int c, bool far, bool pressure) {
 }
 
 void ReportLargeResidual(int c, double residual, double value, bool far, bool pressure) {
-    LogText t;
+    LogLines t;
     t.add("Large residual for f(%d,%d) : %lg, value: %lf\n", c, Equation, residual, value);
     if (DebugOption == 'E') AddCellDump(t, c, far, pressure);
     t.flush();

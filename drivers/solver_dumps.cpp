@@ -5,40 +5,19 @@
 // Each operation gathers its lines and appends them to `boogie` at once.
 // The arrays a dump reads may not all exist in a run; those read as 0.
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <string>
 
 #include "drivers/flow_drivers.h"
+#include "drivers/log_lines.h"
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
 #include "run/fatal.h"
 #include "run/globals.h"
-#include "run/log.h"
 #include "run/status.h"
 
 namespace {
 
 // A central coefficient out of range is a failed run, not a normal end.
 constexpr int kOutOfRangeCapStatus = -1;
-
-class Lines {
-public:
-    void add(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-        va_list ap;
-        va_start(ap, fmt);
-        char line[1024];
-        std::vsnprintf(line, sizeof line, fmt, ap);
-        va_end(ap);
-        text_ += line;
-    }
-    void flush() const {
-        if (!text_.empty()) LogAppend("%s", text_.c_str());
-    }
-
-private:
-    std::string text_;
-};
 
 template <class T>
 T At(const Array1<T>& a, int i) {
@@ -58,8 +37,8 @@ Around AroundCell(int c) {
             {At(Csurfw, c), At(Csurfs, c), At(Csurfe, c), At(Csurfn, c), At(Csurft, c), At(Csurfb, c)}};
 }
 
-// Lines 2, 3, 4, 5, 9 and 10 of the bugtrap dump.
-void AddCellState(Lines& out, int c, const Around& a) {
+// LogLines 2, 3, 4, 5, 9 and 10 of the bugtrap dump.
+void AddCellState(LogLines& out, int c, const Around& a) {
     out.add("Cf = %lf, Cap = %lf, Csource = %lf\n", FieldAt(c), At(Cap, c), At(Csource, c));
     out.add("Velocities: %lf %lf %lf, Diffusion, k, epsilon: %lf %le %le, Volume: %lf\n", At(Cu, c), At(Cv, c),
             At(Cw, c), At(Ceddyvisc, c), At(Ck, c), At(Cepsilon, c), At(Cvol, c));
@@ -69,14 +48,14 @@ void AddCellState(Lines& out, int c, const Around& a) {
             At(Cat, c), At(Cab, c));
 }
 
-void AddAreasAndFluxes(Lines& out, const Around& a) {
+void AddAreasAndFluxes(LogLines& out, const Around& a) {
     out.add("Neigbours areas: wsen: %le %le %le %le\n", At(Farea, a.surf[0]), At(Farea, a.surf[1]),
             At(Farea, a.surf[2]), At(Farea, a.surf[3]));
     out.add("Neigbours fluxes: wsentb: %le %le %le %le %le %le\n", At(Fflux, a.surf[0]), At(Fflux, a.surf[1]),
             At(Fflux, a.surf[2]), At(Fflux, a.surf[3]), At(Fflux, a.surf[4]), At(Fflux, a.surf[5]));
 }
 
-void AddInverses(Lines& out, const char* label, int c, const Around& a) {
+void AddInverses(LogLines& out, const char* label, int c, const Around& a) {
     out.add("%s: lwsentb: %lf %lf %lf %lf %lf %lf %lf\n", label, At(CinvAp, c), At(CinvAp, a.cell[0]),
             At(CinvAp, a.cell[1]), At(CinvAp, a.cell[2]), At(CinvAp, a.cell[3]), At(CinvAp, a.cell[4]),
             At(CinvAp, a.cell[5]));
@@ -91,7 +70,7 @@ int ColumnEnd(int c, const Array1<int>& next) {
 }  // namespace
 
 void CheckGridNeighbours() {
-    Lines out;
+    LogLines out;
     for (int c = FirstCell; c <= LastCell; ++c) {
         const int e = At(Csurfe, c), n = At(Csurfn, c), t = At(Csurft, c);
         const int w = At(Csurfw, c), s = At(Csurfs, c), b = At(Csurfb, c);
@@ -122,7 +101,7 @@ void CheckGridNeighbours() {
 void DumpBugtrapCell(int pass) {
     const int c = BugtrapCell;
     const Around a = AroundCell(c);
-    Lines out;
+    LogLines out;
     out.add("Bugtrap, values for Iter = %d, cellno = %d, Equation = %d, InnerIter = %d\n", Iter, c, Equation, pass);
     AddCellState(out, c, a);
     out.add("Neigbour surfaces id: %d %d %d %d %d %d\n", a.surf[0], a.surf[1], a.surf[2], a.surf[3], a.surf[4],
@@ -140,7 +119,7 @@ void DumpPressureCorrectionCell() {
     for (int c = FirstCell; c <= LastCell; ++c) {
         if (!(std::fabs(FieldAt(c)) > 100000.0 || At(Cap, c) < 0.001)) continue;
         const Around a = AroundCell(c);
-        Lines out;
+        LogLines out;
         out.add("Debug, Pressure-correction, l=%d\n", c);
         AddCellState(out, c, a);
         AddAreasAndFluxes(out, a);
@@ -154,7 +133,7 @@ void DumpTrekantCell(int c, int pass) {
     // Surfaces in the order s, e, n, w, b, t; cells p, e, n, w, s.
     const int s[6] = {At(Csurfs, c), At(Csurfe, c), At(Csurfn, c), At(Csurfw, c), At(Csurfb, c), At(Csurft, c)};
     const int p[5] = {c, At(Ccelle, c), At(Ccelln, c), At(Ccellw, c), At(Ccells, c)};
-    Lines out;
+    LogLines out;
     out.add("\nBugtrap - trekant, Iter = %d, InnerIter = %d, Cellno = %d\n", Iter, pass, c);
     out.add("Cpres_res: %lf, MaxResidual[4]: %lf, Ctrekant: %d\n", At(Cpres_res, c), MaxResidual[4], At(Ctrekant, c));
     out.add("Croughness: %lf\n", At(Croughness, c));
@@ -194,7 +173,7 @@ void DumpNegativeCapCell(int c) {
     const int farSurf[6] = {At(Csurft, nb[0]), At(Csurfb, nb[1]), At(Csurfe, nb[2]),
                             At(Csurfn, nb[3]), At(Csurfw, nb[4]), At(Csurfs, nb[5])};
     const double cap = At(Cap, c);
-    Lines out;
+    LogLines out;
     out.add("Error 2, Cap(%d) = %e\n", c, cap);
     out.add("Velocities: %e %e %e\n", At(Cu, c), At(Cv, c), At(Cw, c));
     out.add("Volume = %e, Ckdist = %e\n", At(Cvol, c), At(Ckdist, c));
@@ -240,7 +219,7 @@ void CheckCoefficientSigns() {
         const char* name;
         const Array1<double>* a;
     } coefficients[6] = {{"Cab", &Cab}, {"Cat", &Cat}, {"Cas", &Cas}, {"Cae", &Cae}, {"Caw", &Caw}, {"Can", &Can}};
-    Lines out;
+    LogLines out;
     for (int c = FirstCell; c <= LastCell; ++c) {
         for (const auto& k : coefficients) {
             const double v = At(*k.a, c);

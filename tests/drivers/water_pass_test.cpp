@@ -5,6 +5,7 @@
 
 #include "drivers/flow_drivers.h"
 #include "drivers/water_pass.h"
+#include "flow/face_interpolation.h"
 #include "tests/support/equation_fixture.h"
 
 namespace {
@@ -28,6 +29,20 @@ TEST_F(WaterPass, PrintScheduleTable) {
     EXPECT_EQ(PrintSkipFor(111), 0);
     DebugOption = 'E';
     EXPECT_EQ(PrintSkipFor(111), 0);
+}
+
+TEST_F(WaterPass, ChunksOfTheActiveCells) {
+    struct Row {
+        int first, last, chunks, n, chunkFirst, chunkLast;
+    };
+    // 10 cells in 3 chunks: 3, 3 and the remainder 4; a range starting at 5.
+    const Row rows[] = {{1, 10, 3, 0, 1, 3}, {1, 10, 3, 1, 4, 6}, {1, 10, 3, 2, 7, 10},
+                        {5, 14, 2, 0, 5, 9}, {5, 14, 2, 1, 10, 14}, {1, 1, 1, 0, 1, 1}};
+    for (const Row& r : rows) {
+        const ChunkBounds b = Chunk(r.first, r.last, r.chunks, r.n);
+        EXPECT_EQ(b.first, r.chunkFirst) << r.first << ".." << r.last << " / " << r.chunks << " #" << r.n;
+        EXPECT_EQ(b.last, r.chunkLast);
+    }
 }
 
 TEST_F(WaterPass, MultipleTestUsesTheRemainder) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,19 +18,15 @@
 namespace {
 
 // The channel of the grid tests, read from its grid file, ready for a call.
-class WaterSolveCase : public ::testing::Test {
+class WaterSolveCase : public UnstrucCase {
 protected:
     void Start(const std::string& extraControl) {
         ChannelSpec spec = GridTestChannel(3);
         spec.letters = "UW";
         spec.extraControl = extraControl;
-        ASSERT_TRUE(WriteChannelProject(here_.dir().path(), spec));
-        EngineCall start = StartEngineHere();
-        ASSERT_FALSE(start.ended) << start.log;
-        ASSERT_EQ(start.result, 0) << start.log;
-        EngineCall read = CallEngine([] { return ReadUnstructure(); });
-        ASSERT_FALSE(read.ended) << read.log;
-        ASSERT_EQ(read.result, 0) << read.log;
+        const ChannelProject p = MakeChannelProject(spec);
+        WriteHere("koordina", p.koordina);
+        StartAndRead(p.control, p.unstruc);
         // What the run start values give the residuals, until a call of
         // their own sets them.
         for (int eq = 1; eq <= 6; ++eq) ResidualScale[eq] = 1.0;
@@ -46,8 +43,6 @@ protected:
         }
         return true;
     }
-
-    InProjectDir here_;
 };
 
 class ChannelIterations : public WaterSolveCase, public ::testing::WithParamInterface<int> {};
@@ -157,6 +152,8 @@ TEST_F(WaterSolveCase, EmptyActiveRangeIsRefused) {
 
 TEST_F(WaterSolveCase, SedimentCallRunsOneIterationAndLeavesTheRunState) {
     Start("K 1 5\n");
+    NoTimeoRecords = 1;
+    TimeoRecords[0].startTime = 1e30;
     FlagTSC = 1;
     Iter = 7;
     stime = 100.0;
@@ -169,6 +166,17 @@ TEST_F(WaterSolveCase, SedimentCallRunsOneIterationAndLeavesTheRunState) {
     EXPECT_EQ(stime, 100.0);
     EXPECT_EQ(FirstCell, 2);
     EXPECT_EQ(LastCell, NoCells - 1);
+    EXPECT_FALSE(std::ifstream("timeo").good()) << "the sediment driver keeps its own monitor file";
+}
+
+TEST_F(WaterSolveCase, MonitorFileStartsEmpty) {
+    Start("K 1 1\n");
+    WriteHere("timeo", "from an earlier run\n");
+    NoTimeoRecords = 1;
+    TimeoRecords[0].startTime = 1e30;  // never due in this run
+    ASSERT_FALSE(Solve().ended);
+    EXPECT_TRUE(std::ifstream("timeo").good());
+    EXPECT_EQ(ReadHere("timeo"), "");
 }
 
 TEST_F(WaterSolveCase, NegativeCentreCoefficientEndsTheRunWithTheDump) {

@@ -22,6 +22,9 @@ std::string Ran(const char* op) {
     return text;
 }
 
+// The water-flow driver of letter W, started without a grid.
+const char* const kFlowWithoutCells = "Error: the water flow computation has no active cells";
+
 // Rows at 0, 10 and 5 s: the third row's time falls.
 const char* const kFallingTimei = "I 0 1 1 1 1\nI 10 1 1 1 1\nI 5 1 1 1 1\n";
 
@@ -31,46 +34,46 @@ TEST_P(RunDriverTable, LogAndStatus) { CheckEngineCase(GetParam()); }
 
 const EngineCase kRunDriverCases[] = {
     {"XEndsBeforeW", "F 2 XW\n", 0, {"TurbulenceModel = 0 (F 24)\n"},
-     {Ran("SetActiveCellRange"), Ran("WaterSolve")}},
+     {Ran("SetActiveCellRange"), kFlowWithoutCells}},
     {"F37RefusedForWaterFlow", "F 37 1\nF 2 W\n", -5,
      {"Error in control file. The F 37 data set should not be used\n",
       "when computing only water flow (F 2 W)\n\n"},
-     {Ran("WaterSolve")}},
-    {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", 1, {Ran("WaterSolve")}},
+     {kFlowWithoutCells}},
+    {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", -1, {kFlowWithoutCells}},
     {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGHIX\n", 1,
      {Ran("ComputeComponents"), Ran("SolveFlowLastBlock"), Ran("WriteCompresFile"), Ran("WriteCon2resFile"),
       Ran("concRijn")},
      {Ran("ComputeGroundwater")}},
-    {"GridReadOncePerRunFlowEveryPass", "F 20 3\nF 2 UW\n", 1,
-     {kGridSetUp, Ran("WaterSolve"), Ran("WaterSolve"), Ran("WaterSolve")},
-     {Ran("WaterSolve") + "\n" + kGridSetUp, Ran("WaterSolve") + kGridSetUp},
+    {"GridReadOncePerRunFlowEveryPass", "F 20 3\nF 2 UD\n", 1,
+     {kGridSetUp, Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock")},
+     {Ran("SolveFlowLastBlock") + "\n" + kGridSetUp, Ran("SolveFlowLastBlock") + kGridSetUp},
      {{"unstruc", Fixture("unit_cube", "unstruc")}}},
-    {"LowerCaseLettersIgnored", "F 2 wyW\n", 1, {Ran("WaterSolve")}, {Ran("Unstructure")}},
+    {"LowerCaseLettersIgnored", "F 2 wyW\n", -1, {kFlowWithoutCells}, {Ran("Unstructure")}},
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
      {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
-     {Ran("WaterSolve")}},
-    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", 1, {Ran("WaterSolve")}, {"Error in timei file"},
+     {kFlowWithoutCells}},
+    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", -1, {kFlowWithoutCells}, {"Error in timei file"},
      {{"timei", kFallingTimei}}},
-    {"TimeStepAtThresholdIsSteady", "F 17 1e-8\nF 2 W\n", 1, {Ran("WaterSolve")}, {"Error in timei file"},
+    {"TimeStepAtThresholdIsSteady", "F 17 1e-8\nF 2 W\n", -1, {kFlowWithoutCells}, {"Error in timei file"},
      {{"timei", kFallingTimei}}},
-    {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", 1,
-     {Ran("ComputeComponents"), Ran("morphology_tsc"), Ran("WaterSolve")}, {"Error in timei file"},
+    {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", -1,
+     {Ran("ComputeComponents"), Ran("morphology_tsc"), kFlowWithoutCells}, {"Error in timei file"},
      {{"timei", "I 0 1 1 1 1\nI 10 2 2 2 2\n"}}},
     {"BrokenTimeiStopsComponents", "F 17 1.0\nF 2 CW\n", 1, {"Error in timei file: code 9\n"},
-     {Ran("ComputeComponents"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+     {Ran("ComputeComponents"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
     {"BrokenTimeiStopsGroundwater", "F 17 1.0\nF 262 1 0.1\nF 2 GW\n", 1, {"Error in timei file: code 9\n"},
-     {Ran("ComputeGroundwater"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+     {Ran("ComputeGroundwater"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
     {"BrokenTimeiStopsSediment", "F 17 1.0\nF 2 SW\n", 1, {"Error in timei file: code 9\n"},
-     {Ran("morphology_tsc"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+     {Ran("morphology_tsc"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
     {"BrokenTimeiStopsWaterFlow", "F 17 1.0\nF 2 W\n", 1,
      {"Error in timei file: code 9\n", "The times on the data set are not in increasing order\n",
       "Have read 2 data sets from timei file: \n",
       "0.000000  1.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n",
       "10.000000  1.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"},
-     {Ran("SetActiveCellRange"), Ran("WaterSolve")}, {{"timei", kFallingTimei}}},
+     {Ran("SetActiveCellRange"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
     {"NoF2RunsNothing", "F 24 2\n", 1, {"TurbulenceModel = 2 (F 24)\n"},
-     {Ran("WaterSolve"), Ran("SetActiveCellRange"), kGridSetUp, "Error: can not open 'unstruc'"}},
-    {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {Ran("WaterSolve")}},
+     {kFlowWithoutCells, Ran("SetActiveCellRange"), kGridSetUp, "Error: can not open 'unstruc'"}},
+    {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {kFlowWithoutCells}},
     {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
     {"ResultsWrittenByLetterM", "F 2 MRO\n", 1, {Ran("WriteInterpolatedResults"), Ran("readres"), Ran("ReadCon2resFiles")}},
     {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
@@ -94,7 +97,7 @@ TEST(RunDriver, EmptyDirectoryCreatesControlAndEndsNormally) {
 
 TEST(RunDriver, LastStatusTextAfterAllPasses) {
     ProjectDir dir;
-    dir.write("control", "F 20 2\nF 2 W\n");
+    dir.write("control", "F 20 2\nF 2 D\n");
     EngineRun r = dir.run();
     EXPECT_EQ(r.status, 1);
     ASSERT_FALSE(r.out.empty());
@@ -137,14 +140,14 @@ TEST(RunDriver, LogThatCannotBeCreatedEndsWithMinusThree) {
 
 TEST(RunDriver, RunsTwiceInOneProcess) {
     ProjectDir first, second;
-    first.write("control", "F 20 2\nF 24 3\nF 2 W\n");
-    second.write("control", "F 2 W\n");
+    first.write("control", "F 20 2\nF 24 3\nF 2 D\n");
+    second.write("control", "F 2 D\n");
     EXPECT_EQ(first.runInProcess(), 1);
     EXPECT_EQ(second.runInProcess(), 1);
     std::vector<std::string> log = second.boogieLines();
     EXPECT_TRUE(HasLine(log, "TurbulenceModel = 0 (F 24)"));
     int flows = 0;
-    for (const std::string& l : log) flows += l == "WaterSolve is not available in this build";
+    for (const std::string& l : log) flows += l == "SolveFlowLastBlock is not available in this build";
     EXPECT_EQ(flows, 1);
 }
 
