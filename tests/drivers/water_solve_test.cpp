@@ -238,8 +238,19 @@ TEST_F(WaterSolveCase, BrokenNeighbourLinkIsReported) {
     for (const std::string& l : SplitLines(ReadHere("boogie"))) {
         if (l.find("in grid for cell") != std::string::npos) errors.push_back(l);
     }
-    EXPECT_EQ(errors, (std::vector<std::string>{"Error 2 in grid for cell 4", "Error 14 in grid for cell 7",
-                                                "Error 22 in grid for cell 10", "Error 1 in grid for cell 16"}));
+    const std::vector<std::string> expected = {"Error 2 in grid for cell 4", "Error 14 in grid for cell 7",
+                                               "Error 22 in grid for cell 10", "Error 1 in grid for cell 16"};
+    EXPECT_EQ(errors, expected);
+
+    // Under F 1 A every inner pass starts with the check.
+    WriteHere("boogie", "");
+    DebugOption = 'A';
+    ASSERT_FALSE(Solve().ended);
+    errors.clear();
+    for (const std::string& l : SplitLines(ReadHere("boogie"))) {
+        if (l.find("in grid for cell") != std::string::npos) errors.push_back(l);
+    }
+    EXPECT_EQ(errors, expected);
 }
 
 TEST_F(WaterSolveCase, BugtrapLinesComeInTheirOrder) {
