@@ -330,6 +330,23 @@ TEST_F(WaterSolveCase, TrekantDumpWritesItsGeometryAndFieldLines) {
     for (size_t k = 0; k < starts.size(); ++k) EXPECT_EQ(lines[k].rfind(starts[k], 0), 0u) << lines[k];
 }
 
+TEST(WaterSolveRun, ChannelRunsItsFiveIterationsOnFourThreads) {
+    ProjectDir dir;
+    ChannelSpec spec = GridTestChannel(3);
+    spec.letters = "UWM";
+    spec.extraControl = "K 1 5\nF 206 4\n";
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, 1) << JoinLines(r.boogie);
+    const std::vector<std::string> result = SplitLines(dir.read("result"));
+    ASSERT_GE(result.size(), 2u);
+    EXPECT_EQ(result[1], "Results, iter = 5");
+    for (const std::string& line : result) {
+        EXPECT_EQ(line.find("nan"), std::string::npos) << line;
+        EXPECT_EQ(line.find("inf"), std::string::npos) << line;
+    }
+}
+
 const EngineCase kEntryCases[] = {
     {"QueryLetterIsRefused",
      "F 2 W\nF 1 Q\n",
