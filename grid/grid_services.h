@@ -31,7 +31,40 @@ int SetUpAfterReadingGrid();
 int WriteGridCompanionFiles();
 
 void InterpolateGeodata();
+
+// Builds the whole unstructured grid anew from the structured blocks and
+// their node levels. 1 when the grid is complete, -1 when the arrays could
+// not be allocated, -46 when the block-boundary records are full. A grid that
+// outgrows the F 65 capacities is reported and ends the run.
 int Unstructure();
+// Exit status of a run whose generated grid outgrew the F 65 capacities.
+inline constexpr int kGridOverflowStatus = -5;
+
+// Turns the cell described by `CellWork` into cell `cell`: shares the points
+// and faces of the faces it names as known, creates the others. At most 8
+// points and 6 faces are added; the caller makes sure they fit. Returns 0.
+int AddHexCell(int cell);
+
+// The column-and-cell algorithms of the generator. Each fills the block
+// ranges of the blocks it builds and returns false when a capacity ran out
+// (the block in GenerationFailedBlock).
+bool GenerateDefaultColumns();
+bool GenerateSplitFaceColumns();
+bool GenerateLayeredColumns();
+bool GenerateFixedLevelColumns();
+bool GenerateSteppedSlopeColumns();
+bool BuildColumnsDirect();
+
+// Blocks the generator appends or rebuilds, and its shoreline and block
+// interface steps.
+void AppendRefinedBlock();
+void ConnectBlocks();
+void FitShoreline();
+void AdjustShorelineCells();
+void AppendColumnLayerBlock(int block);
+void AppendColumnLayerBlockAlt(int block);
+void AddDepthAveragedBlock();
+void AddDepthAveragedBlockAlt();
 
 // Side-edge matching of top cells: 1 same orientation, 2 reversed, 0 none.
 int CompareEdges(double xA, double xB, double x1, double x2, double yA, double yB, double y1, double y2);

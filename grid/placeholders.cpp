@@ -4,4 +4,16 @@
 
 void ComputeBedRoughness() { ReportUnavailable("ComputeBedRoughness"); }
 void InterpolateGeodata() { ReportUnavailable("InterpolateGeodata"); }
-int Unstructure() { ReportUnavailable("Unstructure"); return 0; }
+bool GenerateSplitFaceColumns() { ReportUnavailable("GenerateSplitFaceColumns"); return true; }
+bool GenerateLayeredColumns() { ReportUnavailable("GenerateLayeredColumns"); return true; }
+bool GenerateFixedLevelColumns() { ReportUnavailable("GenerateFixedLevelColumns"); return true; }
+bool GenerateSteppedSlopeColumns() { ReportUnavailable("GenerateSteppedSlopeColumns"); return true; }
+bool BuildColumnsDirect() { ReportUnavailable("BuildColumnsDirect"); return true; }
+void AppendRefinedBlock() { ReportUnavailable("AppendRefinedBlock"); }
+void ConnectBlocks() { ReportUnavailable("ConnectBlocks"); }
+void FitShoreline() { ReportUnavailable("FitShoreline"); }
+void AdjustShorelineCells() { ReportUnavailable("AdjustShorelineCells"); }
+void AppendColumnLayerBlock(int) { ReportUnavailable("AppendColumnLayerBlock"); }
+void AppendColumnLayerBlockAlt(int) { ReportUnavailable("AppendColumnLayerBlockAlt"); }
+void AddDepthAveragedBlock() { ReportUnavailable("AddDepthAveragedBlock"); }
+void AddDepthAveragedBlockAlt() { ReportUnavailable("AddDepthAveragedBlockAlt"); }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "run/log.h"
+
 char StatusText[kStatusTextSize];
 char ModuleName[kStatusTextSize];
 int PauseFlag = 0;
@@ -83,4 +85,10 @@ void ResetStatus() {
     g_shown = true;
     g_line_open = false;
     g_last_shown = Clock::time_point{};
+}
+
+void PausePoint(int flag, const char* text) {
+    if (PauseFlag != flag) return;
+    SetStatusText("%s", text);
+    LogAppend("%s\n", text);
 }

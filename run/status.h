@@ -28,6 +28,11 @@ extern int PartitionRunFlag;
 void SetStatusText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void SetModuleName(const char* text);
 
+// A pause point: with PauseFlag equal to `flag` the run would wait for the
+// observer. A batch run has no observer to lift a pause, so the point is
+// reported once (status text and log) and the run goes on.
+void PausePoint(int flag, const char* text);
+
 // Shows the latest status text if the terminal has not seen it yet.
 void StatusFlush();
 

@@ -14,14 +14,6 @@ namespace {
 
 bool HasColumns(const BlockRecord& b) { return b.depthAveraged == 0 && b.gridLevel == 0; }
 
-// A batch run has no observer to lift a pause, so the point is reported once
-// and the run goes on.
-void PausePoint(int flag, const char* text) {
-    if (PauseFlag != flag) return;
-    SetStatusText("%s", text);
-    LogAppend("%s\n", text);
-}
-
 template <typename F>
 void ForEachColumnNode(F f) {
     for (int b = 1; b <= NoBlocks; ++b) {

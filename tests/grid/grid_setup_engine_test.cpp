@@ -1,5 +1,4 @@
 // The set-up after reading a grid file, end to end on the channel project.
-// Version-3 files: the cells of a version-4 file wait for the grid generator.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,13 +10,33 @@
 
 namespace {
 
-ChannelSpec SetUpChannel() {
-    ChannelSpec spec = GridTestChannel(3);
+ChannelSpec SetUpChannel(int version = 3) {
+    ChannelSpec spec = GridTestChannel(version);
     spec.letters = "UHX";
     return spec;
 }
 
 size_t Lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+// A version-4 file holds no cells: the generator makes them. On a flat bed
+// the deepest nodes get one level less than the grid has, so the columns get
+// one layer fewer than the channel file's; the channel of one level less
+// gives the expected counts.
+TEST(GridSetUpEngine, AVersionFourChannelIsGeneratedAndWrittenWithItsCells) {
+    ProjectDir dir;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), SetUpChannel(4)));
+    ChannelSpec generated = SetUpChannel(4);
+    generated.gridLinesZ -= 1;
+    const ChannelProject p = MakeChannelProject(generated);
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, 0) << JoinLines(r.boogie);
+    EXPECT_TRUE(HasLine(r.boogie, "Generating grid with F 64 11 algorithm"));
+    const std::string grid = dir.read("unstruc");
+    EXPECT_EQ(grid.substr(0, grid.find('\n')), "3 " + std::to_string(p.cells) + " " + std::to_string(p.surfaces) +
+                                                    " 1 0 0 0 " + std::to_string(p.points));
+    EXPECT_TRUE(dir.exists("koordina.t"));
+    EXPECT_TRUE(dir.exists("koomin.bed"));
+}
 
 TEST(GridSetUpEngine, ReadAndWrittenChannelKeepsItsCellsAndNodeFiles) {
     ProjectDir dir;

@@ -82,7 +82,7 @@ struct GridFixture {
 // sloping.
 inline std::vector<GridFixture> FinishedGrids() {
     return {{"unit cube", kCubeControl, CubeText()},
-            {"two blocks without cells", Fixture("two_blocks_v4", "control"), Fixture("two_blocks_v4", "unstruc")},
+            {"two blocks, version 4", Fixture("two_blocks_v4", "control"), Fixture("two_blocks_v4", "unstruc")},
             {"channel", Channel(3).control, Channel(3).unstruc},
             {"sloping channel", Channel(3, 0.02).control, Channel(3, 0.02).unstruc}};
 }

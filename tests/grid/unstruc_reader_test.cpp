@@ -151,13 +151,17 @@ TEST_F(UnstrucCase, VersionFourReadsBlocksGroupsAndNodesOnly) {
     StartAndRead(Fixture("two_blocks_v4", "control"), Fixture("two_blocks_v4", "unstruc"));
     EXPECT_EQ(ReadUnstrucVersion, 4);
     EXPECT_EQ(NoBlocks, 2);
-    EXPECT_EQ(NoCells, 0);
+    // The cells come from the generator: one layer in each of the 2 by 2
+    // columns of both blocks.
+    EXPECT_EQ(NoCells, 8);
     EXPECT_EQ(BlockTable[2].jFirst, 5);
     EXPECT_EQ(BlockTable[2].jLast, 6);
     EXPECT_EQ(BlockTable[2].field8, 1);
     EXPECT_EQ(BlockTable[2].field11, 1);  // iLast 3 is above 2
     EXPECT_EQ(BlockTable[1].firstCell, 1);
-    EXPECT_EQ(BlockTable[1].lastCell, 0);
+    EXPECT_EQ(BlockTable[1].lastCell, 4);
+    EXPECT_EQ(BlockTable[2].firstCell, 5);
+    EXPECT_EQ(BlockTable[2].lastCell, 8);
     EXPECT_EQ(DischargeGroups[1].noPoints, 2);
     EXPECT_DOUBLE_EQ(DischargeGroups[1].pointY[1], 1.5);
     EXPECT_EQ(SourceCellGroups[0].equation, 7);

@@ -48,7 +48,8 @@ const EngineCase kRunDriverCases[] = {
      {kGridSetUp, Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock")},
      {Ran("SolveFlowLastBlock") + "\n" + kGridSetUp, Ran("SolveFlowLastBlock") + kGridSetUp},
      {{"unstruc", Fixture("unit_cube", "unstruc")}}},
-    {"LowerCaseLettersIgnored", "F 2 wyW\n", -1, {kFlowWithoutCells}, {Ran("Unstructure")}},
+    {"LowerCaseLettersIgnored", "F 2 wyW
+", -1, {kFlowWithoutCells}, {"Generating grid"}},
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
      {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
      {kFlowWithoutCells}},
@@ -77,7 +78,8 @@ const EngineCase kRunDriverCases[] = {
     {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
     {"ResultsWrittenByLetterM", "F 2 MRO\n", 1, {Ran("WriteInterpolatedResults"), Ran("readres"), Ran("ReadCon2resFiles")}},
     {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
-     {Ran("ComputeBedRoughness"), Ran("SolveShallowWater"), Ran("InterpolateGeodata"), Ran("Unstructure")}},
+     {Ran("ComputeBedRoughness"), Ran("SolveShallowWater"), Ran("InterpolateGeodata"),
+      "Generating grid with F 64 11 algorithm\n"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, RunDriverTable, ::testing::ValuesIn(kRunDriverCases), EngineCaseName());
