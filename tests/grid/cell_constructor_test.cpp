@@ -1,0 +1,144 @@
+// The cell constructor on single cells: which points and faces it creates,
+// shares and collapses.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "grid/grid_data.h"
+#include "grid/grid_services.h"
+#include "run/globals.h"
+#include "tests/support/control_text.h"
+#include "tests/support/grid_engine.h"
+
+namespace {
+
+// A unit cube at (x0, 0, 0) with no neighbours and no known faces.
+void DescribeCube(double x0) {
+    CellWork = {};
+    const double x[4] = {0, 1, 1, 0}, y[4] = {0, 0, 1, 1};
+    for (int c = 0; c < 4; ++c) {
+        CellWork.x[c + 1] = CellWork.x[c + 5] = x0 + x[c];
+        CellWork.y[c + 1] = CellWork.y[c + 5] = y[c];
+        CellWork.z[c + 1] = 0.0;
+        CellWork.z[c + 5] = 1.0;
+    }
+}
+
+Array1<int>* const kCorners[8] = {&Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4, &Cpoint5, &Cpoint6, &Cpoint7, &Cpoint8};
+
+struct ConstructorCase {
+    const char* name;
+    std::string control;
+    std::function<void()> build;  // builds what comes before and describes cell 2
+    int newPoints, newFaces;
+    std::function<void()> check;
+};
+
+class CellConstructor : public ::testing::TestWithParam<ConstructorCase> {
+protected:
+    InProjectDir here_;
+};
+
+TEST_P(CellConstructor, BuildsTheCell) {
+    const ConstructorCase& c = GetParam();
+    WriteHere("control", "G 1 4 4 3 1\nF 65 20 40 40 10 10\n" + c.control);
+    EngineCall start = StartEngineHere();
+    ASSERT_EQ(start.result, 0) << start.log;
+    c.build();
+    const int points = NoPoints, faces = NoSurfaces;
+    EXPECT_EQ(AddHexCell(2), 0);
+    EXPECT_EQ(NoPoints - points, c.newPoints);
+    EXPECT_EQ(NoSurfaces - faces, c.newFaces);
+    c.check();
+}
+
+void LoneCube() { DescribeCube(0.0); }
+
+// Cell 1 is the unit cube; cell 2 lies east of it and knows its west face.
+void EastOfCellOne() {
+    DescribeCube(0.0);
+    CellWork.neighbour[2] = 2;
+    AddHexCell(1);
+    DescribeCube(1.0);
+    CellWork.neighbour[4] = 1;
+    CellWork.surface[4] = Csurfe[1];
+}
+
+// Cell 1 below; cell 2 on top of it with a collapsed corner 1.
+void OnTopWithCollapsedCorner() {
+    DescribeCube(0.0);
+    AddHexCell(1);
+    DescribeCube(0.0);
+    for (int c = 1; c <= 8; ++c) CellWork.z[c] += 1.0;
+    CellWork.z[5] = CellWork.z[1] - 1e-9;
+    CellWork.surface[5] = Csurft[1];
+    CellWork.neighbour[5] = 1;
+}
+
+const ConstructorCase kCases[] = {
+    {"NoFaceKnown", "", LoneCube, 8, 6,
+     [] {
+         // South (corners 1, 2, 5, 6), then east (3, 7), then north (4, 8).
+         const int expected[8] = {1, 2, 5, 7, 3, 4, 6, 8};
+         for (int k = 0; k < 8; ++k) EXPECT_EQ((*kCorners[k])[2], expected[k]) << "corner " << k + 1;
+         EXPECT_EQ(Csurfs[2], 1);
+         EXPECT_EQ(Csurft[2], 6);
+         EXPECT_EQ(Fcell1[Csurfs[2]], 0);  // south, west and bottom: the cell on the + side
+         EXPECT_EQ(Fcell2[Csurfs[2]], 2);
+         EXPECT_EQ(Fcell1[Csurfe[2]], 2);  // east, north and top: the cell on the - side
+         EXPECT_EQ(Fcell2[Csurfe[2]], 0);
+         EXPECT_EQ(Fpoint2[Csurfs[2]], Cpoint5[2]);
+         EXPECT_DOUBLE_EQ(Pz1[Cpoint7[2]], 1.0);
+     }},
+    {"SharedSideFace", "", EastOfCellOne, 4, 5,
+     [] {
+         EXPECT_EQ(Csurfw[2], Csurfe[1]);
+         EXPECT_EQ(Fcell1[Csurfw[2]], 1);
+         EXPECT_EQ(Fcell2[Csurfw[2]], 2);
+         EXPECT_EQ(Cpoint1[2], Cpoint2[1]);
+         EXPECT_EQ(Cpoint8[2], Cpoint7[1]);
+         EXPECT_EQ(Ccellw[2], 1);
+         EXPECT_DOUBLE_EQ(Px1[Cpoint2[2]], 2.0);
+     }},
+    {"AllFacesKnownCreatesNothing", "",
+     [] {
+         DescribeCube(0.0);
+         AddHexCell(1);
+         DescribeCube(5.0);  // coordinates that the known faces override
+         for (int s = 1; s <= 6; ++s) CellWork.surface[s] = 0;
+         CellWork.surface[1] = Csurfs[1];
+         CellWork.surface[2] = Csurfe[1];
+         CellWork.surface[3] = Csurfn[1];
+         CellWork.surface[4] = Csurfw[1];
+         CellWork.surface[5] = Csurfb[1];
+         CellWork.surface[6] = Csurft[1];
+     },
+     0, 0,
+     [] {
+         for (int k = 0; k < 8; ++k) EXPECT_EQ((*kCorners[k])[2], (*kCorners[k])[1]);
+         // A slot already filled sends the cell to the other one.
+         EXPECT_EQ(Fcell1[Csurfs[1]], 2);
+         EXPECT_EQ(Fcell2[Csurfs[1]], 1);
+         EXPECT_EQ(Fcell1[Csurfe[1]], 1);
+         EXPECT_EQ(Fcell2[Csurfe[1]], 2);
+     }},
+    {"ZeroHeightEdgeKeepsTwoPoints", "", OnTopWithCollapsedCorner, 4, 5,
+     [] {
+         EXPECT_NE(Cpoint5[2], Cpoint1[2]);
+         EXPECT_EQ(Cpoint1[2], Cpoint5[1]);
+         EXPECT_EQ(Csurfb[2], Csurft[1]);
+         EXPECT_EQ(Fcell2[Csurft[1]], 2);
+     }},
+    {"F299CollapsesTheZeroHeightEdge", "F 299 1\n", OnTopWithCollapsedCorner, 3, 5,
+     [] {
+         EXPECT_EQ(Cpoint5[2], Cpoint1[2]);
+         EXPECT_NE(Cpoint6[2], Cpoint2[2]);
+         EXPECT_EQ(Fpoint2[Csurfs[2]], Cpoint1[2]);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, CellConstructor, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<ConstructorCase>& i) { return std::string(i.param.name); });
+
+}  // namespace
