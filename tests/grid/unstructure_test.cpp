@@ -9,6 +9,7 @@
 #include "tests/grid/generation_case.h"
 #include "surface/surface_services.h"
 #include "tests/grid/unstruc_case.h"
+#include "tests/support/project_dir.h"
 
 namespace {
 
@@ -306,11 +307,9 @@ TEST_F(GenerationCase, LevelMonitorsFollowTheirColumn) {
         << call.log;
 }
 
-// The two blocks of 2 by 2 single-cell columns with room for one of them:
-// the report, then the second block empty, the first intact, and the end of
-// the run.
-TEST_F(UnstrucCase, AGridBeyondTheCapacitiesEndsTheRunWithTheCompleteBlocks) {
-    // The file as the grid editor writes it, without counts.
+// The two blocks of 2 by 2 single-cell columns as the grid editor writes
+// them, without counts and cells.
+std::string TwoBlocksWithoutCounts() {
     std::string text = WithLine(Fixture("two_blocks_v4", "unstruc"), 1, "4 0 0 2 0 0 0 0");
     text = WithLine(text, 2, "2 3 2 3 0 1 0 0 0 0 1 0 1 0 1 0 0 0.000000 0.000000");
     text = WithLine(text, 3, "2 3 5 6 0 1 0 0 0 0 1 0 1 0 1 0 0 0.000000 0.000000");
@@ -321,8 +320,16 @@ TEST_F(UnstrucCase, AGridBeyondTheCapacitiesEndsTheRunWithTheCompleteBlocks) {
         const std::string line = Line(text, n);
         text = WithLine(text, n, "0" + line.substr(line.find(' ')));
     }
-    Start("G 1 6 8 3 1\nF 65 7 100 100 10 10\n");
-    EngineCall read = Read(text);
+    return text;
+}
+
+const char* const kRoomForOneBlock = "G 1 6 8 3 1\nF 65 7 100 100 10 10\n";
+
+// Room for one of the two blocks: the report, then the second block empty,
+// the first intact, and the end of the run.
+TEST_F(UnstrucCase, AGridBeyondTheCapacitiesEndsTheRunWithTheCompleteBlocks) {
+    Start(kRoomForOneBlock);
+    EngineCall read = Read(TwoBlocksWithoutCounts());
     ASSERT_TRUE(read.ended) << read.log;
     EXPECT_EQ(read.status, kGridOverflowStatus);
     EXPECT_NE(read.log.find("Error: Unstructured arrays are too small. Increase with the F 65 data set.\n"
@@ -361,6 +368,37 @@ TEST_F(UnstrucCase, TheChannelRegeneratedHoldsItsWater) {
     EXPECT_NEAR(volume, 4.0 * 1.5 * 1.0, 1e-9);
     GridCheck check = CheckGridInvariants();
     EXPECT_TRUE(check.ok()) << Messages(check);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(UnstructureEngine, TheChannelGeneratedByYIsWrittenWithItsCells) {
+    ChannelSpec spec = GridTestChannel(3);
+    spec.letters = "UYHX";
+    ProjectDir dir;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, 0) << JoinLines(r.boogie);
+    EXPECT_TRUE(HasLine(r.boogie, "Generating grid with F 64 11 algorithm"));
+    // 4 by 3 columns of NZ - 2 layers.
+    const std::string grid = dir.read("unstruc");
+    EXPECT_EQ(grid.substr(0, grid.find(' ', 2)), "3 24");
+}
+
+TEST(UnstructureEngine, ArraysTooSmallEndTheRunAfterTheReport) {
+    ProjectDir dir;
+    dir.write("control", std::string("F 2 UHX\n") + kRoomForOneBlock);
+    const std::string text = TwoBlocksWithoutCounts();
+    dir.write("unstruc", text);
+    EngineRun r = dir.run();
+    EXPECT_EQ(r.status, kGridOverflowStatus);
+    EXPECT_TRUE(HasLine(r.boogie, "NoCells=8, MaxCeller=7")) << JoinLines(r.boogie);
+    EXPECT_TRUE(HasLine(r.boogie, "the Grid Editor (Add block from koosurf)"));
+    EXPECT_FALSE(dir.read("koosurf.1").empty());
+    EXPECT_FALSE(dir.read("koosurf.2").empty());
+    EXPECT_EQ(dir.read("unstruc"), text);  // H never ran
 }
 
 }  // namespace
