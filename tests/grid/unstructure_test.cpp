@@ -3,6 +3,7 @@
 // the overflow of the capacities.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "grid/grid_invariants.h"
 #include "run/timei_data.h"
@@ -399,6 +400,125 @@ TEST(UnstructureEngine, ArraysTooSmallEndTheRunAfterTheReport) {
     EXPECT_FALSE(dir.read("koosurf.1").empty());
     EXPECT_FALSE(dir.read("koosurf.2").empty());
     EXPECT_EQ(dir.read("unstruc"), text);  // H never ran
+}
+
+}  // namespace
+
+namespace {
+
+struct FrameRow {
+    const char* name;
+    std::string control;
+    int cells;
+    std::vector<std::string> log;  // in this order
+};
+
+class GeneratorFrame : public GenerationCase, public ::testing::WithParamInterface<FrameRow> {};
+
+// A 2 by 2 block of two-layer columns (NZ = 4) under the frame's options.
+TEST_P(GeneratorFrame, RunsTheChosenAlgorithmAndItsSteps) {
+    const FrameRow& row = GetParam();
+    Start(4, 4, 4, row.control);
+    EngineCall call = Generate();
+    ASSERT_FALSE(call.ended) << call.log;
+    EXPECT_EQ(call.result, 1) << call.log;
+    EXPECT_EQ(NoCells, row.cells);
+    EXPECT_EQ(BlockTable[1].lastCell, row.cells);
+    size_t at = 0;
+    for (const std::string& text : row.log) {
+        at = call.log.find(text, at);
+        ASSERT_NE(at, std::string::npos) << text << "\n" << call.log;
+    }
+}
+
+const FrameRow kFrameRows[] = {
+    {"DefaultFamily", "F 64 112\n", 8, {"Generating grid with F 64 112 algorithm\n"}},
+    {"ValueWithoutAlgorithm", "F 64 20\n", 0, {"Generating grid with F 64 20 algorithm\n"}},
+    {"FixedLevelsNotBuiltYet", "F 64 30\n", 0, {"GenerateFixedLevelColumns is not available in this build\n"}},
+    {"SplitFacesInsteadOfF64", "F 137 1\n", 0, {"GenerateSplitFaceColumns is not available in this build\n"}},
+    {"PauseReportedOnceAndPassed", "F 156 1\n", 8, {"PauseFlag = 1\n", "MarkWetPoints"}},
+    {"EndLinesWithF299", "F 299 1\n", 8,
+     {"End of Unstructure, Iter = 0, NoCells = 8\n", "Number of antlin points: 27, NoPoints: 27\n"}},
+    {"LayerBlockRebuilt", "F 236 2 0 0 0\n", 8, {"AppendColumnLayerBlock is not available in this build\n"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, GeneratorFrame, ::testing::ValuesIn(kFrameRows),
+                         [](const ::testing::TestParamInfo<FrameRow>& i) { return std::string(i.param.name); });
+
+// F 165 numbers the rows of columns from the last one, but builds them in
+// the usual order.
+TEST_F(GenerationCase, F165ReversesTheNumberingAcrossJ) {
+    Start(4, 4, 4, "F 165 1\n");
+    ASSERT_EQ(Generate().result, 1);
+    EXPECT_EQ(Cell(2, 3, 1), 1);
+    EXPECT_EQ(Cell(2, 2, 1), 5);
+    EXPECT_EQ(Cpoint1[5], 1);  // the first cell built
+    EXPECT_EQ(Ccelln[5], 1);
+    EXPECT_EQ(Csurfn[5], Csurfs[1]);
+}
+
+// A depth-averaged block left by an earlier generation is neither counted in
+// the file header nor kept.
+TEST_F(GenerationCase, AnEarlierDepthAveragedBlockIsNotCounted) {
+    for (const char* control : {"", "F 68 1\n"}) {
+        SCOPED_TRACE(control);
+        Start(4, 4, 4, control);
+        NoBlocks = 2;
+        BlockTable[2] = BlockTable[1];
+        BlockTable[2].depthAveraged = 1;
+        EngineCall call = Generate();
+        ASSERT_EQ(call.result, 1) << call.log;
+        EXPECT_EQ(FileNoBlocks, 1);
+        EXPECT_EQ(FileNoCells, 8);
+        EXPECT_EQ(NoBlocks, 1);  // the depth-averaged block is not built in this build
+    }
+}
+
+struct BoundaryRow {
+    const char* name;
+    std::string control;
+    int result, records;
+};
+
+class BoundaryRecords : public GenerationCase, public ::testing::WithParamInterface<BoundaryRow> {};
+
+// An overlapping 2 by 2 block of two-layer columns: every cell is marked,
+// and the cells on its edges get records.
+TEST_P(BoundaryRecords, CoverTheBlockEdges) {
+    Start(4, 4, 4, GetParam().control);
+    BlockTable[1].overlapLevel = 1;
+    EngineCall call = Generate();
+    EXPECT_EQ(call.result, GetParam().result) << call.log;
+    EXPECT_EQ(NoBoundaryCells, GetParam().records);
+    EXPECT_EQ(C2DFlag[1], 2);
+    EXPECT_EQ(BoundaryCellNo[1], 1);
+    EXPECT_EQ(BoundaryCellBlock[1], 1);
+}
+
+const BoundaryRow kBoundaryRows[] = {
+    // Each column has two outer sides, each layer a record per side.
+    {"AllSides", "", 1, 16},
+    {"WithTopFaces", "F 241 1\n", 1, 20},
+    {"OnlyWestSidesWithF280", "F 280 3\n", 1, 4},
+    {"RecordsFull", "F 65 2000 4000 4000 5 50\n", -46, 4},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, BoundaryRecords, ::testing::ValuesIn(kBoundaryRows),
+                         [](const ::testing::TestParamInfo<BoundaryRow>& i) { return std::string(i.param.name); });
+
+// With F 114 20 an upper cell beside a wall borrows the side neighbour of
+// its column's bed cell.
+TEST_F(GenerationCase, UpperCellsBorrowTheBedCellsNeighbours) {
+    Start(4, 4, 7, "F 114 20\nF 209 10\nF 87 1\n");
+    for (int j = 1; j <= 3; ++j) {
+        SetNode(1, j, -8.5, 0.0);
+        for (int i = 2; i <= 3; ++i) SetNode(i, j, -4.5, 0.0);
+    }
+    ASSERT_EQ(Generate().result, 1);
+    ASSERT_EQ(Ccelle[2], 0);
+    EXPECT_EQ(Ccelle_bottom[2], Ccelle[1]);
+    EXPECT_EQ(Ccelle_bottom[4], 0);  // it has its own east neighbour
+    EXPECT_EQ(Ccellw_bottom[2], 0);
 }
 
 }  // namespace
