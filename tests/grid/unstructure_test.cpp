@@ -244,6 +244,8 @@ const PlacementRow kPlacementRows[] = {
     {"Default", "", 0.9, 0.9},
     {"ShallowNodesOneSingleCellDepthDown", "F 159 1 0 0 1 2\n", 0.8, 0.8},
     {"OnlySteepNodesDown", "F 159 1 0 0 1 3\n", 0.8, 0.9},
+    // The steep bed is one plane: no corner stands above it.
+    {"SteepPlaneWithoutOffsets", "F 159 1 0 0 1 4\n", 0.9, 0.9},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, BedCellBottom, ::testing::ValuesIn(kPlacementRows),
