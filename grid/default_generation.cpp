@@ -215,17 +215,26 @@ void PlaceCorners(const Column& col, int k, int layer) {
     }
 }
 
+// Layers of a column that lie below its steep-bed offset (F 159 fifth value
+// 4); they meet no neighbour.
+int LinkOffset(int i, int j, int n) { return F159Int5 == 4 ? std::clamp(GenColumnWork1[i][j], 0, n - 1) : 0; }
+
 // The neighbour across one side: the bed cells of two columns meet, the
 // layers above meet level by level from the surface down, and the extra lower
-// layers of the deeper column have a wall there.
+// layers of the deeper column have a wall there. With steep-bed offsets the
+// same rule joins the parts of the two columns above their offsets, so the
+// links stay mutual and name only cells that exist.
 int SideNeighbour(const Column& col, bool exists, int i2, int j2, int k, int layer) {
     if (!exists) return 0;
     const int n2 = GridWetColumn[i2][j2];
     if (n2 <= 0) return 0;
-    const int e = col.n - n2;
+    const int o = LinkOffset(col.i, col.j, col.n), o2 = LinkOffset(i2, j2, n2);
+    const int l = layer - o;
+    if (l < 1) return 0;
+    const int e = (col.n - o) - (n2 - o2);
     if (e == 0) return CellIndex3[i2][j2][k];
-    if (layer == 1) return CellIndex3[i2][j2][NoGridLinesZ] + 1 - n2;
-    if (e > 0 && layer <= e + 1) return 0;
+    if (l == 1) return CellIndex3[i2][j2][NoGridLinesZ] + 1 - n2 + o2;
+    if (e > 0 && l <= e + 1) return 0;
     return CellIndex3[i2][j2][k];
 }
 
@@ -270,6 +279,15 @@ void KnownFaces(const Column& col) {
     if (nb[5] != 0) f[5] = Csurft[nb[5]];
 }
 
+template <class F>
+void ForEachWetColumn(const BlockRecord& r, F f) {
+    for (int j = r.jFirst; j <= r.jLast; ++j) {
+        for (int i = r.iFirst; i <= r.iLast; ++i) {
+            if (GridWetColumn[i][j] > 0) f(i, j);
+        }
+    }
+}
+
 bool BuildColumn(Column& col) {
     const int nz = NoGridLinesZ;
     if (F159Int5 == 4) SteepOffsets(col);
@@ -304,15 +322,19 @@ bool GenerateDefaultColumns() {
         if (r.field8 == 1) CountLevelsAndLayers(r);
         NumberCells(r);
         if (F159Int5 == 3) FlagSteepNodes(r);
-        for (int j = r.jFirst; j <= r.jLast; ++j) {
-            for (int i = r.iFirst; i <= r.iLast; ++i) {
-                Column col{r, i, j, GridWetColumn[i][j]};
-                if (col.n <= 0) continue;
-                if (!BuildColumn(col)) {
-                    GenerationFailedBlock = b;
-                    return false;
-                }
-            }
+        // Links need the offsets of the columns not built yet.
+        if (F159Int5 == 4) ForEachWetColumn(r, [&r](int i, int j) {
+            Column col{r, i, j, GridWetColumn[i][j]};
+            SteepOffsets(col);
+        });
+        bool built = true;
+        ForEachWetColumn(r, [&](int i, int j) {
+            Column col{r, i, j, GridWetColumn[i][j]};
+            built = built && BuildColumn(col);
+        });
+        if (!built) {
+            GenerationFailedBlock = b;
+            return false;
         }
         r.lastCell = NoCells;
         r.lastSurface = NoSurfaces;

@@ -1,6 +1,7 @@
 // The grid generator on small structured grids: level and layer counts,
 // numbering, vertical placement, side links, regions, dead ends, monitors and
 // the overflow of the capacities.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -521,6 +522,42 @@ TEST_F(GenerationCase, UpperCellsBorrowTheBedCellsNeighbours) {
     EXPECT_EQ(Ccelle_bottom[2], Ccelle[1]);
     EXPECT_EQ(Ccelle_bottom[4], 0);  // it has its own east neighbour
     EXPECT_EQ(Ccellw_bottom[2], 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A steep, uneven bed with the steep-bed offsets (F 159 fifth value 4): the
+// layers below an offset have walls, and every link is mutual, names a cell
+// of the grid and shares its face.
+TEST_F(GenerationCase, SteepBedOffsetsKeepTheLinksMutual) {
+    Start(7, 7, 9, "F 159 1 0 0 1 4\n");
+    for (int i = 1; i <= 6; ++i) {
+        for (int j = 1; j <= 6; ++j) SetNode(i, j, 1.5 * i + 3.0 * ((i * j) % 3), 25.0);
+    }
+    ASSERT_EQ(Generate().result, 1);
+    int largest = 0;
+    for (int i = 2; i <= 6; ++i) {
+        for (int j = 2; j <= 6; ++j) largest = std::max(largest, GenColumnWork1[i][j]);
+    }
+    EXPECT_GT(largest, 0);
+    struct Link {
+        Array1<int>* to;
+        Array1<int>* back;
+        Array1<int>* face;
+        Array1<int>* backFace;
+    } links[] = {{&Ccelle, &Ccellw, &Csurfe, &Csurfw}, {&Ccellw, &Ccelle, &Csurfw, &Csurfe},
+                 {&Ccelln, &Ccells, &Csurfn, &Csurfs}, {&Ccells, &Ccelln, &Csurfs, &Csurfn}};
+    for (int c = 1; c <= NoCells; ++c) {
+        for (const Link& l : links) {
+            const int n = (*l.to)[c];
+            if (n == 0) continue;
+            ASSERT_TRUE(n > 0 && n <= NoCells) << c;
+            EXPECT_EQ((*l.back)[n], c) << c;
+            EXPECT_EQ((*l.face)[c], (*l.backFace)[n]) << c;
+        }
+    }
 }
 
 }  // namespace
