@@ -208,30 +208,6 @@ void DropFailedBlocks(int failed) {
 
 bool ValidCell(int c) { return c > 0 && c <= NoCells; }
 
-// The bed cell below a cell, or the cell itself.
-int BedCellOf(int c) {
-    for (int steps = 0; ValidCell(Ccellb[c]) && steps < NoCells; ++steps) c = Ccellb[c];
-    return c;
-}
-
-// With the F 114 option 20: a cell without a side neighbour but with a cell
-// below borrows the side neighbour of its column's bed cell.
-void LinkBottomNeighbours() {
-    Array1<int>* const bottom[4] = {&Ccellw_bottom, &Ccelle_bottom, &Ccells_bottom, &Ccelln_bottom};
-    Array1<int>* const side[4] = {&Ccellw, &Ccelle, &Ccells, &Ccelln};
-    for (Array1<int>* a : bottom) {
-        if (!a->exists()) return;
-    }
-    for (Array1<int>* a : bottom) ClearFirst(*a, MaxCeller);
-    for (int c = 1; c <= NoCells; ++c) {
-        if (Ccellb[c] == 0) continue;
-        const int bed = BedCellOf(c);
-        for (int s = 0; s < 4; ++s) {
-            if ((*side[s])[c] == 0) (*bottom[s])[c] = (*side[s])[bed];
-        }
-    }
-}
-
 bool AddBoundaryRecord(int cell, int face, int block) {
     const int r = NoBoundaryCells + 1;
     if (r >= MaxBoundaryCells || !Holds(BoundaryCellNo, r)) return false;
@@ -393,7 +369,8 @@ int Unstructure() {
     GenerationFailedBlock = 0;
     if (!RunAlgorithm()) ReportOverflow();
 
-    if (PressureGradientOption == 20) LinkBottomNeighbours();
+    // Every option that reads the bed-cell neighbours gets them rebuilt.
+    if (BedNeighboursNeeded()) BuildBedNeighbours();
     if (!MakeBoundaryRecords()) return -46;
     JoinSideEdges();
     NumberColumns();
