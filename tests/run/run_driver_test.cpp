@@ -48,8 +48,7 @@ const EngineCase kRunDriverCases[] = {
      {kGridSetUp, Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock")},
      {Ran("SolveFlowLastBlock") + "\n" + kGridSetUp, Ran("SolveFlowLastBlock") + kGridSetUp},
      {{"unstruc", Fixture("unit_cube", "unstruc")}}},
-    {"LowerCaseLettersIgnored", "F 2 wyW
-", -1, {kFlowWithoutCells}, {"Generating grid"}},
+    {"LowerCaseLettersIgnored", "F 2 wyW\n", -1, {kFlowWithoutCells}, {"Generating grid"}},
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
      {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
      {kFlowWithoutCells}},
