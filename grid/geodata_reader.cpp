@@ -1,0 +1,136 @@
+// The bed-point file: E lines of x, y and z, S lines of four values that
+// carry nothing for the engine, Z or the end of the file to finish.
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "grid/geodata.h"
+#include "run/array_allocation.h"
+#include "run/fatal.h"
+#include "run/globals.h"
+#include "run/status.h"
+#include "run/text_input.h"
+
+Array1<double> GeodataX{ArrayBase::kGlobal};
+Array1<double> GeodataY{ArrayBase::kGlobal};
+Array1<double> GeodataZ{ArrayBase::kGlobal};
+
+namespace {
+
+// Bytes and points looked at in one pass over the file.
+constexpr long kGeodataBudget = 500000000L;
+// Room kept after the points, as the arrays have always had.
+constexpr long kGeodataSpare = 5002;
+constexpr double kFarCoordinate = 1e12;
+
+using LogFile = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+std::string GeodataFileName() {
+    if (MpiPart == 0) return "geodata";
+    char name[64];
+    std::snprintf(name, sizeof name, "geodata.mpi%d", MpiPart);
+    return name;
+}
+
+// What a pass saw last, for the hints on a file without points.
+struct PassEnd {
+    int lastByte = ' ';
+    int lastReals = -1;  // reals the last scan read; -1 when none was tried
+};
+
+// The three values of an E line, scaled and shifted. A value that is missing,
+// or not finite before or after scaling, makes the point unreadable.
+bool ReadPoint(FILE* fp, double v[3], int* realsRead) {
+    int n = 0;
+    while (n < 3) {
+        double r;
+        if (!ReadFiniteReal(fp, &r)) break;
+        v[n] = r * GeodataScale + GeodataOffset;
+        if (!std::isfinite(v[n])) break;
+        ++n;
+    }
+    *realsRead = n;
+    return n == 3;
+}
+
+// Hands every readable point to `store` until Z, the end of the file, the
+// first unreadable point, `limit` points or the budget.
+template <class Store>
+long ScanPoints(FILE* fp, long limit, PassEnd* end, Store&& store) {
+    long points = 0;
+    for (long steps = 0; steps < kGeodataBudget && points < limit; ++steps) {
+        const int c = std::getc(fp);
+        if (c == EOF) break;
+        end->lastByte = c;
+        if (c == 'Z') break;
+        if (c == 'E') {
+            double v[3];
+            if (!ReadPoint(fp, v, &end->lastReals)) break;
+            store(v);
+            ++points;
+        } else if (c == 'S') {
+            double s[4];
+            end->lastReals = std::fscanf(fp, "%lf %lf %lf %lf\n", &s[0], &s[1], &s[2], &s[3]);
+        }
+    }
+    return points;
+}
+
+}  // namespace
+
+double ReadGeodataFile() {
+    LogFile log(std::fopen(kGeodataLogName, "w"), std::fclose);
+    if (!log) return kGeodataLogUnavailable;
+    const std::string name = GeodataFileName();
+
+    PassEnd end;
+    long count = 0;
+    {
+        InputFile in(name.c_str());
+        if (!in) {
+            std::fprintf(log.get(), "Could not open file geodata\n");
+            return kGeodataMissing;
+        }
+        count = ScanPoints(in.get(), kGeodataBudget, &end, [](const double*) {});
+    }
+    std::fprintf(log.get(), "Number of points in geodata file: %d\n", static_cast<int>(count));
+    if (count == 0) {
+        std::fprintf(log.get(), "\nProbable error in geodata file. Last read charachter: %c\n", end.lastByte);
+        std::fprintf(log.get(), "Last read %d number of floating points.\n", end.lastReals);
+    }
+
+    // A second read of the points of another run in this process may need more room.
+    const size_t size = static_cast<size_t>(count + kGeodataSpare);
+    for (Array1<double>* a : {&GeodataX, &GeodataY, &GeodataZ}) {
+        if (a->exists() && a->size() < size) a->release();
+    }
+    ArrayAllocation allocation;
+    if (!allocation.makeAll({&GeodataX, &GeodataY, &GeodataZ}, size)) {
+        std::fprintf(log.get(), "Could not allocate memory for %ld points\n", count);
+        SetStatusText("Could not allocate memory for geodata ");
+        FailWithLog(-3, "Error, could not allocate memory for the %ld bed points of file %s\n", count, name.c_str());
+    }
+
+    long k = 0, at = 0;
+    {
+        InputFile in(name.c_str());
+        if (!in) {
+            std::fprintf(log.get(), "Could not open file geodata\n");
+            SetStatusText("could not open file geodata ");
+            NoGeodataPoints = 0;
+            return 0.0;
+        }
+        // Only the points stored count, should the file have changed since the count.
+        k = ScanPoints(in.get(), count, &end, [&](const double* v) {
+            if (std::fabs(v[0]) > kFarCoordinate) std::fprintf(log.get(), "xg = %le\n", v[0]);
+            GeodataX[at] = v[0];
+            GeodataY[at] = v[1];
+            GeodataZ[at] = v[2];
+            ++at;
+        });
+    }
+    NoGeodataPoints = static_cast<int>(k);
+    std::fprintf(log.get(), "Number of points read from geodata file: %ld\n", k);
+    return 0.0;
+}
