@@ -79,15 +79,11 @@ QuadrantSearch::QuadrantSearch(const double* x, const double* y, int n) {
     }
 
     // A stable counting sort keeps the points of a bucket in index order.
-    px_.resize(static_cast<size_t>(n));
-    py_.resize(static_cast<size_t>(n));
-    pk_.resize(static_cast<size_t>(n));
+    points_.resize(static_cast<size_t>(n));
     std::vector<int> next(start_.begin(), start_.end() - 1);
     for (int k = 0; k < n; ++k) {
         const size_t at = static_cast<size_t>(next[static_cast<size_t>(bucketOf[static_cast<size_t>(k)])]++);
-        px_[at] = x[k];
-        py_[at] = y[k];
-        pk_[at] = k;
+        points_[at] = Point{x[k], y[k], k};
     }
 }
 
@@ -119,12 +115,11 @@ void QuadrantSearch::scanBuckets(int bx, Span by, int sx, int sy, double xg, dou
     const int from = start_[base + static_cast<size_t>(by.lo)];
     const int to = start_[base + static_cast<size_t>(by.hi) + 1];
     for (int p = from; p < to; ++p) {
-        const double x = px_[static_cast<size_t>(p)], y = py_[static_cast<size_t>(p)];
+        const auto [x, y, k] = points_[static_cast<size_t>(p)];
         if (!(sx > 0 ? x >= xg : x < xg) || !(sy > 0 ? y >= yg : y < yg)) continue;
         const double dx = x - xg, dy = y - yg;
         if (windowed && !(std::fabs(dx) < radius && std::fabs(dy) < radius)) continue;
         const double d = std::sqrt(dx * dx + dy * dy);
-        const int k = pk_[static_cast<size_t>(p)];
         if (d < best->d || (d == best->d && k < best->k)) *best = Best{d, k};
     }
 }

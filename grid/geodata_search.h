@@ -42,6 +42,9 @@ private:
     int nbx_ = 1, nby_ = 1;
     std::vector<int> start_;          // first sorted point of each bucket (bx outer, by inner), and the end
     std::vector<int> prefix_;         // points in buckets [0, bx) x [0, by), (nbx+1) x (nby+1)
-    std::vector<double> px_, py_;     // the points in bucket order
-    std::vector<int> pk_;             // their indexes
+    struct Point {
+        double x, y;
+        int k;  // index in the file
+    };
+    std::vector<Point> points_;       // in bucket order
 };
