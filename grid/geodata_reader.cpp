@@ -42,16 +42,13 @@ struct PassEnd {
 // The three values of an E line, scaled and shifted. A value that is missing,
 // or not finite before or after scaling, makes the point unreadable.
 bool ReadPoint(FILE* fp, double v[3], int* realsRead) {
-    int n = 0;
-    while (n < 3) {
-        double r;
-        if (!ReadFiniteReal(fp, &r)) break;
-        v[n] = r * GeodataScale + GeodataOffset;
-        if (!std::isfinite(v[n])) break;
-        ++n;
+    *realsRead = std::fscanf(fp, " %lf %lf %lf", &v[0], &v[1], &v[2]);
+    if (*realsRead != 3) return false;
+    for (int n = 0; n < 3; ++n) {
+        v[n] = v[n] * GeodataScale + GeodataOffset;
+        if (!std::isfinite(v[n])) return false;
     }
-    *realsRead = n;
-    return n == 3;
+    return true;
 }
 
 // Hands every readable point to `store` until Z, the end of the file, the
