@@ -20,7 +20,7 @@ namespace {
 
 // Bytes and points looked at in one pass over the file.
 constexpr long kGeodataBudget = 500000000L;
-// Room kept after the points, as the arrays have always had.
+// Entries the point arrays hold beyond the points counted.
 constexpr long kGeodataSpare = 5002;
 constexpr double kFarCoordinate = 1e12;
 
