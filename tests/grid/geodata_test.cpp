@@ -48,6 +48,7 @@ struct PointCloud {
     double step;           // coordinates are multiples of it, so distances tie
     double x0, y0, w, h;   // where the points lie
     double radius;
+    double origin = 0.0;   // added to every coordinate, points and nodes alike
 };
 
 void PrintTo(const PointCloud& c, std::ostream* os) { *os << c.name; }
@@ -63,15 +64,15 @@ TEST_P(SearchMatchesFullScan, SamePointsAndDistances) {
     auto snap = [&](double v) { return c.step > 0 ? std::round(v / c.step) * c.step : v; };
     std::vector<double> x, y;
     for (int k = 0; k < c.points; ++k) {
-        x.push_back(snap(c.x0 + c.w * u(rng)));
-        y.push_back(snap(c.y0 + c.h * u(rng)));
+        x.push_back(snap(c.origin + c.x0 + c.w * u(rng)));
+        y.push_back(snap(c.origin + c.y0 + c.h * u(rng)));
     }
     const QuadrantSearch search(x.data(), y.data(), c.points);
     std::vector<std::pair<double, double>> nodes;
     for (double gx = -6.0; gx <= 26.0; gx += 0.5) {
-        for (double gy = -6.0; gy <= 26.0; gy += 1.5) nodes.push_back({gx, gy});
+        for (double gy = -6.0; gy <= 26.0; gy += 1.5) nodes.push_back({c.origin + gx, c.origin + gy});
     }
-    for (int k = 0; k < 300; ++k) nodes.push_back({-10 + 40 * u(rng), -10 + 40 * u(rng)});
+    for (int k = 0; k < 300; ++k) nodes.push_back({c.origin - 10 + 40 * u(rng), c.origin - 10 + 40 * u(rng)});
     for (int k = 0; k < std::min(c.points, 50); ++k) nodes.push_back({x[static_cast<size_t>(k)], y[static_cast<size_t>(k)]});
     for (auto [gx, gy] : nodes) {
         const QuadrantPoints want = ScanAll(x, y, gx, gy, c.radius);
@@ -90,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PointCloud{"lattice_in_a_window", 3000, 0.5, 0, 0, 20, 20, 1.2},
                       PointCloud{"window_at_the_limit", 500, 0.25, 0, 0, 20, 20, 10000},
                       PointCloud{"in_one_corner", 400, 0.0, 15, 15, 3, 2, 1e10},
+                      PointCloud{"survey_coordinates", 3000, 0.5, 0, 0, 20, 20, 1e10, 6654321.0},
                       PointCloud{"along_a_line", 300, 0.5, 4, 0, 0, 20, 1e10},
                       PointCloud{"all_at_one_place", 50, 0.0, 7, 7, 0, 0, 1e10},
                       PointCloud{"one_point", 1, 0.0, 3, 4, 1, 1, 1e10},
