@@ -1,9 +1,12 @@
 // The bed-point file: E lines of x, y and z, S lines of four values that
 // carry nothing for the engine, Z or the end of the file to finish.
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "grid/geodata.h"
 #include "run/array_allocation.h"
@@ -18,7 +21,7 @@ Array1<double> GeodataZ{ArrayBase::kGlobal};
 
 namespace {
 
-// Bytes and points looked at in one pass over the file.
+// Bytes and points looked at in the file.
 constexpr long kGeodataBudget = 500000000L;
 // Entries the point arrays hold beyond the points counted.
 constexpr long kGeodataSpare = 5002;
@@ -33,7 +36,7 @@ std::string GeodataFileName() {
     return name;
 }
 
-// What a pass saw last, for the hints on a file without points.
+// What the scan saw last, for the hints on a file without points.
 struct PassEnd {
     int lastByte = ' ';
     int lastReals = -1;  // reals the last scan read; -1 when none was tried
@@ -52,11 +55,10 @@ bool ReadPoint(FILE* fp, double v[3], int* realsRead) {
 }
 
 // Hands every readable point to `store` until Z, the end of the file, the
-// first unreadable point, `limit` points or the budget.
+// first unreadable point or the budget (each point costs its letter).
 template <class Store>
-long ScanPoints(FILE* fp, long limit, PassEnd* end, Store&& store) {
-    long points = 0;
-    for (long steps = 0; steps < kGeodataBudget && points < limit; ++steps) {
+void ScanPoints(FILE* fp, PassEnd* end, Store&& store) {
+    for (long steps = 0; steps < kGeodataBudget; ++steps) {
         const int c = std::getc(fp);
         if (c == EOF) break;
         end->lastByte = c;
@@ -65,13 +67,17 @@ long ScanPoints(FILE* fp, long limit, PassEnd* end, Store&& store) {
             double v[3];
             if (!ReadPoint(fp, v, &end->lastReals)) break;
             store(v);
-            ++points;
         } else if (c == 'S') {
             double s[4];
             end->lastReals = std::fscanf(fp, "%lf %lf %lf %lf\n", &s[0], &s[1], &s[2], &s[3]);
         }
     }
-    return points;
+}
+
+[[noreturn]] void FailOutOfMemory(FILE* log, long points, const std::string& name) {
+    std::fprintf(log, "Could not allocate memory for %ld points\n", points);
+    SetStatusText("Could not allocate memory for geodata ");
+    FailWithLog(-3, "Error, could not allocate memory for the %ld bed points of file %s\n", points, name.c_str());
 }
 
 }  // namespace
@@ -81,16 +87,22 @@ double ReadGeodataFile() {
     if (!log) return kGeodataLogUnavailable;
     const std::string name = GeodataFileName();
 
+    // One pass over the file: reading the numbers is what costs.
     PassEnd end;
-    long count = 0;
+    std::vector<std::array<double, 3>> read;
     {
         InputFile in(name.c_str());
         if (!in) {
             std::fprintf(log.get(), "Could not open file geodata\n");
             return kGeodataMissing;
         }
-        count = ScanPoints(in.get(), kGeodataBudget, &end, [](const double*) {});
+        try {
+            ScanPoints(in.get(), &end, [&](const double* v) { read.push_back({v[0], v[1], v[2]}); });
+        } catch (const std::bad_alloc&) {
+            FailOutOfMemory(log.get(), static_cast<long>(read.size()), name);
+        }
     }
+    const long count = static_cast<long>(read.size());
     std::fprintf(log.get(), "Number of points in geodata file: %d\n", static_cast<int>(count));
     if (count == 0) {
         std::fprintf(log.get(), "\nProbable error in geodata file. Last read charachter: %c\n", end.lastByte);
@@ -103,31 +115,16 @@ double ReadGeodataFile() {
         if (a->exists() && a->size() < size) a->release();
     }
     ArrayAllocation allocation;
-    if (!allocation.makeAll({&GeodataX, &GeodataY, &GeodataZ}, size)) {
-        std::fprintf(log.get(), "Could not allocate memory for %ld points\n", count);
-        SetStatusText("Could not allocate memory for geodata ");
-        FailWithLog(-3, "Error, could not allocate memory for the %ld bed points of file %s\n", count, name.c_str());
-    }
+    if (!allocation.makeAll({&GeodataX, &GeodataY, &GeodataZ}, size)) FailOutOfMemory(log.get(), count, name);
 
-    long k = 0, at = 0;
-    {
-        InputFile in(name.c_str());
-        if (!in) {
-            std::fprintf(log.get(), "Could not open file geodata\n");
-            SetStatusText("could not open file geodata ");
-            NoGeodataPoints = 0;
-            return 0.0;
-        }
-        // Only the points stored count, should the file have changed since the count.
-        k = ScanPoints(in.get(), count, &end, [&](const double* v) {
-            if (std::fabs(v[0]) > kFarCoordinate) std::fprintf(log.get(), "xg = %le\n", v[0]);
-            GeodataX[at] = v[0];
-            GeodataY[at] = v[1];
-            GeodataZ[at] = v[2];
-            ++at;
-        });
+    for (long k = 0; k < count; ++k) {
+        const std::array<double, 3>& v = read[static_cast<size_t>(k)];
+        if (std::fabs(v[0]) > kFarCoordinate) std::fprintf(log.get(), "xg = %le\n", v[0]);
+        GeodataX[k] = v[0];
+        GeodataY[k] = v[1];
+        GeodataZ[k] = v[2];
     }
-    NoGeodataPoints = static_cast<int>(k);
-    std::fprintf(log.get(), "Number of points read from geodata file: %ld\n", k);
+    NoGeodataPoints = static_cast<int>(count);
+    std::fprintf(log.get(), "Number of points read from geodata file: %ld\n", count);
     return 0.0;
 }
