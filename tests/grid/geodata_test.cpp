@@ -296,6 +296,31 @@ TEST_F(GeodataCase, FourSymmetricPointsGiveTheirMean) {
     EXPECT_DOUBLE_EQ(Gridz[2][2][1], 4.0);
 }
 
+// Only blocks of ordinary cell layers get bed levels: not a block of other
+// layers, a depth-averaged block or a coarse level block.
+TEST_F(GeodataCase, BlocksOfOtherKindsKeepTheirBeds) {
+    Start(8, 4);
+    WriteHere("geodata", "E 0 0 5\nE 9 0 5\nE 0 9 5\nE 9 9 5\n");
+    BlockTable[1].iLast = 4;
+    auto second = [](void (*kind)(BlockRecord&)) {
+        BlockTable[2] = BlockTable[1];
+        BlockTable[2].iFirst = 6;
+        BlockTable[2].iLast = 8;
+        kind(BlockTable[2]);
+        NoBlocks = 2;
+    };
+    for (auto kind : {+[](BlockRecord& b) { b.field8 = 0; }, +[](BlockRecord& b) { b.depthAveraged = 1; },
+                      +[](BlockRecord& b) { b.gridLevel = 1; }}) {
+        second(kind);
+        for (int j = 1; j <= 4; ++j) Gridz[4][j][1] = Gridz[6][j][1] = kUntouched;
+        ASSERT_FALSE(Interpolate().ended);
+        for (int j = 1; j <= 4; ++j) {
+            EXPECT_DOUBLE_EQ(Gridz[4][j][1], 5.0) << j;  // block 1's last node row
+            EXPECT_EQ(Gridz[6][j][1], kUntouched) << j;
+        }
+    }
+}
+
 // Points only in the square of half-width 1 around node (2, 2): the node
 // takes them, the node (4, 4) finds none and gets the level 0 with the
 // warnings, the other nodes hold a pair or a mean.
