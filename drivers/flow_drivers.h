@@ -37,6 +37,11 @@ inline constexpr double kResidualBeforeFirstPass = 10000.0;
 // free-surface update inside the pass ended the call).
 bool SolvePressureCorrectionAndTurbulence(int pass, double* largestResidual);
 
+// The water-quality components of inner pass `pass`, after k and epsilon.
+void SolveWaterQualityComponents(int pass);
+// The level update of F 36 = 50 inside the pressure correction.
+void UpdateLevelsF36Fifty();
+
 // The serial pseudo-velocity step that starts every pass under F 171 = 2, 4
 // and 5.
 void SolvePseudoVelocityStep(int pass);

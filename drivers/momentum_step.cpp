@@ -39,35 +39,6 @@ constexpr int kSwitchMomentumAssembly = 2;
 
 bool Unsteady() { return TimeStep > kUnsteadyTimeStep; }
 bool SecondOrder(int eq) { return ConvectionScheme[eq] == 1; }
-bool FarArraysExist() {
-    return Caee.exists() && Caww.exists() && Cass.exists() && Cann.exists() && Catt.exists() && Cabb.exists();
-}
-
-void Stamp(int slot) { TimingMarks[slot] = omp_get_wtime(); }
-
-// Runs work over the active cells (or surfaces): in chunks inside a region
-// when `parallel`, else in one call. A condition a worker met is reported by
-// the master once the region has ended.
-void OverRange(bool parallel, int first, int last, void (*work)(int, int)) {
-    if (parallel) {
-        RunInChunks(first, last, NoThreads, work);
-        ReportRegionFatal();
-    } else {
-        work(first, last);
-    }
-}
-
-double SumOverChunks(int first, int last, double (*work)(int, int)) {
-    const int chunks = NoThreads;
-    double sum = 0.0;
-#pragma omp parallel for num_threads(chunks) schedule(static, 1) reduction(+ : sum)
-    for (int n = 0; n < chunks; ++n) {
-        const ChunkBounds b = Chunk(first, last, chunks, n);
-        sum += work(b.first, b.last);
-    }
-    ReportRegionFatal();
-    return sum;
-}
 
 // ---- Momentum coefficients ----------------------------------------------
 
@@ -89,7 +60,7 @@ void ResetMomentumCoefficients(int first, int last) {
 
 void ConvectionDiffusionOverActiveSurfaces(bool parallel) {
     if (parallel) {
-        OverRange(true, FirstSurface, LastSurface, ComputeConvectionDiffusionRange);
+        RunOverRange(true, FirstSurface, LastSurface, ComputeConvectionDiffusionRange);
         FinishConvectionDiffusion();
     } else {
         ComputeConvectionDiffusionCoefficients(FirstSurface, LastSurface);
@@ -100,10 +71,10 @@ void BuildMomentumCoefficients() {
     Equation = 1;
     Stamp(2);
     const bool parallel = StepRunsInParallel(kSwitchMomentumCoefficients);
-    OverRange(parallel, FirstCell, LastCell, ResetMomentumCoefficients);
+    RunOverRange(parallel, FirstCell, LastCell, ResetMomentumCoefficients);
     if (CoefficientsInitialisedFlag == 1) {
         if (parallel) {
-            OverRange(true, FirstSurface, LastSurface, ComputeSurfaceFluxRange);
+            RunOverRange(true, FirstSurface, LastSurface, ComputeSurfaceFluxRange);
             FinishSurfaceFluxes();
         } else {
             ComputeSurfaceFluxes(FirstSurface, LastSurface);
@@ -111,7 +82,7 @@ void BuildMomentumCoefficients() {
     }
     if (TrekantOption >= 8 && TrekantOption <= 23) RelaxTrekantFluxes(FirstCell, LastCell);
     if (SecondOrder(1)) {
-        OverRange(parallel, FirstSurface, LastSurface, ComputeSecondOrderCoefficients);
+        RunOverRange(parallel, FirstSurface, LastSurface, ComputeSecondOrderCoefficients);
     } else {
         ConvectionDiffusionOverActiveSurfaces(parallel);
     }
@@ -219,6 +190,35 @@ void DoubleCentreCoefficient(int c) {
     Csource[c] += 0.5 * Cf[c] * Cap[c];
 }
 
+}  // namespace
+
+void Stamp(int slot) { TimingMarks[slot] = omp_get_wtime(); }
+
+bool FarArraysExist() {
+    return Caee.exists() && Caww.exists() && Cass.exists() && Cann.exists() && Catt.exists() && Cabb.exists();
+}
+
+void RunOverRange(bool parallel, int first, int last, void (*work)(int, int)) {
+    if (parallel) {
+        RunInChunks(first, last, NoThreads, work);
+        ReportRegionFatal();
+    } else {
+        work(first, last);
+    }
+}
+
+double SumOverChunks(int first, int last, double (*work)(int, int)) {
+    const int chunks = NoThreads;
+    double sum = 0.0;
+#pragma omp parallel for num_threads(chunks) schedule(static, 1) reduction(+ : sum)
+    for (int n = 0; n < chunks; ++n) {
+        const ChunkBounds b = Chunk(first, last, chunks, n);
+        if (b.first <= b.last) sum += work(b.first, b.last);
+    }
+    ReportRegionFatal();
+    return sum;
+}
+
 void AddSplitFaceSums(int first, int last, bool far) {
     if (SplitFaceFlag <= 0 || !Cnocellse.exists() || !CaMultiE.exists()) return;
     far = far && CbMultiE.exists();
@@ -241,8 +241,6 @@ void AddSplitFaceSums(int first, int last, bool far) {
         }
     }
 }
-
-}  // namespace
 
 void CompleteMomentumCells(int first, int last) {
     if (first > last) return;
@@ -302,15 +300,15 @@ double InverseAndResidualOfRange(int first, int last) {
 
 void AssembleVelocityEquation(int eq) {
     const bool parallel = StepRunsInParallel(kSwitchMomentumAssembly);
-    OverRange(parallel, FirstCell, LastCell, ClearAndAddWallSources);
+    RunOverRange(parallel, FirstCell, LastCell, ClearAndAddWallSources);
     if (LayerBlockOption > 0) AddLayerBlockPressureGradient();
     Stamp(5);
     AddSerialMomentumSources(eq);
     Stamp(6);
     DesignateVelocityField(eq);
-    OverRange(parallel, FirstCell, LastCell, CompleteMomentumCells);
+    RunOverRange(parallel, FirstCell, LastCell, CompleteMomentumCells);
     if (F291Int2 == 3) DoubleAroundWideColumns();
-    if (F74Flag != 0 && Unsteady()) OverRange(parallel, FirstCell, LastCell, AddTransientTerms);
+    if (F74Flag != 0 && Unsteady()) RunOverRange(parallel, FirstCell, LastCell, AddTransientTerms);
     if (BlockInterfaceOption >= 11 && BlockInterfaceOption <= 19) CopyBlockBoundaryValues();
     if (parallel) {
         const double sum = SumOverChunks(FirstCell, LastCell, eq == 1 ? InverseAndResidualOfRange : ResidualOfRange);

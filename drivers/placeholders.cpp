@@ -10,10 +10,8 @@ int SolveFlow3DHydrostatic() { ReportUnavailable("SolveFlow3DHydrostatic"); retu
 int SolveFlow2D() { ReportUnavailable("SolveFlow2D"); return 0; }
 void WriteTimeo() { ReportUnavailable("WriteTimeo"); }
 void AddCoarseLevelGroupSources() { ReportUnavailable("AddCoarseLevelGroupSources"); }
-bool SolvePressureCorrectionAndTurbulence(int, double*) {
-  ReportUnavailable("SolvePressureCorrectionAndTurbulence");
-  return true;
-}
+void UpdateLevelsF36Fifty() { ReportUnavailable("UpdateLevelsF36Fifty"); }
+void SolveWaterQualityComponents(int) { ReportUnavailable("SolveWaterQualityComponents"); }
 int CheckConvergence(int) { ReportUnavailable("CheckConvergence"); return 0; }
 void RunEndOfIterationSchedules(double) { ReportUnavailable("RunEndOfIterationSchedules"); }
 void ClipPressureToReference() { ReportUnavailable("ClipPressureToReference"); }

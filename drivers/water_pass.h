@@ -46,3 +46,22 @@ void ReportOutOfRangeCap();
 // F 327: CinvAp of every column whose bed cell is thin against its plan
 // size becomes the column mean.
 void AverageThinColumnInverses();
+
+// Stores the wall clock into slot `slot` of TimingMarks.
+void Stamp(int slot);
+
+// True when all six far coefficient arrays exist.
+bool FarArraysExist();
+
+// Runs work over first..last: in chunks inside a region when `parallel`,
+// else in one call. A condition a worker met is reported by the master once
+// the region has ended.
+void RunOverRange(bool parallel, int first, int last, void (*work)(int, int));
+
+// The sum of work over the chunks of first..last, one region; empty chunks
+// add nothing.
+double SumOverChunks(int first, int last, double (*work)(int, int));
+
+// Adds the split-face coefficients of cells first..last to Cap, and their
+// far coefficients too when `far`.
+void AddSplitFaceSums(int first, int last, bool far);

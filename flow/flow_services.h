@@ -113,3 +113,13 @@ void CompleteCellEquations(int first, int last, double alpha, const double* phi,
 // Runs work(first, last) over `chunks` pieces of first..last in a parallel
 // region of as many threads, each piece as the flow drivers cut it.
 void RunInChunks(int first, int last, int chunks, void (*work)(int, int));
+
+// After the SIMPLE corrections: limits the velocity gradients at the
+// boundary cells.
+void LimitBoundarySlopes();
+// Vertical fluxes of each column from its horizontal balance (F 69).
+void ComputeColumnVerticalFluxes();
+// Averages the pressure corrections of supercritical columns.
+void AverageSupercriticalColumns();
+// Closes the blocked cells of an appended block to flow.
+void ApplyVelocityBlocking();

@@ -16,3 +16,7 @@ void AddTvdCorrection(int, int) { ReportUnavailable("AddTvdCorrection"); }
 void ComputeSecondOrderCoefficients(int, int) { ReportUnavailable("ComputeSecondOrderCoefficients"); }
 void RelaxTrekantFluxes(int, int) { ReportUnavailable("RelaxTrekantFluxes"); }
 void AddBlockInterfaceSources() { ReportUnavailable("AddBlockInterfaceSources"); }
+void LimitBoundarySlopes() { ReportUnavailable("LimitBoundarySlopes"); }
+void ComputeColumnVerticalFluxes() { ReportUnavailable("ComputeColumnVerticalFluxes"); }
+void AverageSupercriticalColumns() { ReportUnavailable("AverageSupercriticalColumns"); }
+void ApplyVelocityBlocking() { ReportUnavailable("ApplyVelocityBlocking"); }

@@ -15,3 +15,4 @@ void SolveEquationParallel(int first, int last, int sweeps) {
 void ApplyBlockCorrection() { ReportUnavailable("ApplyBlockCorrection"); }
 void BuildMultigridLevels() { ReportUnavailable("BuildMultigridLevels"); }
 void SolveMultigrid3D() { ReportUnavailable("SolveMultigrid3D"); }
+void SolveLineTdma() { ReportUnavailable("SolveLineTdma"); }

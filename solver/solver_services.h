@@ -44,3 +44,6 @@ struct EquationKernels {
 inline constexpr EquationKernels kEquationKernels = {SolveCellRange, SolveCellRangeMulti, SolveEquationParallel,
                                                      SolveCellRangeInBlock};
 extern EquationKernels SolverKernels;
+
+// Line-by-line TDMA sweeps of Cf along the vertical lines.
+void SolveLineTdma();
