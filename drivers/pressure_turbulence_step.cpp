@@ -118,9 +118,9 @@ void ApplyFreeSurfaceTerms() {
     }
     if (FreeSurfaceOption > 1 && F296Option == 2) AddSurfaceStorage(1.0);
     if (FreeSurfaceOption > 1 && F296Option == 3) AddSurfaceStorage(static_cast<double>(SurfaceInterval) * NoIterPerStep);
-    if (F296Option == 4 && RelaxationFactors[3] > 0.0) {
+    if (F296Option == 4 && RelaxationFactors[4] > 0.0) {
         for (int c = FirstCell; c <= LastCell; ++c) {
-            if (Ccellt[c] == 0) Cap[c] += Fareaz[Csurfb[c]] * 9.81 * 1000.0 / RelaxationFactors[3];
+            if (Ccellt[c] == 0) Cap[c] += Fareaz[Csurfb[c]] * 9.81 * 1000.0 / RelaxationFactors[4];
         }
     }
 }
