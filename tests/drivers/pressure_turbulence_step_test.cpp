@@ -11,7 +11,7 @@
 #include "drivers/flow_drivers.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
-#include "tests/grid/unstruc_case.h"
+#include "tests/drivers/water_solve_case.h"
 #include "tests/support/project_dir.h"
 
 namespace {
@@ -19,23 +19,8 @@ namespace {
 // The inflow discharge of the channel, as a mass flux.
 constexpr double kInflowMass = 0.25 * 1000.0;
 
-class PressureCorrectionCase : public UnstrucCase {
+class PressureCorrectionCase : public WaterSolveCase {
 protected:
-    void Start(const std::string& extraControl) {
-        ChannelSpec spec = GridTestChannel(3);
-        spec.letters = "UW";
-        spec.extraControl = extraControl;
-        const ChannelProject p = MakeChannelProject(spec);
-        WriteHere("koordina", p.koordina);
-        StartAndRead(p.control, p.unstruc);
-        for (int eq = 1; eq <= 6; ++eq) ResidualScale[eq] = 1.0;
-        SetActiveCellRange();
-    }
-
-    EngineCall Solve() {
-        return CallEngine([] { return WaterSolve(); });
-    }
-
     // The mass flux through each cross-section between neighbouring columns
     // along the channel (4 columns along, 3 cells a column, columns numbered
     // along the channel first), taken eastwards.

@@ -12,38 +12,11 @@
 #include "drivers/water_pass.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
+#include "tests/drivers/water_solve_case.h"
 #include "tests/grid/unstruc_case.h"
 #include "tests/support/project_dir.h"
 
 namespace {
-
-// The channel of the grid tests, read from its grid file, ready for a call.
-class WaterSolveCase : public UnstrucCase {
-protected:
-    void Start(const std::string& extraControl) {
-        ChannelSpec spec = GridTestChannel(3);
-        spec.letters = "UW";
-        spec.extraControl = extraControl;
-        const ChannelProject p = MakeChannelProject(spec);
-        WriteHere("koordina", p.koordina);
-        StartAndRead(p.control, p.unstruc);
-        // What the run start values give the residuals, until a call of
-        // their own sets them.
-        for (int eq = 1; eq <= 6; ++eq) ResidualScale[eq] = 1.0;
-        SetActiveCellRange();
-    }
-
-    EngineCall Solve() {
-        return CallEngine([] { return WaterSolve(); });
-    }
-
-    static bool Finite(const Array1<double>& a) {
-        for (int c = FirstCell; c <= LastCell; ++c) {
-            if (!std::isfinite(a[c])) return false;
-        }
-        return true;
-    }
-};
 
 class ChannelIterations : public WaterSolveCase, public ::testing::WithParamInterface<int> {};
 
