@@ -6,6 +6,7 @@
 
 #include "flow/cell_lookup.h"
 #include "flow/flow_services.h"
+#include "grid/column_cells.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/time_series.h"
@@ -154,8 +155,8 @@ void UniformInflow(bool onLevel) {
 // Bed level under cell c: the bottom of the lowest cell of its column. Every
 // column has one, whether or not the group lists it.
 double ColumnBedLevel(int c) {
-    for (int steps = 0; IsGridCell(Ccellb[c]) && steps < NoCells; ++steps) c = Ccellb[c];
-    return Czcenter[c] - Ckdist[c];
+    const int bed = ColumnBedCell(c);
+    return Czcenter[bed] - Ckdist[bed];
 }
 
 // Share of the logarithmic profile of a cell centre at z over the bed zb.
