@@ -8,7 +8,8 @@
 // zeroed only when a run starts its flow fields; FirstTimeStep is the time
 // step seen at the first cut for sand slides (-1 until then); the chunk sizes
 // and the print decision are renewed every outer iteration; the continuity
-// summary is left by the pressure-correction step.
+// summary is left by the pressure-correction step; the largest residuals
+// of the latest two convergence checks outlive a run.
 #define RIVAX_DRIVER_STATE(X)                   \
     X(double, ResMaxSum, 0.0)                   \
     X(int, InnerIterSum, 0)                     \
@@ -21,7 +22,9 @@
     X(double, ContDefect, 0.0)                  \
     X(double, DefMax, 0.0)                      \
     X(int, DefMaxCell, 0)                       \
-    X(int, NoFlushes, 0)
+    X(int, NoFlushes, 0)                        \
+    X(double, ResMax, 0.0)                      \
+    X(double, ResMaxPrevious, 0.0)
 
 RIVAX_DRIVER_STATE(RIVAX_DECLARE_PARAM)
 

@@ -12,7 +12,6 @@ void WriteTimeo() { ReportUnavailable("WriteTimeo"); }
 void AddCoarseLevelGroupSources() { ReportUnavailable("AddCoarseLevelGroupSources"); }
 void UpdateLevelsF36Fifty() { ReportUnavailable("UpdateLevelsF36Fifty"); }
 void SolveWaterQualityComponents(int) { ReportUnavailable("SolveWaterQualityComponents"); }
-int CheckConvergence(int) { ReportUnavailable("CheckConvergence"); return 0; }
 void RunEndOfIterationSchedules(double) { ReportUnavailable("RunEndOfIterationSchedules"); }
 void ClipPressureToReference() { ReportUnavailable("ClipPressureToReference"); }
 void CopyBlockBoundaryValues() { ReportUnavailable("CopyBlockBoundaryValues"); }

@@ -135,6 +135,19 @@ void BeginTimeStep() {
     stime += TimeStep;
 }
 
+// A flush goes back to the fields this outer iteration started from. A time
+// step has already copied its velocities and turbulence; a steady run and
+// the pressure have nothing else that keeps them.
+void KeepFlushCopies() {
+    CopyActiveCells(Pres_old, Pres);
+    if (Unsteady()) return;
+    CopyActiveCells(Cu_old, Cu);
+    CopyActiveCells(Cv_old, Cv);
+    CopyActiveCells(Cw_old, Cw);
+    CopyActiveCells(Ck_old, Ck);
+    CopyActiveCells(Cepsilon_old, Cepsilon);
+}
+
 void GroundwaterAndSlides() {
     if (GroundwaterOption == 2) ComputeGroundwater();
     ComputeSandSlide();
@@ -218,6 +231,7 @@ int WaterSolve() {
         }
         if (FlagTSC == 0) PrintSkip = PrintSkipFor(Iter);
         if (Unsteady()) BeginTimeStep();
+        if (FlushLimit >= 1) KeepFlushCopies();
         StartOfIterationTasks();
 
         // The pass at which the step ended: one beyond the last when all ran.

@@ -238,6 +238,10 @@ int CallFracresWriter() {
 
 void EmptyStub() {}
 
+namespace {
+constexpr int kFlowFailedStatus = -1;
+}  // namespace
+
 int RunEngine() {
     int status = 1;
     try {
@@ -257,6 +261,9 @@ int RunEngine() {
         std::fprintf(stderr, "rivax: %s\n", e.what());
         status = -1;
     }
+    // A flow computation that diverged or stopped on an error must not end
+    // with the status of a normal end, or a script would take its results.
+    if (FlowFailedFlag == 1 && (status == 0 || status == 1)) status = kFlowFailedStatus;
     StatusFlush();
     return status;
 }

@@ -124,7 +124,8 @@ TEST_F(WaterSolveCase, EmptyActiveRangeIsRefused) {
 }
 
 TEST_F(WaterSolveCase, SedimentCallRunsOneIterationAndLeavesTheRunState) {
-    Start("K 1 5\n");
+    // F 85: a range that cuts the grid leaves a continuity defect at its ends.
+    Start("K 1 5\nF 85 1\n");
     NoTimeoRecords = 1;
     TimeoRecords[0].startTime = 1e30;
     FlagTSC = 1;
