@@ -320,4 +320,7 @@ void PrintDivergenceDetails() {
     }
     OutputSelector = kPlanVtkSelector;
     WriteResults();
+    // The dispatcher numbers its plan file; the report above names the plain
+    // one, which must then show this state and not an older run's.
+    if (ResultInterval == 0) WriteParaView2D(0, 0);
 }

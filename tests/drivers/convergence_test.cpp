@@ -390,6 +390,7 @@ TEST(ConvergenceRun, DivergenceIsDiagnosedAndEndsWithAFailure) {
         ASSERT_LT(at, r.boogie.size()) << "missing in order: " << start << "\n" << JoinLines(r.boogie);
     }
     EXPECT_EQ(JoinLines(r.boogie).find("Iter: 2,"), std::string::npos);
+    EXPECT_NE(dir.read("ParaView2.vtk"), "") << "the file the report names";
 }
 
 }  // namespace
