@@ -101,6 +101,8 @@ struct DecisionRow {
 };
 
 constexpr const char* kWritten = "have written result file  ";
+// A diverged run ends with the plan file its report names.
+constexpr const char* kWrittenPlan = "have written ParaView 2D file  ";
 
 const DecisionRow kDecisionRows[] = {
     {"BelowThresholdConverges", "", [] { SetResiduals(0.000999); }, 1, kWritten,
@@ -116,9 +118,9 @@ const DecisionRow kDecisionRows[] = {
      nullptr, 0},
     {"AtDivergenceLimitGoesOn", "F 301 10\n", [] { SetResiduals(0.5, 10.0); }, 0, "7 ResMax: 1.00e+01 for eq: 2",
      nullptr, 0},
-    {"AboveDivergenceLimitDiverges", "F 301 10\n", [] { SetResiduals(0.5, 10.000001); }, 1, kWritten,
+    {"AboveDivergenceLimitDiverges", "F 301 10\n", [] { SetResiduals(0.5, 10.000001); }, 1, kWrittenPlan,
      "Solution diverged after 1 inner and 7 outer iterations\n", 1},
-    {"NotANumberDivergesWithoutFlush", "F 219 3\n", [] { SetResiduals(0.5, 0.2, NAN); }, 1, kWritten,
+    {"NotANumberDivergesWithoutFlush", "F 219 3\n", [] { SetResiduals(0.5, 0.2, NAN); }, 1, kWrittenPlan,
      "Max residual is nan\n", 1},
     {"ContinuityDefectStops", "", [] { SetResiduals(0.5); ContDefect = -2e-6; }, 1, "Error in continuity  ",
      "Error in continuity, WaterSolve. Defect = -0.000002 l/s\n", 1},
