@@ -8,4 +8,9 @@ Array2<double> ShallowWork4B{ArrayBase::kGlobal};
 
 RIVAX_DRIVER_STATE(RIVAX_DEFINE_PARAM)
 
-void StoreDriverStartValues() { RIVAX_DRIVER_STATE(RIVAX_STORE_DEFAULT) }
+std::uint32_t TimeoItemNotices[kTimeoRecords];
+
+void StoreDriverStartValues() {
+    RIVAX_DRIVER_STATE(RIVAX_STORE_DEFAULT)
+    for (std::uint32_t& n : TimeoItemNotices) n = 0;
+}

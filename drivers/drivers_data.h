@@ -1,15 +1,19 @@
 // Global work data of the water-flow drivers.
 #pragma once
 
+#include <cstdint>
+
 #include "run/arrays.h"
 #include "run/param_macros.h"
+#include "run/timei_data.h"
 
 // State of the water-flow drivers. The running sums outlive a call and are
 // zeroed only when a run starts its flow fields; FirstTimeStep is the time
 // step seen at the first cut for sand slides (-1 until then); the chunk sizes
 // and the print decision are renewed every outer iteration; the continuity
 // summary is left by the pressure-correction step; the largest residuals
-// of the latest two convergence checks outlive a run.
+// of the latest two convergence checks outlive a run; the notice flag keeps
+// an unusable pressure reference to one log line per run.
 #define RIVAX_DRIVER_STATE(X)                   \
     X(double, ResMaxSum, 0.0)                   \
     X(int, InnerIterSum, 0)                     \
@@ -24,9 +28,15 @@
     X(int, DefMaxCell, 0)                       \
     X(int, NoFlushes, 0)                        \
     X(double, ResMax, 0.0)                      \
-    X(double, ResMaxPrevious, 0.0)
+    X(double, ResMaxPrevious, 0.0)              \
+    X(int, ClipReferenceNoticeFlag, 0)
 
 RIVAX_DRIVER_STATE(RIVAX_DECLARE_PARAM)
+
+// Monitor items of `timeo` already reported as unusable: bit k of entry r
+// for item k of record r, so each is logged once per run.
+static_assert(kTimeoItems <= 32, "one bit per monitor item");
+extern std::uint32_t TimeoItemNotices[kTimeoRecords];
 
 // Stores the start values of the driver state.
 void StoreDriverStartValues();

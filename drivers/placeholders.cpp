@@ -8,12 +8,8 @@ int watersolve_fast() { ReportUnavailable("watersolve_fast"); return 0; }
 int SolveFlowGridLevels() { ReportUnavailable("SolveFlowGridLevels"); return 0; }
 int SolveFlow3DHydrostatic() { ReportUnavailable("SolveFlow3DHydrostatic"); return 0; }
 int SolveFlow2D() { ReportUnavailable("SolveFlow2D"); return 0; }
-void WriteTimeo() { ReportUnavailable("WriteTimeo"); }
 void AddCoarseLevelGroupSources() { ReportUnavailable("AddCoarseLevelGroupSources"); }
 void UpdateLevelsF36Fifty() { ReportUnavailable("UpdateLevelsF36Fifty"); }
-void SolveWaterQualityComponents(int) { ReportUnavailable("SolveWaterQualityComponents"); }
-void RunEndOfIterationSchedules(double) { ReportUnavailable("RunEndOfIterationSchedules"); }
-void ClipPressureToReference() { ReportUnavailable("ClipPressureToReference"); }
 void CopyBlockBoundaryValues() { ReportUnavailable("CopyBlockBoundaryValues"); }
 void AverageBlockInterfaces() { ReportUnavailable("AverageBlockInterfaces"); }
 void UpdateLayerSlopeA(int) { ReportUnavailable("UpdateLayerSlopeA"); }

@@ -1,6 +1,7 @@
 // Global data of the grid: blocks, discharge groups and the structured arrays.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "run/arrays.h"
@@ -110,12 +111,13 @@ extern Array2<int> GridOldBedCell;
 // [i][j][2], with block interfaces or level coupling of blocks.
 extern Array3<int> GridSlideLevel;
 
-// Running-regression sums of the time averaging.
+// Running-regression sums of the time averaging. The sample sums are 64-bit:
+// the sum of the squared sample numbers passes 2^31 after some 1800 samples.
 extern Array2<double> GridTrendSumY;
 extern Array2<double> GridTrendSumXY;
-extern Array2<int> GridTrendSumX;
-extern Array2<int> GridTrendSumXX;
-extern Array2<int> GridTrendN;
+extern Array2<std::int64_t> GridTrendSumX;
+extern Array2<std::int64_t> GridTrendSumXX;
+extern Array2<std::int64_t> GridTrendN;
 
 // Level and layer counts of the generators and their work maps, [i][j].
 extern Array2<int> GridWetPoint;

@@ -3,3 +3,4 @@
 
 int ComputeComponents() { ReportUnavailable("ComputeComponents"); return 0; }
 int WriteCompresFile() { ReportUnavailable("WriteCompresFile"); return 0; }
+void ComputeComponentSources() { ReportUnavailable("ComputeComponentSources"); }

@@ -3,3 +3,6 @@
 
 int ComputeComponents();
 int WriteCompresFile();
+// Reaction, exchange and inflow terms of component Equation - 8, added to
+// Cap and Csource of the cells.
+void ComputeComponentSources();

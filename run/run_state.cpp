@@ -26,6 +26,8 @@ void StoreRunStateStartValues() {
     ActiveTaskCode = 0;
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
     std::memset(ActiveSlides, 0, sizeof ActiveSlides);
+    SedimentBedSum = 0.0;
+    SedimentOutflowSum = 0.0;
     StoreDriverStartValues();
     for (double& q : GroupDischarge) q = -1.0;
     ResetBlocksAndGroups();

@@ -17,6 +17,11 @@ extern Array2<double> CatMulti;
 inline constexpr int kMaxSlides = 300;
 extern int ActiveSlides[kMaxSlides];
 
+// Running totals of the sediment continuity: bed change and outflow (the
+// inflow total is SedimentInflowSum).
+extern double SedimentBedSum;
+extern double SedimentOutflowSum;
+
 // Per column.
 extern Array1<int> Bslide;
 extern Array1<int> BNoLayers;

@@ -4,5 +4,6 @@
 int ComputeGroundwater() { ReportUnavailable("ComputeGroundwater"); return 0; }
 void ComputeColumnConnections() { ReportUnavailable("ComputeColumnConnections"); }
 void InterpolateToNewGrid() { ReportUnavailable("InterpolateToNewGrid"); }
-int surface_tfs() { ReportUnavailable("surface_tfs"); return 0; }
+int surface_tfs(int, int) { ReportUnavailable("surface_tfs"); return 0; }
 void surface() { ReportUnavailable("surface"); }
+void UpdateFreeSurfaceOption50() { ReportUnavailable("UpdateFreeSurfaceOption50"); }

@@ -13,6 +13,10 @@ void InterpolateToNewGrid();
 void FindDischargeGroupsParallel();
 // Rebuilds the surface list and area of group 1..9 from its locating points.
 void FindDischargeGroupSurfaces(int group);
-int surface_tfs();
+// The free-surface update of F 36 = 1 and 11 to 19 for block `block`;
+// mode 0 is the water drivers' call.
+int surface_tfs(int mode, int block);
 // The free-surface update of F 36 with the reference cell of G 6.
 void surface();
+// The grid update of F 36 = 50 after its level update.
+void UpdateFreeSurfaceOption50();
