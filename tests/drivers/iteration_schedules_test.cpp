@@ -16,21 +16,15 @@
 namespace {
 
 std::string NumberedResult(int n) {
-    char name[32];
-    std::snprintf(name, sizeof name, "result.%04d", n);
-    return name;
+    const std::string digits = std::to_string(n);
+    return "result." + std::string(4 - digits.size(), '0') + digits;
 }
 
 // P 10 2 over four outer iterations writes after iterations 1 and 3, each
 // into the first number not yet taken.
 TEST(ResultSchedule, NumberedFilesFollowTheIntervalFromTheFirstFreeNumber) {
     ProjectDir dir;
-    ChannelSpec spec = GridTestChannel(3);
-    spec.letters = "UW";
-    spec.extraControl += "K 1 4\nP 10 2\n";
-    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
-    dir.write("result.0000", "kept\n");
-    const EngineRun r = dir.run();
+    const EngineRun r = RunChannelWater(dir, "K 1 4\nP 10 2\n", {{"result.0000", "kept\n"}});
     ASSERT_EQ(r.status, 1) << JoinLines(r.boogie);
     std::vector<int> due;
     for (int iter = 1; iter <= 4; ++iter) {

@@ -26,12 +26,7 @@ std::string Time(double t) {
 // 15 s on.
 TEST(TimeoRun, UnsteadyRunWritesOnItsSchedule) {
     ProjectDir dir;
-    ChannelSpec spec = GridTestChannel(3);
-    spec.letters = "UW";
-    spec.extraControl += "K 1 5\nF 17 10\nF 53 100 0 1 4\n";
-    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
-    dir.write("timei", "O 15 2 u 5 h 2 2\n");
-    const EngineRun r = dir.run();
+    const EngineRun r = RunChannelWater(dir, "K 1 5\nF 17 10\nF 53 100 0 1 4\n", {{"timei", "O 15 2 u 5 h 2 2\n"}});
     ASSERT_EQ(r.status, 1) << JoinLines(r.boogie);
     std::vector<int> due;
     for (int iter = 1; iter <= 5; ++iter) {

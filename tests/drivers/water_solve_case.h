@@ -6,11 +6,14 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "drivers/flow_drivers.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
 #include "tests/grid/unstruc_case.h"
+#include "tests/support/project_dir.h"
 
 // The channel of the grid tests, read from its grid file, ready for a call.
 class WaterSolveCase : public UnstrucCase {
@@ -39,3 +42,15 @@ protected:
         return true;
     }
 };
+
+// An end-to-end W run of the channel in `dir` with `extraControl` and the
+// other files given (name, text).
+inline EngineRun RunChannelWater(const ProjectDir& dir, const std::string& extraControl,
+                                 const std::vector<std::pair<std::string, std::string>>& files = {}) {
+    ChannelSpec spec = GridTestChannel(3);
+    spec.letters = "UW";
+    spec.extraControl += extraControl;
+    EXPECT_TRUE(WriteChannelProject(dir.path(), spec));
+    for (const auto& [name, text] : files) dir.write(name, text);
+    return dir.run();
+}
