@@ -24,7 +24,8 @@ bool Unsteady() { return TimeStep > kUnsteadyTimeStep; }
 // grid: the flow's range is put back when the components are done.
 class WholeGridRange {
 public:
-    WholeGridRange() : firstCell_(FirstCell), lastCell_(LastCell), firstSurface_(FirstSurface), lastSurface_(LastSurface) {
+    WholeGridRange()
+        : firstCell_(FirstCell), lastCell_(LastCell), firstSurface_(FirstSurface), lastSurface_(LastSurface) {
         FirstCell = 1;
         LastCell = NoCells;
         FirstSurface = 1;
@@ -72,7 +73,8 @@ void AssembleComponent(int component) {
     Equation = kFirstComponentEquation + component;
     if (NoBoundaryCells > 0) AddBlockInterfaceSources();
     ComputeComponentSources();
-    if (Unsteady() && ComponentsOld.exists()) {
+    if (Unsteady() && ComponentsOld.exists() && static_cast<size_t>(component) < ComponentsOld.extent1() &&
+        ComponentsOld.extent2() > static_cast<size_t>(NoCells)) {
         DesignateRow(Cf_old, ComponentsOld, component);
         for (int c = 1; c <= NoCells; ++c) {
             const double storage = 1000.0 * Cvol[c] / TimeStep;
@@ -86,7 +88,7 @@ void AssembleComponent(int component) {
 }  // namespace
 
 void SolveWaterQualityComponents(int pass) {
-    if (NoComponents <= 0 || !Components.exists()) return;
+    if (NoComponents <= 0 || !Components.exists() || Components.extent2() <= static_cast<size_t>(NoCells)) return;
     const WholeGridRange range;
     if (NoBoundaryCells > 0) TakeLinkedFlow();
     Equation = kFirstComponentEquation;
