@@ -1,20 +1,48 @@
 #!/usr/bin/env bash
-# Builds the engine (release) and runs it on the example project.
+# Builds the engine (release) and runs it on a scratch copy of an example
+# project (examples/channel unless another directory is given), showing the
+# residual lines of the log as the iterations go.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 scripts/setup.sh
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DRIVAX_TESTS=OFF >/dev/null
 cmake --build build/release --parallel "$(nproc 2>/dev/null || echo 2)"
 example=${1:-examples/channel}
-work=$(mktemp -d)
+work=$(mktemp -d "${TMPDIR:-/tmp}/rivax-example-XXXXXX")
 cp -r "$example"/. "$work"/
-echo "Running rivax in $work (copy of $example)"
+echo "Running rivax in $work (a copy of $example)"
+
+# The engine's own status texts go to a file: on a terminal they rewrite one
+# line, which the residual lines below would cut into.
+(cd "$work" && exec "$root/build/release/rivax" >"$work/status.txt") &
+engine=$!
+tail --pid="$engine" -n +1 -F "$work/boogie" 2>/dev/null |
+    grep --line-buffered -E '^(Iter:|Solution|Error|Max residual)' || true
 status=0
-(cd "$work" && "$OLDPWD/build/release/rivax") || status=$?
-echo "--- boogie ---"
-cat "$work/boogie"
-echo "--- exit status $status ---"
+wait "$engine" || status=$?
+
+echo "Last status: $(tail -n 1 "$work/status.txt")"
+echo "Exit status $status; the whole log is $work/boogie"
 # 1 is a normal end and 0 an end by the letter X; anything else is a failure.
-[ "$status" -eq 0 ] || [ "$status" -eq 1 ]
+if [ "$status" -ne 0 ] && [ "$status" -ne 1 ]; then
+    echo "rivax failed; see $work/boogie" >&2
+    exit 1
+fi
+if ! grep -q '^Solution converged' "$work/boogie"; then
+    echo "The flow did not converge; see $work/boogie" >&2
+    exit 1
+fi
+echo "Result files in $work:"
+for f in ParaView3U.vtk ParaView2.vtk result bedres.t; do
+    [ -e "$work/$f" ] || continue
+    case $f in
+        ParaView3U.vtk) what="the 3D flow field (open it in ParaView)" ;;
+        ParaView2.vtk) what="the depth-averaged plan view (open it in ParaView)" ;;
+        result) what="velocities, k, epsilon and pressure per cell (text)" ;;
+        bedres.t) what="the bed state per column (text)" ;;
+    esac
+    echo "  $work/$f: $what"
+done

@@ -1,6 +1,7 @@
 // rivax-channel DIR [key=value ...]: writes a rectangular-channel project
 // (control, unstruc, koordina) into DIR, e.g.
 //   rivax-channel examples/channel along=8 across=3 z=5 version=3 letters=UHX
+// Each control=LINE appends LINE to `control` as a data set of its own.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: rivax-channel DIR [along=N] [across=N] [z=N] [length=M] [width=M] [depth=M]\n"
-                 "                     [bed=M] [slope=S] [x0=M] [y0=M] [version=3|4] [discharge=Q] [letters=F2]\n");
+                 "                     [bed=M] [slope=S] [x0=M] [y0=M] [version=3|4] [discharge=Q] [letters=F2]\n"
+                 "                     [control=LINE ...]\n");
     return 2;
 }
 
@@ -26,6 +28,10 @@ bool Number(const char* text, double* v) {
 bool Set(ChannelSpec& s, const std::string& key, const char* value) {
     if (key == "letters") {
         s.letters = value;
+        return true;
+    }
+    if (key == "control") {
+        s.extraControl += std::string(value) + "\n";
         return true;
     }
     double v = 0.0;
