@@ -36,13 +36,13 @@ if ! grep -q '^Solution converged' "$work/boogie"; then
     exit 1
 fi
 echo "Result files in $work:"
-for f in ParaView3U.vtk ParaView2.vtk result bedres.t; do
-    [ -e "$work/$f" ] || continue
+for f in "$work"/ParaView3U.vtk "$work"/pav2_*.vtk "$work"/result "$work"/bedres.t; do
+    [ -e "$f" ] || continue
     case $f in
-        ParaView3U.vtk) what="the 3D flow field (open it in ParaView)" ;;
-        ParaView2.vtk) what="the depth-averaged plan view (open it in ParaView)" ;;
-        result) what="velocities, k, epsilon and pressure per cell (text)" ;;
-        bedres.t) what="the bed state per column (text)" ;;
+        */ParaView3U.vtk) what="the 3D flow field (open it in ParaView)" ;;
+        */pav2_*.vtk) what="the plan view (open it in ParaView)" ;;
+        */result) what="velocities, k, epsilon and pressure per cell (text)" ;;
+        */bedres.t) what="the bed state per column (text)" ;;
     esac
-    echo "  $work/$f: $what"
+    echo "  $f: $what"
 done
