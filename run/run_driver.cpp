@@ -1,5 +1,6 @@
 // Program entry and run driver: the F 2 letters, pass after pass.
 #include "run/run_driver.h"
+#include "run/placeholder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -223,6 +224,7 @@ void RunDriver() {
     PartitionRunFlag = std::memchr(RunChoice, 'A', kRunPositions) ? 1 : 0;
 
     for (int pass = 1; pass <= NoRunPasses; ++pass) {
+        ForgetUnavailableReports();
         for (int pos = 0; pos < kRunPositions; ++pos) {
             if (!RunLetter(RunChoice[pos], pass)) return;
         }
