@@ -78,6 +78,64 @@ TEST_F(GaussSeidel, ThirteenPointFormOnlyWithK6OneAndFarCoefficients) {
     }
 }
 
+// The kernels against a plain symmetric sweep, bit for bit: on a box the
+// cell solved just before is the bottom (top) neighbour, on a chain it is the
+// west (east) one, and the far terms reach two cells back. Unequal
+// coefficients make any stale or misplaced neighbour value show.
+TEST_F(GaussSeidel, SweepsEqualAPlainSweepBitForBit) {
+    struct Case {
+        const char* name;
+        int ni, nj, nk;
+        bool far;
+    };
+    for (const Case& k : {Case{"box", 5, 4, 6, false}, Case{"box, 13 points", 5, 4, 6, true},
+                          Case{"chain", 30, 1, 1, false}}) {
+        for (bool inBlock : {false, true}) {
+            SCOPED_TRACE(testing::Message() << k.name << (inBlock ? ", thread block" : ", serial"));
+            ResetGlobals();
+            const BoxGrid g = MakeBoxGrid(k.ni, k.nj, k.nk, k.far);
+            Equation = 1;
+            ConvectionScheme[1] = k.far ? 1 : 0;
+            unsigned seed = 12345;
+            auto next = [&seed] {
+                seed = seed * 1103515245u + 12345u;
+                return 0.1 + (seed >> 16) % 1000 / 1000.0;
+            };
+            for (int c = 1; c <= g.cells(); ++c) {
+                double sum = 0.0;
+                for (Array1<double>* a : {&Cae, &Caw, &Can, &Cas, &Cat, &Cab}) sum += ((*a)[c] = next());
+                if (k.far) {
+                    for (Array1<double>* a : {&Caee, &Caww, &Cann, &Cass, &Catt, &Cabb}) sum += ((*a)[c] = 0.1 * next());
+                }
+                Cap[c] = sum + next();
+                Csource[c] = next() - 0.5;
+                Cf[c] = next();
+            }
+            std::vector<double> f(Cf.data(), Cf.data() + g.cells() + 1);
+            const Array1<int>* nb[6] = {&Ccelle, &Ccellw, &Ccelln, &Ccells, &Ccellt, &Ccellb};
+            const Array1<double>* a[6] = {&Cae, &Caw, &Can, &Cas, &Cat, &Cab};
+            const Array1<double>* af[6] = {&Caee, &Caww, &Cann, &Cass, &Catt, &Cabb};
+            auto update = [&](int c) {
+                double sum = (*a[0])[c] * f[(*nb[0])[c]];
+                for (int d = 1; d < 6; ++d) sum = sum + (*a[d])[c] * f[(*nb[d])[c]];
+                for (int d = 0; k.far && d < 6; ++d) sum = sum + (*af[d])[c] * f[(*nb[d])[(*nb[d])[c]]];
+                f[c] = (sum + Csource[c]) / Cap[c];
+            };
+            const int sweeps = 3;
+            for (int it = 0; it < sweeps; ++it) {
+                for (int c = 1; c <= g.cells(); ++c) update(c);
+                for (int c = g.cells(); c >= 1; --c) update(c);
+            }
+            if (inBlock) {
+                SolveCellRangeInBlock(1, g.cells(), sweeps);
+            } else {
+                SolveCellRange(1, g.cells(), sweeps);
+            }
+            EXPECT_EQ(Field(1, g.cells()), std::vector<double>(f.begin() + 1, f.end()));
+        }
+    }
+}
+
 // Two columns of three cells: cell 1 faces cells 4 and 5 on its east side.
 TEST_F(GaussSeidel, SplitFacesTakeTheFacingCellsAndOneSweepOnly) {
     MakeBoxGrid(2, 1, 3);
