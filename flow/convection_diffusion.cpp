@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 #include "flow/face_interpolation.h"
 #include "flow/flow_data.h"
@@ -45,12 +46,21 @@ Slots CoefficientSlots() {
     return {{nullptr, Cas.data(), Cae.data(), Can.data(), Caw.data(), Cab.data(), Cat.data()}};
 }
 
-// What both coefficient passes share: the conductance of one surface.
+// What both coefficient passes share: the conductance of one surface. The
+// settings are read once: the coefficient stores of the loops are doubles
+// too, and would otherwise make the compiler read every setting again for
+// every surface.
 struct Conductance : SurfaceView {
     const double* flux = Fflux.data();
     const double* visc = Ceddyvisc.data();
     const double* viscz = Ceddyviscz.data();
     double sigma = PrandtlFactor();
+    double minGamma = MinGamma;
+    double diffusivity = DiffusivityFactor;
+    double bedDiffusivity = BedDiffusivityFactor;
+    double constBed = ConstEddyViscosityBed;
+    double constSide = ConstEddyViscosity;
+    bool leastOnHorizontal = TurbDensFlag == 3;
     bool constant = TurbulenceModel == 6;
     bool damped = TurbDensFlag > 0 && StratificationFactor > 0.0;
     bool extra = ExtraDiffusionOption > 0;
@@ -58,36 +68,55 @@ struct Conductance : SurfaceView {
     static bool Horizontal(int t1, int t2) { return t1 == 5 || t2 == 5; }
 
     // Gamma of surface s; horizontal says which viscosity and limits apply.
+    template <bool kConstant>
     double Gamma(int s, int c1, int c2, bool horizontal) const {
         double g;
-        if (constant) {
-            g = horizontal ? ConstEddyViscosityBed : ConstEddyViscosity;
+        if constexpr (kConstant) {
+            g = horizontal ? constBed : constSide;
         } else {
             const double* nu = horizontal ? viscz : visc;
             g = FaceValue(dist1[s], dist2[s], nu[c1], nu[c2]);
         }
-        if ((TurbDensFlag == 3 && horizontal) || g <= MinGamma) g = MinGamma;
+        if ((leastOnHorizontal && horizontal) || g <= minGamma) g = minGamma;
         return g;
     }
 
     // The conductance of inner surface s with flux f. `keepLeast` keeps a
-    // damped horizontal face at the least viscosity at least.
+    // damped horizontal face at the least viscosity at least. The template
+    // arguments repeat `constant`, `damped` and `extra`.
+    template <bool kConstant, bool kDamped, bool kExtra>
     double D(int s, int c1, int c2, double f, bool keepLeast) const {
         const bool horizontal = Horizontal(type1[s], type2[s]);
         const double w = 1.0 / (dist1[s] + dist2[s] + 1e-20);
-        const double gamma = Gamma(s, c1, c2, horizontal);
+        const double gamma = Gamma<kConstant>(s, c1, c2, horizontal);
         const double d0 = gamma * area[s] * w * sigma;
-        double factor = DiffusivityFactor;
+        double factor = diffusivity;
         if (horizontal) {
-            factor = BedDiffusivityFactor * PowerLaw(std::fabs(f / (d0 + 1e-20)));
-            if (damped) {
+            factor = bedDiffusivity * PowerLaw(std::fabs(f / (d0 + 1e-20)));
+            if constexpr (kDamped) {
                 factor *= ComputeStratificationDamping(c1, c2);
-                if (keepLeast) factor = std::max(factor, MinGamma / gamma);
+                if (keepLeast) factor = std::max(factor, minGamma / gamma);
             }
         }
         double d = d0 * factor;
-        if (extra && c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
+        if constexpr (kExtra) {
+            if (c1 > 0 && c2 > 0) d += ComputeFaceExtraDiffusion(s, c1, c2);
+        }
         return d;
+    }
+
+    // Calls loop.template operator()<kConstant, kDamped, kExtra>() with the
+    // switches of this run; kBits counts through their combinations.
+    template <class Loop, int kBits = 0>
+    void Dispatch(Loop&& loop) const {
+        if constexpr (kBits < 8) {
+            constexpr bool kConstant = kBits & 1, kDamped = kBits & 2, kExtra = kBits & 4;
+            if (constant == kConstant && damped == kDamped && extra == kExtra) {
+                loop.template operator()<kConstant, kDamped, kExtra>();
+            } else {
+                Dispatch<Loop, kBits + 1>(std::forward<Loop>(loop));
+            }
+        }
     }
 };
 
@@ -141,15 +170,17 @@ void ComputeConvectionDiffusionRange(int first, int last) {
     ClearNoneSlots();
     const Conductance k;
     const Slots slot = CoefficientSlots();
-    for (int s = first; s <= last; ++s) {
-        const int c1 = k.cell1[s], c2 = k.cell2[s];
-        const int t1 = k.type1[s], t2 = k.type2[s];
-        const double f = k.flux[s];
-        const double d = c1 != 0 && c2 != 0 ? k.D(s, c1, c2, f, false) : 0.0;
-        // Cell 0 stands for "none" and keeps its zeros.
-        if (double* a = slot.at(t1); a && c1 > 0) a[c1] = d + std::max(-f, 0.0);
-        if (double* a = slot.at(t2); a && c2 > 0) a[c2] = d + std::max(f, 0.0);
-    }
+    k.Dispatch([&]<bool kConstant, bool kDamped, bool kExtra>() {
+        for (int s = first; s <= last; ++s) {
+            const int c1 = k.cell1[s], c2 = k.cell2[s];
+            const int t1 = k.type1[s], t2 = k.type2[s];
+            const double f = k.flux[s];
+            const double d = c1 != 0 && c2 != 0 ? k.D<kConstant, kDamped, kExtra>(s, c1, c2, f, false) : 0.0;
+            // Cell 0 stands for "none" and keeps its zeros.
+            if (double* a = slot.at(t1); a && c1 > 0) a[c1] = d + std::max(-f, 0.0);
+            if (double* a = slot.at(t2); a && c2 > 0) a[c2] = d + std::max(f, 0.0);
+        }
+    });
 }
 
 void FinishConvectionDiffusion() {
@@ -180,27 +211,29 @@ void ComputeNeighbourCoefficients(int first, int last) {
     ClearNoneSlots();
     const Conductance k;
     const Slots slot = CoefficientSlots();
-    for (int s = first; s <= last; ++s) {
-        const int c1 = k.cell1[s], c2 = k.cell2[s];
-        const int t1 = k.type1[s], t2 = k.type2[s];
-        if (c1 == 0 || c2 == 0) {
-            if (double* a = slot.at(t1); a && c1 > 0) a[c1] = 0.0;
-            if (double* a = slot.at(t2); a && c2 > 0) a[c2] = 0.0;
-            continue;
+    k.Dispatch([&]<bool kConstant, bool kDamped, bool kExtra>() {
+        for (int s = first; s <= last; ++s) {
+            const int c1 = k.cell1[s], c2 = k.cell2[s];
+            const int t1 = k.type1[s], t2 = k.type2[s];
+            if (c1 == 0 || c2 == 0) {
+                if (double* a = slot.at(t1); a && c1 > 0) a[c1] = 0.0;
+                if (double* a = slot.at(t2); a && c2 > 0) a[c2] = 0.0;
+                continue;
+            }
+            const double f = k.flux[s];
+            const double d = k.D<kConstant, kDamped, kExtra>(s, c1, c2, f, true);
+            if (t1 == 3 || t1 == 6 || t1 == 2) {
+                slot.a[t1][c1] = d + std::max(-f, 0.0);
+            } else {
+                ReportWrongSide(s, c1, t1);
+            }
+            if (t2 == 4 || t2 == 5 || t2 == 1) {
+                slot.a[t2][c2] = d + std::max(f, 0.0);
+            } else {
+                ReportWrongSide(s, c2, t2);
+            }
         }
-        const double f = k.flux[s];
-        const double d = k.D(s, c1, c2, f, true);
-        if (t1 == 3 || t1 == 6 || t1 == 2) {
-            slot.a[t1][c1] = d + std::max(-f, 0.0);
-        } else {
-            ReportWrongSide(s, c1, t1);
-        }
-        if (t2 == 4 || t2 == 5 || t2 == 1) {
-            slot.a[t2][c2] = d + std::max(f, 0.0);
-        } else {
-            ReportWrongSide(s, c2, t2);
-        }
-    }
+    });
 }
 
 void CompleteCellEquations(int first, int last, double alpha, const double* phi, bool withFar) {
