@@ -9,6 +9,8 @@ command -v g++ >/dev/null || need+=(g++)
 /usr/bin/python3 -c 'import vtk' >/dev/null 2>&1 || need+=(python3-vtk9)
 if [ "${RIVAX_WITH_BENCH:-0}" = 1 ]; then
   [ -e /usr/lib/x86_64-linux-gnu/libbenchmark.so ] || need+=(libbenchmark-dev)
+  # The flow benchmark reads wall time and peak memory from GNU time.
+  [ -x /usr/bin/time ] || need+=(time)
 fi
 if [ ${#need[@]} -gt 0 ]; then
   sudo_cmd=""

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The flow benchmark: letter W on a channel of 200 x 40 columns of 20 layers
+# (160 000 cells), written into a scratch directory by rivax-channel, on one
+# thread and on all threads (F 206).
+#
+#   scripts/bench-flow.sh [fixed|converge|all]     (default all)
+#
+# fixed:    a run of 1 + N outer iterations (K 1) with the timing lines of
+#           F 1 P; the N iterations after the first give the cell-iterations
+#           per second of the iteration alone, without reading the grid and
+#           starting the run.
+# converge: a run to "Solution converged" (at most RIVAX_BENCH_MAX_ITER outer
+#           iterations): wall time, outer iterations (from `result`), and
+#           the largest residual of the last "Iter:" line of `boogie`.
+# Every run reports its peak resident memory per cell.
+#
+# Environment: RIVAX_BENCH_ITER (N, default 20), RIVAX_BENCH_MAX_ITER (default
+# 10000), RIVAX_BENCH_THREADS (the thread counts, default "1 <nproc>"),
+# RIVAX_BENCH_DIR (keep the scratch projects there), RIVAX_JOBS (compile jobs).
+# The control data sets of examples/channel/control (other than its title,
+# letters, grid sizes and capacities) are used as they stand.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+mode=${1:-all}
+case $mode in fixed | converge | all) ;; *) echo "usage: $0 [fixed|converge|all]" >&2; exit 2 ;; esac
+
+RIVAX_WITH_BENCH=1 scripts/setup.sh
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DRIVAX_TESTS=OFF >/dev/null
+cmake --build build/release --parallel "${RIVAX_JOBS:-$(nproc 2>/dev/null || echo 2)}" --target rivax rivax-channel >/dev/null
+
+all=$(nproc 2>/dev/null || echo 1)
+threads=${RIVAX_BENCH_THREADS:-$([ "$all" -gt 1 ] && echo "1 $all" || echo 1)}
+iterations=${RIVAX_BENCH_ITER:-20}
+most=${RIVAX_BENCH_MAX_ITER:-10000}
+work=${RIVAX_BENCH_DIR:-$(mktemp -d)}
+mkdir -p "$work"
+
+# The channel of examples/channel, 20 by 10 times finer in plan and with 20 layers.
+channel=(along=200 across=40 z=21 length=20 width=4 depth=1 bed=10 slope=0.001 version=3 discharge=2 letters=UW)
+cells=$((200 * 40 * 20))
+base=$work/channel-large
+if [ ! -f "$base/unstruc" ]; then
+  mkdir -p "$base"
+  build/release/rivax-channel "$base" "${channel[@]}"
+  grep -vE '^(T|F 2|G 1|F 65)( |$)' examples/channel/control >>"$base/control" || true
+fi
+
+# run NAME THREADS CONTROL-LINES: a fresh copy of the project (the grid files
+# are linked), the extra lines appended to its control; sets wall and rss (kB).
+run() {
+  local dir=$work/$1
+  rm -rf "$dir" && mkdir -p "$dir"
+  ln -s "$base/unstruc" "$dir/unstruc"
+  ln -s "$base/koordina" "$dir/koordina"
+  { cat "$base/control"; printf '%s' "$3"; echo "F 206 $2"; } >"$dir/control"
+  local status=0
+  (cd "$dir" && /usr/bin/time -f '%e %M' -o time.txt "$root/build/release/rivax" >stdout.txt 2>&1) || status=$?
+  if [ "$status" -ne 1 ] && [ "$status" -ne 0 ]; then
+    echo "rivax ended with status $status in $dir; the end of its boogie:" >&2
+    tail -5 "$dir/boogie" >&2
+    exit 1
+  fi
+  read -r wall rss < <(tail -1 "$dir/time.txt")
+}
+
+per_cell() { awk -v kb="$1" -v n="$cells" 'BEGIN { printf "%.0f", kb * 1024 / n }'; }
+
+echo "Flow benchmark: $cells cells, $(uptime | sed 's/.*load/load/')"
+echo "scratch: $work"
+for t in $threads; do
+  if [ "$mode" != converge ]; then
+    # F 1 P puts the wall clock since the start of the iterations after the
+    # residual lines; slot 25 is stamped at the end of each pass.
+    run "fixed-t$t" "$t" "K 1 $((iterations + 1))"$'\nF 1 P\n'
+    read -r first last < <(awk -v n="$((iterations + 1))" '
+      /^Iter: / { it = $2 + 0 }
+      /^OpenMP 25 = / { v = $4 + 0; if (it == 1) a = v; if (it == n) b = v }
+      END { print a + 0, b + 0 }' "$work/fixed-t$t/boogie")
+    awk -v n="$cells" -v it="$iterations" -v a="$first" -v b="$last" -v w="$wall" -v t="$t" -v m="$(per_cell "$rss")" 'BEGIN {
+      d = b - a
+      rate = d > 0 ? sprintf("%.3g", n * it / d) : "n/a"
+      printf "threads %2d  %d outer iterations: %.3f s (%.1f ms each)  %s cell-iterations/s  run %.2f s  peak %s bytes/cell\n", t, it, d, 1000 * d / it, rate, w, m
+    }'
+  fi
+  if [ "$mode" != fixed ]; then
+    run "converge-t$t" "$t" "K 1 $most"$'\n'
+    dir=$work/converge-t$t
+    if grep -q "Solution converged" "$dir/boogie"; then
+      outer=$(sed -n '2s/.*iter = *//p' "$dir/result")
+      verdict="converged after $outer outer iterations"
+    else
+      verdict="not converged within $most outer iterations"
+    fi
+    last=$(grep '^Iter:' "$dir/boogie" | tail -1 || true)
+    printf 'threads %2d  %s in %.2f s  peak %s bytes/cell  last: %s\n' \
+      "$t" "$verdict" "$wall" "$(per_cell "$rss")" "${last:-no Iter: line}"
+  fi
+done
