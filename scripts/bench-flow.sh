@@ -38,8 +38,9 @@ most=${RIVAX_BENCH_MAX_ITER:-10000}
 work=${RIVAX_BENCH_DIR:-$(mktemp -d)}
 mkdir -p "$work"
 
-# The channel of examples/channel, 20 by 10 times finer in plan and with 20 layers.
-channel=(along=200 across=40 z=21 length=20 width=4 depth=1 bed=10 slope=0.001 version=3 discharge=2 letters=UW)
+# The channel of examples/channel (20 m by 2 m, 1 m deep, 1 m3/s), five times
+# finer in plan and with twice its layers.
+channel=(along=200 across=40 z=21 length=20 width=2 depth=1 bed=10 slope=0.001 version=3 discharge=1 letters=UW)
 cells=$((200 * 40 * 20))
 base=$work/channel-large
 if [ ! -f "$base/unstruc" ]; then
