@@ -2,10 +2,11 @@
 // residual line and its monitors, the residual history, and whether the
 // iteration stops (converged, diverged, continuity error, debug stop) or is
 // flushed back to its previous fields.
+#include "drivers/convergence.h"
+
 #include <cmath>
 #include <cstdio>
 
-#include "drivers/convergence.h"
 #include "drivers/flow_drivers.h"
 #include "drivers/log_lines.h"
 #include "flow/flow_data.h"
@@ -15,6 +16,7 @@
 #include "quality/quality_data.h"
 #include "run/fatal.h"
 #include "run/globals.h"
+#include "run/guarded_read.h"
 #include "run/log.h"
 #include "run/status.h"
 
@@ -27,17 +29,6 @@ constexpr double kRelativeContinuityLimit = 1e-6;
 constexpr int kDebugStop = 99;
 constexpr int kPlanVtkSelector = 91;
 constexpr int kTimingLines = 32;
-
-template <class T>
-T At(const Array1<T>& a, int i) {
-    return i >= 0 && static_cast<size_t>(i) < a.size() ? a[i] : T{};
-}
-
-double ComponentAt(int component, int cell) {
-    if (component < 0 || static_cast<size_t>(component) >= Components.extent1()) return 0.0;
-    if (cell < 0 || static_cast<size_t>(cell) >= Components.extent2()) return 0.0;
-    return Components[component][cell];
-}
 
 // The last cell of the active range that every array read here holds.
 int LastReadable() {
@@ -57,8 +48,8 @@ void AddResidualLine(LogLines& out) {
 
 void AddDefectLine(LogLines& out) {
     const int c = DefMaxCell;
-    out.add("Cont: %14.8e, DefMax: %4.8e, U,V,W(%d): %14.8e %14.8e %14.8e\n", ContDefect, DefMax, c, At(Cu, c),
-            At(Cv, c), At(Cw, c));
+    out.add("Cont: %14.8e, DefMax: %4.8e, U,V,W(%d): %14.8e %14.8e %14.8e\n", ContDefect, DefMax, c, ValueAt(Cu, c),
+            ValueAt(Cv, c), ValueAt(Cw, c));
 }
 
 // "all": every group with a discharge above 0; otherwise groups 1 and 2 always.
@@ -89,7 +80,7 @@ void AddMonitorLine(LogLines& out) {
         case 1:
             if (NoComponents > 1) {
                 double amount = 0.0;
-                for (int c = FirstCell; c <= last; ++c) amount += ComponentAt(1, c) * Cvol[c];
+                for (int c = FirstCell; c <= last; ++c) amount += ValueAt(Components, 1, c) * Cvol[c];
                 out.add("Amount: %e\n", amount);
             }
             break;
@@ -97,8 +88,8 @@ void AddMonitorLine(LogLines& out) {
             if (NoComponents > 0) {
                 double weighted = 0.0, volume = 0.0;
                 for (int c = FirstCell; c <= last; ++c) {
-                    if (At(Ccellt, c) != 0) continue;
-                    weighted += ComponentAt(0, c) * Cvol[c];
+                    if (ValueAt(Ccellt, c) != 0) continue;
+                    weighted += ValueAt(Components, 0, c) * Cvol[c];
                     volume += Cvol[c];
                 }
                 out.add("Average surface conc.: %e\n", weighted / volume);
@@ -108,9 +99,9 @@ void AddMonitorLine(LogLines& out) {
             double u = 0.0, v = 0.0;
             int n = 0;
             for (int c = FirstCell; c <= last; ++c) {
-                if (At(Ccellt, c) != 0) continue;
-                u += At(Cu, c);
-                v += At(Cv, c);
+                if (ValueAt(Ccellt, c) != 0) continue;
+                u += ValueAt(Cu, c);
+                v += ValueAt(Cv, c);
                 ++n;
             }
             u /= n;
@@ -284,23 +275,25 @@ void PrintDivergenceDetails() {
     AddResidualLine(out);
     AddDefectLine(out);
     if (Bkooi.exists() && Bkooj.exists()) {
-        const int column = At(Cbedcell, c);
-        out.add("Largest residual is in cell i=%d, j=%d\n", At(Bkooi, column), At(Bkooj, column));
+        const int column = ValueAt(Cbedcell, c);
+        out.add("Largest residual is in cell i=%d, j=%d\n", ValueAt(Bkooi, column), ValueAt(Bkooj, column));
     }
     out.add("Please look at the ParaView2.vtk file to find out where the problem is\n\n");
     if (TimeStep > kUnsteadyTimeStep) {
         out.add("Time: %lf seconds\n", stime);
         AddDischargeLines(out, true);
     }
-    out.add("Debugging information: Cell height: %lf meters\n", 2.0 * At(Ckdist, c));
-    out.add("Horizontal cell distances: %lf %lf meters\n", 2.0 * At(Cidist, c), 2.0 * At(Cjdist, c));
-    out.add("Roughness %lf meters, Neighbour cells (wsentb): %d %d %d %d %d %d\n", At(Croughness, c), At(Ccellw, c),
-            At(Ccells, c), At(Ccelle, c), At(Ccelln, c), At(Ccellt, c), At(Ccellb, c));
-    out.add("Neighbour areas (wsen): %lf %lf %lf %lf\n", At(Farea, At(Csurfw, c)), At(Farea, At(Csurfs, c)),
-            At(Farea, At(Csurfe, c)), At(Farea, At(Csurfn, c)));
-    const int bed = At(Csurfb, c);
-    out.add("Bed surface vector components: %lf %lf %lf\n", At(Fvecx, bed), At(Fvecy, bed), At(Fvecz, bed));
-    out.add("Bed area components: %lf %lf %lf\n", At(Fareax, bed), At(Fareay, bed), At(Fareaz, bed));
+    out.add("Debugging information: Cell height: %lf meters\n", 2.0 * ValueAt(Ckdist, c));
+    out.add("Horizontal cell distances: %lf %lf meters\n", 2.0 * ValueAt(Cidist, c), 2.0 * ValueAt(Cjdist, c));
+    out.add("Roughness %lf meters, Neighbour cells (wsentb): %d %d %d %d %d %d\n", ValueAt(Croughness, c),
+            ValueAt(Ccellw, c), ValueAt(Ccells, c), ValueAt(Ccelle, c), ValueAt(Ccelln, c), ValueAt(Ccellt, c),
+            ValueAt(Ccellb, c));
+    out.add("Neighbour areas (wsen): %lf %lf %lf %lf\n", ValueAt(Farea, ValueAt(Csurfw, c)),
+            ValueAt(Farea, ValueAt(Csurfs, c)), ValueAt(Farea, ValueAt(Csurfe, c)), ValueAt(Farea, ValueAt(Csurfn, c)));
+    const int bed = ValueAt(Csurfb, c);
+    out.add("Bed surface vector components: %lf %lf %lf\n", ValueAt(Fvecx, bed), ValueAt(Fvecy, bed),
+            ValueAt(Fvecz, bed));
+    out.add("Bed area components: %lf %lf %lf\n", ValueAt(Fareax, bed), ValueAt(Fareay, bed), ValueAt(Fareaz, bed));
     out.flush();
 
     if (DebugFilesOption > 0) {

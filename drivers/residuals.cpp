@@ -8,6 +8,7 @@
 #include "drivers/log_lines.h"
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
+#include "run/guarded_read.h"
 #include "run/params_f1.h"
 #include "run/params_f100.h"
 #include "run/params_f150.h"
@@ -29,59 +30,53 @@ constexpr int kPressureCorrection = 4;
 
 // ---- Reports -------------------------------------------------------------
 
-// The dump reads arrays that a run may not have allocated; those read as 0.
-template <class T>
-T At(const Array1<T>& a, int i) {
-    return i >= 0 && static_cast<size_t>(i) < a.size() ? a[i] : T{};
-}
-
-double ConcAt(int c) {
-    return conc.extent1() > 0 && c >= 0 && static_cast<size_t>(c) < conc.extent2() ? conc[0][c] : 0.0;
-}
-
 // Seven values of one array: the cell, then its west, east, north, south,
 // bottom and top neighbours (the first `count` of them).
 void AddNeighbourLine(LogLines& t, const char* label, const Array1<double>& a, const int* cells, int count) {
     char line[512];
     int used = std::snprintf(line, sizeof line, "%s:", label);
     for (int i = 0; i < count && used > 0 && static_cast<size_t>(used) < sizeof line; ++i) {
-        used += std::snprintf(line + used, sizeof line - used, " %lg", At(a, cells[i]));
+        used += std::snprintf(line + used, sizeof line - used, " %lg", ValueAt(a, cells[i]));
     }
     t.add("%s\n", line);
 }
 
 void AddEpsData(LogLines& t, const char* where, int c, const char* end) {
-    t.add("Eps-data %s: %d %d %d %d %d %d %lg %lg %lg %lg%s", where, At(Fflagflow, At(Csurfw, c)),
-          At(Fflagflow, At(Csurfe, c)), At(Fflagflow, At(Csurfn, c)), At(Fflagflow, At(Csurfs, c)),
-          At(Fflagflow, At(Csurft, c)), At(Fflagflow, At(Csurfb, c)), At(Cidist, c), At(Cjdist, c), At(Ckdist, c),
-          ConcAt(c), end);
+    t.add("Eps-data %s: %d %d %d %d %d %d %lg %lg %lg %lg%s", where, ValueAt(Fflagflow, ValueAt(Csurfw, c)),
+          ValueAt(Fflagflow, ValueAt(Csurfe, c)), ValueAt(Fflagflow, ValueAt(Csurfn, c)),
+          ValueAt(Fflagflow, ValueAt(Csurfs, c)), ValueAt(Fflagflow, ValueAt(Csurft, c)),
+          ValueAt(Fflagflow, ValueAt(Csurfb, c)), ValueAt(Cidist, c), ValueAt(Cjdist, c), ValueAt(Ckdist, c),
+          ValueAt(conc, 0, c), end);
 }
 
 void AddCellDump(LogLines& t, int c, bool far, bool pressure) {
-    const int w = At(Ccellw, c), e = At(Ccelle, c), n = At(Ccelln, c), s = At(Ccells, c);
-    const int b = At(Ccellb, c), tp = At(Ccellt, c);
+    const int w = ValueAt(Ccellw, c), e = ValueAt(Ccelle, c), n = ValueAt(Ccelln, c), s = ValueAt(Ccells, c);
+    const int b = ValueAt(Ccellb, c), tp = ValueAt(Ccellt, c);
     const int cells[7] = {c, w, e, n, s, b, tp};
     const int count = pressure ? 5 : 7;
-    t.add("Source, ap, anb = %lg %lg %lg %lg %lg %lg %lg %lg\n", At(Csource, c), At(Cap, c), At(Caw, c), At(Cae, c),
-          At(Can, c), At(Cas, c), At(Cat, c), At(Cab, c));
+    t.add("Source, ap, anb = %lg %lg %lg %lg %lg %lg %lg %lg\n", ValueAt(Csource, c), ValueAt(Cap, c), ValueAt(Caw, c),
+          ValueAt(Cae, c), ValueAt(Can, c), ValueAt(Cas, c), ValueAt(Cat, c), ValueAt(Cab, c));
     if (far && !pressure) {
-        t.add("anbb = %lg %lg %lg %lg %lg %lg\n", At(Caww, c), At(Caee, c), At(Cann, c), At(Cass, c), At(Catt, c),
-              At(Cabb, c));
+        t.add("anbb = %lg %lg %lg %lg %lg %lg\n", ValueAt(Caww, c), ValueAt(Caee, c), ValueAt(Cann, c),
+              ValueAt(Cass, c), ValueAt(Catt, c), ValueAt(Cabb, c));
     }
-    t.add("Vol, Ckdist, areas: %lg %lg %lg %lg %lg %lg\n", At(Cvol, c), At(Ckdist, c), At(Farea, At(Csurfw, c)),
-          At(Farea, At(Csurfe, c)), At(Farea, At(Csurfn, c)), At(Farea, At(Csurfs, c)));
+    t.add("Vol, Ckdist, areas: %lg %lg %lg %lg %lg %lg\n", ValueAt(Cvol, c), ValueAt(Ckdist, c),
+          ValueAt(Farea, ValueAt(Csurfw, c)), ValueAt(Farea, ValueAt(Csurfe, c)), ValueAt(Farea, ValueAt(Csurfn, c)),
+          ValueAt(Farea, ValueAt(Csurfs, c)));
     AddNeighbourLine(t, "InvAp", CinvAp, cells, count);
-    t.add("Fluxes: %lg %lg %lg %lg %lg %lg\n", At(Fflux, At(Csurfw, c)), At(Fflux, At(Csurfe, c)),
-          At(Fflux, At(Csurfn, c)), At(Fflux, At(Csurfs, c)), At(Fflux, At(Csurfb, c)), At(Fflux, At(Csurft, c)));
+    t.add("Fluxes: %lg %lg %lg %lg %lg %lg\n", ValueAt(Fflux, ValueAt(Csurfw, c)), ValueAt(Fflux, ValueAt(Csurfe, c)),
+          ValueAt(Fflux, ValueAt(Csurfn, c)), ValueAt(Fflux, ValueAt(Csurfs, c)), ValueAt(Fflux, ValueAt(Csurfb, c)),
+          ValueAt(Fflux, ValueAt(Csurft, c)));
     AddNeighbourLine(t, "X-velocities", Cu, cells, count);
     AddNeighbourLine(t, "Y-velocities", Cv, cells, count);
     AddNeighbourLine(t, "Z-velocities", Cw, cells, count);
     AddNeighbourLine(t, "kinen", Ck, cells, count);
     AddNeighbourLine(t, "epsilon", Cepsilon, cells, count);
     if (far && !pressure) {
-        t.add("epsilon,nbb: %lg %lg %lg %lg %lg %lg\n", At(Cepsilon, At(Ccellw, w)), At(Cepsilon, At(Ccelle, e)),
-              At(Cepsilon, At(Ccelln, n)), At(Cepsilon, At(Ccells, s)), At(Cepsilon, At(Ccellb, b)),
-              At(Cepsilon, At(Ccellt, tp)));
+        t.add("epsilon,nbb: %lg %lg %lg %lg %lg %lg\n", ValueAt(Cepsilon, ValueAt(Ccellw, w)),
+              ValueAt(Cepsilon, ValueAt(Ccelle, e)), ValueAt(Cepsilon, ValueAt(Ccelln, n)),
+              ValueAt(Cepsilon, ValueAt(Ccells, s)), ValueAt(Cepsilon, ValueAt(Ccellb, b)),
+              ValueAt(Cepsilon, ValueAt(Ccellt, tp)));
     }
     AddNeighbourLine(t, "gamma", Ceddyvisc, cells, count);
     if (!pressure) AddNeighbourLine(t, "Pressure", Pres, cells, count);

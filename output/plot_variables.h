@@ -9,27 +9,11 @@
 #include <string>
 
 #include "run/arrays.h"
+#include "run/guarded_read.h"
 #include "run/params_g.h"
 
 // The four plot files; the names of a letter differ between them.
 enum class PlotWriter { kTecplotPlan, kTecplot3D, kVtkPlan, kVtk3D };
-
-// Guarded reads: 0 when the array does not exist or an index lies outside it.
-inline bool IndexIn(long long i, size_t n) { return i >= 0 && static_cast<size_t>(i) < n; }
-template <class T>
-T ValueAt(const Array1<T>& a, long long i) {
-    return a.exists() && IndexIn(i, a.size()) ? a[i] : T{};
-}
-template <class T>
-T ValueAt(const Array2<T>& a, long long n1, long long n2) {
-    return a.exists() && IndexIn(n1, a.extent1()) && IndexIn(n2, a.extent2()) ? a[n1][n2] : T{};
-}
-template <class T>
-T ValueAt(const Array3<T>& a, long long n1, long long n2, long long n3) {
-    return a.exists() && IndexIn(n1, a.extent1()) && IndexIn(n2, a.extent2()) && IndexIn(n3, a.extent3())
-               ? a[n1][n2][n3]
-               : T{};
-}
 
 // A field at cell c: 0 for no cell (c = 0), whatever lies in slot 0.
 inline double AtCell(const Array1<double>& a, int c) { return c > 0 ? ValueAt(a, c) : 0.0; }
