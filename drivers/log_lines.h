@@ -7,16 +7,15 @@
 #include <string>
 
 #include "run/region_fatal.h"
+#include "run/text_format.h"
 
 class LogLines {
 public:
     void add(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
         va_list ap;
         va_start(ap, fmt);
-        char line[1024];
-        std::vsnprintf(line, sizeof line, fmt, ap);
+        AppendFormatV(text_, fmt, ap);
         va_end(ap);
-        text_ += line;
     }
     void flush() const {
         if (!text_.empty()) LogAppendAnywhere("%s", text_.c_str());

@@ -2,7 +2,6 @@
 // call, by the items of the monitor record in force.
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -12,20 +11,12 @@
 #include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
+#include "run/text_format.h"
 
 namespace {
 
 constexpr int kTimeoOpenStatus = -3;
 constexpr int kLastReferenceGroup = 7;
-
-__attribute__((format(printf, 2, 3))) void Append(std::string& line, const char* fmt, ...) {
-    char text[192];
-    va_list ap;
-    va_start(ap, fmt);
-    std::vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
-    line += text;
-}
 
 // The last record whose start time has been reached, so that each record
 // applies from its own start time on; the first before any has.
@@ -132,7 +123,7 @@ void AppendGroupMeans(std::string& line) {
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         const DischargeGroupRecord& r = DischargeGroups[g];
         if (r.noSurfaces < 1) continue;
-        Append(line, "A %d", g);
+        AppendFormat(line, "A %d", g);
         for (int s = 0; s <= NoSizes; ++s) {
             double sum = 0.0, volume = 0.0;
             for (int n = 0; n < GroupListLength(r); ++n) {
@@ -141,7 +132,7 @@ void AppendGroupMeans(std::string& line) {
                 sum += conc[s][c] * Cvol[c];
                 volume += Cvol[c];
             }
-            Append(line, " %10.6e", sum / (volume + 1e-30));
+            AppendFormat(line, " %10.6e", sum / (volume + 1e-30));
         }
         line += "  ";
     }
@@ -158,13 +149,13 @@ public:
             return;
         }
         if (const Array1<double>* field = CellField(letter)) {
-            Append(text, "%10.6e ", (*field)[rec.value[k]]);
+            AppendFormat(text, "%10.6e ", (*field)[rec.value[k]]);
             return;
         }
         switch (letter) {
-            case 'q': Append(text, "%10.6e ", Components[rec.size[k]][rec.value[k]]); break;
-            case 'h': Append(text, "%10.6e ", Gridz[rec.value2[k]][rec.value3[k]][NoGridLinesZ]); break;
-            case 'z': Append(text, "%10.6e ", Gridz[rec.value2[k]][rec.value3[k]][1]); break;
+            case 'q': AppendFormat(text, "%10.6e ", Components[rec.size[k]][rec.value[k]]); break;
+            case 'h': AppendFormat(text, "%10.6e ", Gridz[rec.value2[k]][rec.value3[k]][NoGridLinesZ]); break;
+            case 'z': AppendFormat(text, "%10.6e ", Gridz[rec.value2[k]][rec.value3[k]][1]); break;
             case 'f': balance(); break;
             case 'm': highestMean(rec.value[k]); break;
             case 'a': AppendGroupMeans(text); break;
@@ -176,8 +167,8 @@ public:
 
 private:
     void balance() {
-        Append(text, "Cont: B I O R %10.6e %10.6e %10.6e %10.6e\n", SedimentBedSum, SedimentInflowSum,
-               SedimentOutflowSum, MaxResidual[4]);
+        AppendFormat(text, "Cont: B I O R %10.6e %10.6e %10.6e %10.6e\n", SedimentBedSum, SedimentInflowSum,
+                     SedimentOutflowSum, MaxResidual[4]);
     }
 
     void highestMean(int n) {
@@ -187,8 +178,8 @@ private:
         HighestColumnMean(n, &best, &mean);
         const double dx = Cxcenter[best] - Cxcenter[reference_];
         const double dy = Cycenter[best] - Cycenter[reference_];
-        Append(text, "%10.6e ", std::sqrt(dx * dx + dy * dy));
-        Append(text, "%10.6e ", mean);
+        AppendFormat(text, "%10.6e ", std::sqrt(dx * dx + dy * dy));
+        AppendFormat(text, "%10.6e ", mean);
     }
 
     int record_;
@@ -202,7 +193,7 @@ void WriteTimeo() {
     int r = 0;
     const TimeoRecord& rec = RecordInForce(&r);
     TimeoLine line(r);
-    Append(line.text, "%10.4e ", stime);
+    AppendFormat(line.text, "%10.4e ", stime);
     for (int k = 0; k < std::min(rec.noItems, kTimeoItems); ++k) line.item(rec, k);
     line.text += "\n";
     FILE* fp = std::fopen("timeo", "a");

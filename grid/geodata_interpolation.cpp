@@ -3,7 +3,6 @@
 #include <omp.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -19,6 +18,7 @@
 #include "run/log.h"
 #include "run/region_fatal.h"
 #include "run/status.h"
+#include "run/text_format.h"
 
 namespace {
 
@@ -27,16 +27,6 @@ constexpr int kPairwiseWeights = 1;
 
 // d / sum, or an even share where both distances vanish.
 double Share(double d, double sum) { return sum > 0.0 ? d / sum : 0.5; }
-
-void AppendF(std::string* out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-void AppendF(std::string* out, const char* fmt, ...) {
-    char line[512];
-    va_list ap;
-    va_start(ap, fmt);
-    std::vsnprintf(line, sizeof line, fmt, ap);
-    va_end(ap);
-    *out += line;
-}
 
 // What one block's region shares with its threads.
 struct BlockWork {
@@ -54,30 +44,30 @@ void InterpolateNode(const BlockWork& w, int i, int j, std::string* log) {
         for (int t : {3, 2, 1, 0}) {
             if (q.point[t] >= 0 && q.distance[t] < w.exactDistance) {
                 Gridz[i][j][1] = GeodataZ[q.point[t]];
-                AppendF(log, "Using exact value for %d %d: %lf\n", i, j, GeodataZ[q.point[t]]);
+                AppendFormat(*log, "Using exact value for %d %d: %lf\n", i, j, GeodataZ[q.point[t]]);
                 return;
             }
         }
-        AppendF(log, "Interpolation point (%6d,%6d) from %6d %6d %6d %6d\n", i, j, q.point[0], q.point[1], q.point[2],
-                q.point[3]);
+        AppendFormat(*log, "Interpolation point (%6d,%6d) from %6d %6d %6d %6d\n", i, j, q.point[0], q.point[1],
+                     q.point[2], q.point[3]);
     }
     const NodeLevel n = LevelFromQuadrants(q, GeodataZ.data(), F129Flag);
     Gridz[i][j][1] = n.level;
     if (n.approximate) {
         if (n.found == 0) {
-            AppendF(log, "\nWarning, null value first loop for i,j=%d %d\n", i, j);
+            AppendFormat(*log, "\nWarning, null value first loop for i,j=%d %d\n", i, j);
         } else {
-            AppendF(log, "\nWarning, using approximate value for i,j=%d %d\n", i, j);
+            AppendFormat(*log, "\nWarning, using approximate value for i,j=%d %d\n", i, j);
         }
-        AppendF(log, "Warning, scewed value for i,j=%d %d\n", i, j);
+        AppendFormat(*log, "Warning, scewed value for i,j=%d %d\n", i, j);
     }
     if (debug) {
         double zq[4];
         for (int t = 0; t < 4; ++t) zq[t] = q.point[t] >= 0 ? GeodataZ[q.point[t]] : 0.0;
-        AppendF(log, "Details point (%d,%d) z-value: %lf ", i, j, n.level);
-        AppendF(log, "d: %lf %lf %lf %lf, w: %lf %lf %lf %lf, zg: %lf %lf %lf %lf\n", q.distance[0], q.distance[1],
-                q.distance[2], q.distance[3], n.weight[0], n.weight[1], n.weight[2], n.weight[3], zq[0], zq[1], zq[2],
-                zq[3]);
+        AppendFormat(*log, "Details point (%d,%d) z-value: %lf ", i, j, n.level);
+        AppendFormat(*log, "d: %lf %lf %lf %lf, w: %lf %lf %lf %lf, zg: %lf %lf %lf %lf\n", q.distance[0],
+                     q.distance[1], q.distance[2], q.distance[3], n.weight[0], n.weight[1], n.weight[2], n.weight[3],
+                     zq[0], zq[1], zq[2], zq[3]);
     }
 }
 

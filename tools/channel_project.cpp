@@ -1,24 +1,15 @@
 #include "tools/channel_project.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <tuple>
 #include <vector>
 
-namespace {
+#include "run/text_format.h"
 
-void Append(std::string& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-void Append(std::string& out, const char* fmt, ...) {
-    char line[512];
-    va_list ap;
-    va_start(ap, fmt);
-    std::vsnprintf(line, sizeof line, fmt, ap);
-    va_end(ap);
-    out += line;
-}
+namespace {
 
 struct Face {
     int point[4];
@@ -118,40 +109,40 @@ private:
 std::string Channel::unstruc() const {
     std::string out;
     const int version = spec_.version == 3 ? 3 : 4;
-    Append(out, "%d %d %d %d %d %d %d %d\n", version, cells(), surfaces(), 1, 0, 0, 0, points());
+    AppendFormat(out, "%d %d %d %d %d %d %d %d\n", version, cells(), surfaces(), 1, 0, 0, 0, points());
     if (version == 3) {
         for (int i = 1; i <= nI_ + 1; ++i) {
             for (int j = 1; j <= nJ_ + 1; ++j) {
-                for (int k = 0; k <= layers_; ++k) Append(out, "%lf %lf %lf\n", x(i), y(j), z(i, k));
+                for (int k = 0; k <= layers_; ++k) AppendFormat(out, "%lf %lf %lf\n", x(i), y(j), z(i, k));
             }
         }
         for (int j = 2; j <= nJ_ + 1; ++j) {
             for (int i = 2; i <= nI_ + 1; ++i) {
                 for (int l = 1; l <= layers_; ++l) {
                     const int c = cell(i, j, l);
-                    for (int k = 1; k <= 8; ++k) Append(out, "%d ", corner(i, j, l, k));
-                    for (int s = 0; s < 6; ++s) Append(out, "%d ", faceOfCell(c, s));
+                    for (int k = 1; k <= 8; ++k) AppendFormat(out, "%d ", corner(i, j, l, k));
+                    for (int s = 0; s < 6; ++s) AppendFormat(out, "%d ", faceOfCell(c, s));
                     for (int s = 0; s < 6; ++s) {
                         SideFace f = side(i, j, l, s);
-                        Append(out, "%d ", f.minus == c ? f.plus : f.minus);
+                        AppendFormat(out, "%d ", f.minus == c ? f.plus : f.minus);
                     }
                     out += '\n';
                 }
             }
         }
         for (const Face& f : faces_) {
-            Append(out, "%d %d %d %d %d %d \n", f.point[0], f.point[1], f.point[2], f.point[3], f.cell1, f.cell2);
+            AppendFormat(out, "%d %d %d %d %d %d \n", f.point[0], f.point[1], f.point[2], f.point[3], f.cell1, f.cell2);
         }
     }
     // One block: columns 2..nI+1 by 2..nJ+1, its cell layers generated from
     // the water depth (field 8).
-    Append(out, "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %lf %lf\n", 2, nI_ + 1, 2, nJ_ + 1, 0, 1, 0, 0, 0,
-           0, 1, cells(), 1, surfaces(), 1, points(), 0, 0.0, 0.0);
+    AppendFormat(out, "%d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %d %lf %lf\n", 2, nI_ + 1, 2, nJ_ + 1, 0, 1, 0,
+                 0, 0, 0, 1, cells(), 1, surfaces(), 1, points(), 0, 0.0, 0.0);
     appendGroups(out);
-    for (int g = 0; g < 10; ++g) Append(out, "%d %d %lf \n", 0, 0, 0.0);
+    for (int g = 0; g < 10; ++g) AppendFormat(out, "%d %d %lf \n", 0, 0, 0.0);
     for (int i = 1; i <= nI_ + 1; ++i) {
         for (int j = 1; j <= nJ_ + 1; ++j) {
-            Append(out, "%d %lf %lf %lf %lf \n", cell(i, j, 1), bed(i), z(i, layers_), x(i), y(j));
+            AppendFormat(out, "%d %lf %lf %lf %lf \n", cell(i, j, 1), bed(i), z(i, layers_), x(i), y(j));
         }
     }
     return out;
@@ -163,7 +154,7 @@ std::string Channel::unstruc() const {
 void Channel::appendGroups(std::string& out) const {
     for (int g = 1; g <= 9; ++g) {
         if (spec_.discharge <= 0.0 || g > 2) {
-            Append(out, "%d %d %d %d %d %d %d %lf %lf\n\n", 1, 0, 0, 1, 151, 0, 0, 0.0, 0.0);
+            AppendFormat(out, "%d %d %d %d %d %d %d %lf %lf\n\n", 1, 0, 0, 1, 151, 0, 0, 0.0, 0.0);
             continue;
         }
         const int line = g == 1 ? 1 : nI_ + 1;  // the node line of the channel end
@@ -176,11 +167,11 @@ void Channel::appendGroups(std::string& out) const {
                 }
             }
         }
-        Append(out, "%d %d %d %d %d %d %d %lf %lf\n", g == 1 ? 1 : 0, 0, 0, 1, gridLinesZ() + 2,
-               static_cast<int>(list.size()), nJ_, spec_.discharge * 1000.0, 0.0);
-        for (int s : list) Append(out, "%d ", s);
+        AppendFormat(out, "%d %d %d %d %d %d %d %lf %lf\n", g == 1 ? 1 : 0, 0, 0, 1, gridLinesZ() + 2,
+                     static_cast<int>(list.size()), nJ_, spec_.discharge * 1000.0, 0.0);
+        for (int s : list) AppendFormat(out, "%d ", s);
         out += '\n';
-        for (int j = 2; j <= nJ_ + 1; ++j) Append(out, "%lf %lf\n", x(line), 0.5 * (y(j - 1) + y(j)));
+        for (int j = 2; j <= nJ_ + 1; ++j) AppendFormat(out, "%lf %lf\n", x(line), 0.5 * (y(j - 1) + y(j)));
     }
 }
 
@@ -188,7 +179,7 @@ std::string Channel::koordina() const {
     std::string out;
     for (int i = 1; i <= nI_ + 1; ++i) {
         for (int j = 1; j <= nJ_ + 1; ++j) {
-            Append(out, "%d %d %lf %lf %lf %lf\n", i, j, x(i), y(j), bed(i), z(i, layers_));
+            AppendFormat(out, "%d %d %lf %lf %lf %lf\n", i, j, x(i), y(j), bed(i), z(i, layers_));
         }
     }
     return out;
@@ -196,12 +187,12 @@ std::string Channel::koordina() const {
 
 std::string Channel::control() const {
     std::string out;
-    Append(out, "T Rectangular channel, %d by %d columns of %d layers\n", nI_, nJ_, layers_);
-    Append(out, "F 2 %s\n", spec_.letters.c_str());
-    Append(out, "G 1 %d %d %d 1\n", gridLinesX(), gridLinesY(), gridLinesZ());
+    AppendFormat(out, "T Rectangular channel, %d by %d columns of %d layers\n", nI_, nJ_, layers_);
+    AppendFormat(out, "F 2 %s\n", spec_.letters.c_str());
+    AppendFormat(out, "G 1 %d %d %d 1\n", gridLinesX(), gridLinesY(), gridLinesZ());
     // Room for a regenerated grid twice the size of this one.
-    Append(out, "F 65 %d %d %d 10000 1000\n", std::max(50000, 2 * cells() + 100), std::max(80000, 2 * surfaces() + 100),
-           std::max(50000, 2 * points() + 100));
+    AppendFormat(out, "F 65 %d %d %d 10000 1000\n", std::max(50000, 2 * cells() + 100),
+                 std::max(80000, 2 * surfaces() + 100), std::max(50000, 2 * points() + 100));
     out += spec_.extraControl;
     return out;
 }
