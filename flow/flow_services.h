@@ -52,7 +52,9 @@ void ComputeSecondOrderCoefficients(int first, int last);
 // Blends the fluxes of the collapsed faces of triangular shoreline cells.
 void RelaxTrekantFluxes(int first, int last);
 // Couples the block-interface cells to their partners in the next block.
-void AddBlockInterfaceSources();
+// Only the sediment computation's passes (`sedimentPass`) get the terms of
+// the suspended sizes; components sharing the equation numbers get none.
+void AddBlockInterfaceSources(bool sedimentPass = false);
 // The variants of the pressure force for grid lines that follow the bed and
 // the surface (PressureGradientOption 4, 6, 7 and 8).
 void AddSlopingPressureGradientForce(int first, int last);

@@ -1,6 +1,6 @@
 // Law-of-the-wall terms of the cells next to walls: the friction of U, V and
 // W, the production and dissipation of k and the wall value of epsilon (or
-// omega), for rough walls; the other laws and the face-based form are
+// omega), for rough, smooth and transitional walls; the face-based form is
 // handed over.
 #include <algorithm>
 #include <atomic>
@@ -190,7 +190,11 @@ void PulledWallK(const WallCell& w) {
     }
 }
 
-void RoughWallEpsilon(const WallConstants& k, const WallCell& w) {
+// The wall values of epsilon (or omega) of every direction with a wall;
+// `side`(d, y) gives kappa times the distance of a side direction for the
+// models 0 to 13, where the laws differ.
+template <class SideDenominator>
+void WallEpsilon(const WallConstants& k, const WallCell& w, SideDenominator side) {
     const int model = TurbulenceModel;
     if (model == 14 || model == 15) return;
     const double k15 = std::pow(w.kHat, 1.5);
@@ -205,10 +209,13 @@ void RoughWallEpsilon(const WallConstants& k, const WallCell& w) {
     }
     for (Direction d : {kEastWest, kSouthNorth}) {
         if (!HasWall(w.c, d)) continue;
-        const double y = Capped(FacesOf(w.c, d).distance);
-        Fix(w.c, k.cE * k15 / (SideOptionsOf(w, d).kappaEps * y));
+        Fix(w.c, k.cE * k15 / side(d, Capped(FacesOf(w.c, d).distance)));
     }
     if (HasWall(w.c, kTopBottom)) Fix(w.c, k.cE * k15 * bed / (kKappa * Capped(Ckdist[w.c])));
+}
+
+void RoughWallEpsilon(const WallConstants& k, const WallCell& w) {
+    WallEpsilon(k, w, [&w](Direction d, double y) { return SideOptionsOf(w, d).kappaEps * y; });
 }
 
 // Omega at the top of a column of one cell, the water depth standing for
@@ -255,6 +262,8 @@ double BedFriction(const WallCell& w, int s, double y, double ks, double bedConc
     return 31.62 * w.a * kKappa * Farea[s] / ((1.0 + 2.5 * bedConc) * l);
 }
 
+void RoughTopBottomFriction(const WallCell& w);
+
 void RoughWallFriction(const WallConstants& k, const WallCell& w) {
     const int c = w.c;
     const struct {
@@ -264,6 +273,13 @@ void RoughWallFriction(const WallConstants& k, const WallCell& w) {
     for (const auto& side : sides) {
         if (IsWallFace(side.s)) SideFriction(k, w, side.s, side.d, Capped(side.d == kEastWest ? Cidist[c] : Cjdist[c]));
     }
+    RoughTopBottomFriction(w);
+}
+
+// Friction of the top face (WallRoughness, laminar lid) and of the bed face
+// (Croughness, suspended sediment) of the rough law.
+void RoughTopBottomFriction(const WallCell& w) {
+    const int c = w.c;
     const double y = Capped(Ckdist[c]);
     if (const int s = Csurft[c]; IsWallFace(s)) {
         const double yplus = w.YPlus(y);
@@ -391,5 +407,225 @@ void ApplyWallLaws(int first, int last) {
         if (NearBedOption == 1 && flowOrTurbulence) ThinColumns(first, last, k);
     } else if (law == 5 || law == 8 || law == 9 || law == 19) {
         ApplySmoothWallLaws(first, last);
+    }
+}
+
+// ---- Smooth, transitional and mixed walls (F 15 5, 8, 9, 19) ----------------
+
+namespace {
+
+constexpr double kSmoothFrictionSublayer = 11.626;  // the friction's limit under F 15 5
+constexpr double kBlend = 11.7;                       // of the transitional laws
+
+// A horizontal unit normal for side faces, the whole normal for top and
+// bottom faces.
+inline void AddFaceFriction(const WallCell& w, int s, bool side, double f) {
+    AddFriction(w.c, f, Fvecx[s], Fvecy[s], side ? 0.0 : Fvecz[s]);
+}
+
+// Friction of F 15 5, 8 and 9 through each wall-law face of the cell:
+// f(face, side, distance, bottom).
+template <class Friction>
+void EachWallFace(const WallCell& w, Friction friction) {
+    const int c = w.c;
+    const struct {
+        int s;
+        double distance;
+        bool side, bottom;
+    } faces[] = {{Csurfe[c], Cidist[c], true, false}, {Csurfw[c], Cidist[c], true, false},
+                 {Csurfs[c], Cjdist[c], true, false}, {Csurfn[c], Cjdist[c], true, false},
+                 {Csurft[c], Ckdist[c], false, false}, {Csurfb[c], Ckdist[c], false, true}};
+    for (const auto& f : faces) {
+        if (IsWallFace(f.s)) AddFaceFriction(w, f.s, f.side, friction(f.s, f.distance, f.bottom));
+    }
+}
+
+// F 15 5: the viscous sublayer below y+ 11.63 (11.626 in the friction), the
+// smooth logarithmic law above it.
+void SmoothWalls(const WallConstants& k, const WallCell& w) {
+    const int c = w.c;
+    switch (Equation) {
+        case 5:
+            for (Direction d : {kEastWest, kSouthNorth, kTopBottom}) {
+                if (!HasWall(c, d)) continue;
+                const double y = Capped(FacesOf(c, d).distance);
+                const double yplus = w.YPlus(y);
+                const double uplus = yplus < kSublayer ? yplus : 2.5 * std::log(9.0 * yplus);
+                double b = 31.62 * w.a / uplus;
+                if (d == kSouthNorth && WallPressureGradientOption == 1) b += PressureGradient(c, kSouthNorth).g * y;
+                AddKTerms(k, w, uplus, b, y);
+            }
+            break;
+        case 6: WallEpsilon(k, w, [](Direction, double y) { return kKappa * y; }); break;
+        case 1:
+        case 2:
+        case 3:
+            EachWallFace(w, [&w](int s, double distance, bool) {
+                const double yplus = w.YPlus(Capped(distance));
+                if (yplus >= kSmoothFrictionSublayer) return 31.62 * w.a * kKappa * Farea[s] / std::log(9.0 * yplus);
+                return 31.62 * w.a * Farea[s] / yplus;
+            });
+            break;
+        default: break;
+    }
+}
+
+// The transitional law after Cebeci and Bradshaw, with the cell's roughness
+// at every wall (F 15 8 and 9).
+struct Transitional {
+    double uhat;    // shear velocity from the floored k
+    double ks;      // roughness height of the cell
+    double ksPlus;  // roughness Reynolds number
+    double bedKappa;
+    bool transpiration;
+
+    Transitional(const WallConstants& k, const WallCell& w)
+        : uhat(std::sqrt(0.001 * k.cS * w.kHat)),
+          ks(BedRoughness(w.c)),
+          ksPlus(1e6 * ks * uhat),
+          bedKappa(F150Int2 == 0 ? kKappa / (1.0 + 2.5 * w.concentration) : kKappa),
+          transpiration(WallLaw == 9) {}
+
+    // u+ at y+ with kappa; `bedNormal` the bottom face whose through-flow
+    // changes it (0 for none).
+    double UPlus(const WallCell& w, double yplus, double kappa, int bedNormal) const {
+        const double big = yplus > kBlend ? yplus : kBlend;
+        double u;
+        if (ksPlus < 2.25) {
+            u = std::log(9.0 * big) / kappa;
+        } else if (ksPlus > 90.0) {
+            u = std::log(30.0 * (1e-6 * big / uhat) / ks) / kappa;
+        } else {
+            const double l = std::log(ksPlus);
+            u = std::log(big) / kappa + 5.5 + (3.0 - l / kappa) * std::sin(0.4258 * (l - 0.811));
+        }
+        if (yplus < kBlend) u *= yplus / kBlend;
+        if (transpiration && bedNormal > 0) {
+            const int s = bedNormal;
+            const double through = (Fvecx[s] * Cu[w.c] + Fvecy[s] * Cv[w.c] + Fvecz[s] * Cw[w.c]) / uhat;
+            u += 0.25 * std::clamp(through, -0.1, 0.4) * u * u;
+        }
+        return std::max(u, 0.025);
+    }
+};
+
+void TransitionalK(const WallConstants& k, const WallCell& w, const Transitional& t) {
+    const int c = w.c;
+    auto add = [&](double y, double kappa, int bedNormal) {
+        const double uplus = t.UPlus(w, 1e6 * y * t.uhat, kappa, bedNormal);
+        AddKTerms(k, w, uplus, 31.62 * w.a / uplus, y);
+    };
+    for (Direction d : {kEastWest, kSouthNorth}) {
+        if (HasWall(c, d)) add(FacesOf(c, d).distance, kKappa, 0);
+    }
+    const bool top = IsWallFace(Csurft[c]), bottom = IsWallFace(Csurfb[c]);
+    if (!t.transpiration) {
+        if (top || bottom) add(Ckdist[c], bottom ? t.bedKappa : kKappa, 0);
+        return;
+    }
+    if (top) add(Ckdist[c], kKappa, 0);
+    if (bottom) add(Ckdist[c], t.bedKappa, Csurfb[c]);
+}
+
+void TransitionalWalls(const WallConstants& k, const WallCell& w) {
+    const Transitional t(k, w);
+    switch (Equation) {
+        case 5: TransitionalK(k, w, t); break;
+        case 6: WallEpsilon(k, w, [](Direction, double y) { return kKappa * y; }); break;
+        case 1:
+        case 2:
+        case 3:
+            EachWallFace(w, [&](int s, double distance, bool bottom) {
+                const double uplus = t.UPlus(w, w.YPlus(distance), bottom ? t.bedKappa : kKappa, bottom ? s : 0);
+                return 31.62 * w.a * Farea[s] / uplus;
+            });
+            break;
+        default: break;
+    }
+}
+
+// F 312: the epsilon distance of a side direction grows where the flow of
+// the cell and of its neighbour across that direction turn against each
+// other.
+double ReversalStretch(int c, Direction d) {
+    if (F312Option <= 0) return 1.0;
+    int m = d == kEastWest ? Ccelle[c] : Ccells[c];
+    if (m == 0) m = d == kEastWest ? Ccellw[c] : Ccelln[c];
+    if (m <= 0) return 1.0;
+    const double dot = Cu[c] * Cu[m] + Cv[c] * Cv[m];
+    if (!(dot < 0.0)) return 1.0;
+    const double cosine = dot / std::sqrt((Cu[c] * Cu[c] + Cv[c] * Cv[c]) * (Cu[m] * Cu[m] + Cv[m] * Cv[m]));
+    return cosine < -0.7 ? 1.1 - cosine : 1.0;
+}
+
+// F 15 19: smooth side walls with the options of F 273, the rough law at
+// the bed and the top.
+void SmoothSideWalls(const WallConstants& k, const WallCell& w) {
+    const int c = w.c;
+    switch (Equation) {
+        case 5:
+            for (Direction d : {kEastWest, kSouthNorth}) {
+                if (!HasWall(c, d)) continue;
+                const double y = Capped(FacesOf(c, d).distance);
+                const SideOptions o = SideOptionsOf(w, d);
+                const double yplus = w.YPlus(y);
+                const double inverse = o.kappa == kKappa ? 2.5 : 1.0 / o.kappa;
+                const double uplus = yplus < kSublayer ? yplus : std::max(inverse * std::log(9.0 * yplus), MinUplusWall);
+                AddKTerms(k, w, uplus, 31.62 * w.a / uplus + o.addedG * y, y);
+            }
+            if (HasWall(c, kTopBottom)) {
+                const double y = Capped(Ckdist[c]);
+                const double uplus = BedUPlusK(w, y, BedRoughness(c), w.concentration);
+                AddKTerms(k, w, uplus, 31.62 * w.a / uplus, y);
+            }
+            break;
+        case 6:
+            WallEpsilon(k, w, [&w](Direction d, double y) {
+                return SideOptionsOf(w, d).kappaEps * y * ReversalStretch(w.c, d);
+            });
+            break;
+        case 1:
+        case 2:
+        case 3: {
+            const struct {
+                int s;
+                Direction d;
+            } sides[] = {{Csurfe[c], kEastWest}, {Csurfw[c], kEastWest}, {Csurfs[c], kSouthNorth}, {Csurfn[c], kSouthNorth}};
+            for (const auto& side : sides) {
+                if (!IsWallFace(side.s)) continue;
+                const double y = Capped(FacesOf(c, side.d).distance);
+                const SideOptions o = SideOptionsOf(w, side.d);
+                const double aSide = std::sqrt(k.cS * w.kHat + o.addedG * y);
+                const double yplus = w.YPlus(y);
+                const double f = yplus >= kSublayer ? 31.62 * aSide * o.kappa * Farea[side.s] / std::log(9.0 * yplus)
+                                                    : 31.62 * aSide * Farea[side.s] / yplus;
+                AddFaceFriction(w, side.s, true, f);
+            }
+            RoughTopBottomFriction(w);
+            break;
+        }
+        default: break;
+    }
+}
+
+}  // namespace
+
+void ApplySmoothWallLaws(int first, int last) {
+    WallConstants k;
+    k.roughness = StoreWallSettings();
+    const int law = WallLaw;
+    for (int c = first; c <= last; ++c) {
+        if (!IsWallCell(c)) continue;
+        const WallCell w(c, k);
+        if (law == 5) {
+            SmoothWalls(k, w);
+        } else if (law == 8 || law == 9) {
+            TransitionalWalls(k, w);
+        } else if (law == 19) {
+            SmoothSideWalls(k, w);
+        }
+    }
+    if (Equation == 6 && TurbulenceModel == 16 && WallEpsilonDistanceFlag == 1 && (law == 5 || law == 19)) {
+        TopCellOmega(first, last);
     }
 }

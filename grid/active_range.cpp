@@ -12,6 +12,8 @@ void WholeGrid() {
     LastCell = NoCells;
     FirstSurface = 1;
     LastSurface = NoSurfaces;
+    FirstBedCell = 1;
+    LastBedCell = NoBedCells;
 }
 
 // The G 25 selection: from the first cell and surface of the selected blocks
@@ -23,6 +25,8 @@ void SelectedBlocks() {
     LastCell = 1;
     FirstSurface = NoSurfaces;
     LastSurface = 1;
+    FirstBedCell = NoBedCells;
+    LastBedCell = 1;
     const int last = std::min({NoBlockSelectionValues, NoBlocks, kBlockValueSlots - 1});
     for (int b = 1; b <= last; ++b) {
         if (BlockSelection[b] <= 0) continue;
@@ -31,6 +35,8 @@ void SelectedBlocks() {
         LastCell = std::max(LastCell, r.lastCell);
         FirstSurface = std::min(FirstSurface, r.firstSurface);
         LastSurface = std::max(LastSurface, r.lastSurface);
+        FirstBedCell = std::min(FirstBedCell, r.firstColumn);
+        LastBedCell = std::max(LastBedCell, r.lastColumn);
     }
 }
 
@@ -48,6 +54,8 @@ void SetActiveCellRange() {
         FirstSurface = 1;
         LastCell = BlockTable[last - 1].lastCell;
         LastSurface = BlockTable[last - 1].lastSurface;
+        FirstBedCell = 1;
+        LastBedCell = BlockTable[last - 1].lastColumn;
         return;
     }
     if (NoBlockSelectionValues != 0) {

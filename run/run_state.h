@@ -85,6 +85,8 @@ RIVAX_FIXED_SETTINGS(RIVAX_DECLARE_PARAM)
     X(int, LastCell, 0)                         \
     X(int, FirstSurface, 0)                     \
     X(int, LastSurface, 0)                      \
+    X(int, FirstBedCell, 0)                     \
+    X(int, LastBedCell, 0)                      \
     X(int, Equation, 0)                         \
     X(int, ParallelSolverNoticeFlag, 0)
 
