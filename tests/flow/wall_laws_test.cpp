@@ -247,14 +247,25 @@ TEST_F(WallLaws, SameForAnyNumberOfThreads) {
     }
 }
 
+// F 305 1 hands the whole work over, and the face-based laws leave Kappa and
+// the wall roughness as they are.
 TEST_F(WallLaws, FaceBasedLawsAreHandedOver) {
     Box(1, 1, 1);
-    Cap[1] = 7.0;
+    Ck[1] = 0.01;
+    Cu[1] = 0.3;
+    Croughness[1] = 0.01;
     FaceWallLawFlag = 1;
     Equation = 1;
+    Kappa = 0.3;
+    Cap[1] = 7.0;
+    ApplyFaceWallLaws(1, 1);
+    const double faceBased = Cap[1];
+    Cap[1] = 7.0;
     ApplyWallLaws(1, 1);
-    EXPECT_EQ(Cap[1], 7.0);
-    EXPECT_NE(log().find("ApplyFaceWallLaws is not available in this build"), std::string::npos);
+    EXPECT_EQ(Cap[1], faceBased);
+    EXPECT_NE(Cap[1], 7.0);
+    EXPECT_EQ(Kappa, 0.3);
+    EXPECT_EQ(WallRoughness, -2.0);
 }
 
 }  // namespace
