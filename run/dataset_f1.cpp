@@ -105,7 +105,6 @@ bool ReadDataSetF1(int n, FILE* fp) {
         case 15:
             ScanValues(fp, {&WallLaw});
             CheckRange(n, WallLaw, 0, 20);
-            if (!FaceWallLawSupported()) RefuseF(n);
             break;
         case 16:
             ScanValues(fp, {&WallRoughness});

@@ -103,7 +103,6 @@ bool ReadDataSetF100(int n, FILE* fp) {
             // Any accepted value leaves the wall laws without a law.
             ReadF(fp, n, form, {AtLeast(&WallLaw, 0)});
             WallLaw = 1000;
-            if (!FaceWallLawSupported()) RefuseF(n, form);
             break;
         case 121: ReadF(fp, n, form, {AtLeast(&F121Flag, 0)}); break;
         case 125: ReadF(fp, n, form, {AtLeast(&unusedInt, 0)}); break;

@@ -67,7 +67,6 @@ const IntRule kIntRules[] = {
 
 void ReadFaceWallLawFlag(FILE* fp, int n) {
     ReadF(fp, n, kLine, {AtLeast(&FaceWallLawFlag, 0)});
-    if (!FaceWallLawSupported()) RefuseF(n, kLine);
 }
 
 // F 317 and F 318: an index into the table and a value. Entry 1 of F 317 is a

@@ -275,6 +275,13 @@ void CheckBeforeAllocation() {
             FailWithLog(-1, "in the control file, or use a 'fracres' file with an 'O' in the F 2 data set\n");
         }
     }
+    // The face-based laws know the rough, smooth and transitional laws only;
+    // another law (or none, F 120) with them is refused once every data set
+    // has been read, whichever came last.
+    if (!FaceWallLawSupported()) {
+        FailWithLog(-1, "The combination F 305 1 and F 15 %d has no wall law: use F 15 0, 5 or 8 with F 305 1\n",
+                    WallLaw);
+    }
     if (F7EFlag == 1 && NoThreads > 0) {
         LogAppend("The combination F 206 > 0 and F 7 E will give inconsistent results in the\n");
         FailWithLog(-1, "pressure-correction function\n\n");

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "flow/flow_services.h"
 #include "run/globals.h"
@@ -68,6 +70,26 @@ protected:
             }
         }
         return best;
+    }
+
+    // The bed shear velocity of the bed cell: the friction that the wall law
+    // puts on the bed face in the U equation, per square metre of bed.
+    static double BedShearVelocity(int bed) {
+        const int bedFace = Csurfb[bed];
+        Equation = 1;
+        Cap[bed] = Csource[bed] = 0.0;
+        ApplyWallLaws(bed, bed);
+        const double tau = (Cap[bed] * Cu[bed] - Csource[bed]) / Farea[bedFace];
+        return tau > 0.0 ? std::sqrt(tau / kDensity) : 0.0;
+    }
+
+    // Cu of every cell after a run with `control` added to the channel's.
+    std::vector<double> VelocitiesWith(const std::string& control) {
+        ChannelSpec spec = PhysicsChannel(0.075);
+        spec.extraControl += control;
+        Run(spec);
+        ExpectConverged();
+        return std::vector<double>(Cu.data(), Cu.data() + NoCells + 1);
     }
 
     ProjectDir dir_;
@@ -150,6 +172,65 @@ TEST_F(ChannelFlow, FullyDevelopedFlowFollowsTheRoughWallLogLaw) {
     // falling off with height pull it down by a few per cent at most.
     const double kWall = ustar * ustar / kSqrtCmu;
     EXPECT_NEAR(Ck[bed], kWall, 0.05 * kWall);
+}
+
+// Smooth walls (F 15 5): the lower third of the middle column follows the
+// smooth law u = u* / kappa ln(9 z u* / nu). At 0.2 m/s over 0.25 m the
+// smooth law gives U / u* = 2.5 ln(9 h u* / nu) - 2.5 at u* = 0.0090 m/s,
+// which puts the bed cell (1/16 of the depth) at y+ = 140, well out of the
+// viscous sublayer.
+TEST_F(ChannelFlow, SmoothWallsFollowTheSmoothLogLaw) {
+    constexpr double kNu = 1e-6;
+    ChannelSpec spec = PhysicsChannel(0.075);
+    spec.extraControl += "F 15 5\n";
+    Run(spec);
+    ExpectConverged();
+    const int bed = BedCellNear(0.75 * spec_.length, 0.5 * spec_.width);
+    ASSERT_GT(bed, 0);
+    const double bedLevel = Czcenter[bed] - Ckdist[bed];
+    const double ustar = BedShearVelocity(bed);
+    const double yplus = Ckdist[bed] * ustar / kNu;
+    std::printf("smooth walls: u* = %.5f m/s, bed-cell y+ = %.1f\n", ustar, yplus);
+    EXPECT_NEAR(ustar, 0.0090, 0.001);
+    EXPECT_NEAR(yplus, 140.0, 20.0);
+    int checked = 0;
+    for (int c = bed; c > 0 && Czcenter[c] - bedLevel < spec_.depth / 3.0; c = Ccellt[c]) {
+        const double z = Czcenter[c] - bedLevel;
+        const double logLaw = ustar / kKappa * std::log(9.0 * z * ustar / kNu);
+        std::printf("  z = %.4f m: u = %.5f, smooth law %.5f (%+.2f %%)\n", z, Cu[c], logLaw,
+                    100.0 * (Cu[c] / logLaw - 1.0));
+        EXPECT_NEAR(Cu[c], logLaw, 0.05 * logLaw) << "cell " << c << " at z = " << z;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 3);
+}
+
+// The transitional law (F 15 8) on the 1 cm rough bed, ks+ about 142, is
+// fully rough: the flow is that of the rough law (F 15 0) downstream, where
+// the inflow no longer matters.
+TEST_F(ChannelFlow, TransitionalLawOfAFullyRoughBedIsTheRoughLaw) {
+    const std::vector<double> rough = VelocitiesWith("F 15 0\n");
+    const std::vector<double> transitional = VelocitiesWith("F 15 8\n");
+    double worst = 0.0;
+    for (int c = 1; c <= NoCells; ++c) {
+        if (Cxcenter[c] < 0.5 * spec_.length) continue;
+        worst = std::max(worst, std::fabs(transitional[c] / rough[c] - 1.0));
+        EXPECT_NEAR(transitional[c], rough[c], 0.01 * rough[c]) << "cell " << c;
+    }
+    std::printf("F 15 8 against F 15 0, downstream half: largest difference %.3f %%\n", 100.0 * worst);
+}
+
+// The face-based laws (F 305 1) of the rough law give the flow of the
+// cell-based ones: they differ only in the rounding of the epsilon value.
+TEST_F(ChannelFlow, FaceBasedWallLawsGiveTheSameFlow) {
+    const std::vector<double> cellBased = VelocitiesWith("F 305 0\n");
+    const std::vector<double> faceBased = VelocitiesWith("F 305 1\n");
+    double worst = 0.0;
+    for (int c = 1; c <= NoCells; ++c) {
+        worst = std::max(worst, std::fabs(faceBased[c] / cellBased[c] - 1.0));
+        EXPECT_NEAR(faceBased[c], cellBased[c], 1e-3 * std::fabs(cellBased[c])) << "cell " << c;
+    }
+    std::printf("F 305 1 against F 305 0: largest relative difference %.2e\n", worst);
 }
 
 TEST_F(ChannelFlow, StillWaterStaysAtRest) {

@@ -32,7 +32,8 @@ const EngineCase kDataSetsEngineCases[] = {
     {"W2CountBeyondTheTable", "W 2 400 1 2 3\n", 1, {"Input error for W 2 in control"}},
     {"F247PoissonRatioHalf", "F 247 2e7 0.5\n", 1, {"Error for F 247 in control\n"}},
     {"F292ModeWithoutAStep", "F 292 1 0\n", 1, {"Error for F 292 in control\n"}},
-    {"F305WithWallLaw3", "F 15 3\nF 305 1\n", 1, {"Error for F 305 in control\n"}},
+    {"F305WithWallLaw19", "F 305 1\nF 15 19\n", -1,
+     {"The combination F 305 1 and F 15 19 has no wall law: use F 15 0, 5 or 8 with F 305 1\n"}},
     {"F255WithF205", "F 255 1\nF 205 2\n", -1, {"Remove the F 255 data set"}},
 };
 

@@ -53,6 +53,26 @@ TEST_F(KreadChecks, ThreadsWithPressureOptionRefused) {
     EXPECT_NE(out.log.find("pressure-correction function\n\n"), std::string::npos);
 }
 
+TEST_F(KreadChecks, FaceWallLawsWithoutTheirLawRefused) {
+    const struct {
+        int law, faceBased;
+        bool refused;
+    } rows[] = {{19, 1, true}, {1000, 1, true}, {3, 1, true}, {8, 1, false}, {0, 1, false}, {19, 0, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.law);
+        ResetGlobals();
+        WallLaw = row.law;
+        FaceWallLawFlag = row.faceBased;
+        ReadOutcome out = CaptureRunEnd(CheckBeforeAllocation);
+        EXPECT_EQ(out.ended, row.refused);
+        if (!row.refused) continue;
+        EXPECT_EQ(out.status, -1);
+        const std::string line = "The combination F 305 1 and F 15 " + std::to_string(row.law) +
+                                 " has no wall law: use F 15 0, 5 or 8 with F 305 1\n";
+        EXPECT_TRUE(out.log.ends_with(line)) << out.log;
+    }
+}
+
 TEST_F(KreadChecks, MultigridWithSurfaceOptionRefused) {
     MultigridChoice = 1;
     for (int option : {12, 13, 19, 20}) {
