@@ -123,15 +123,15 @@ TEST_F(OpenFoamCase, PatchOptionsMeshAndCheck) {
     } rows[] = {
         {"default", "", standard},
         // The side walls go to the lateral patch alone: 18 bottoms remain walls.
-        {"lateral patch", "F 298 1\n",
+        {"lateral patch", "F 298 1 1e20 1e20\n",
          {{"freeSurface", 18}, {"inlet", 12}, {"outlet1", 12}, {"fixedBedSides", 18}, {"freeSides", 48}}},
         // From the discharge groups and the wall flags: the same faces.
-        {"from groups", "F 298 2\n", standard},
+        {"from groups", "F 298 2 1e20 1e20\n", standard},
         // The inlet side above the inlet level is wall; no inlet faces.
-        {"inlet level below the bed", "F 298 0 -1\n",
+        {"inlet level below the bed", "F 298 0 -1 1e20\n",
          {{"freeSurface", 18}, {"inlet", 0}, {"outlet1", 12}, {"fixedBedSides", 78}}},
-        // The outlet side split at 0.5 m: two layers below, two above.
-        {"second outlet", "F 298 0 1e20 0.5\n",
+        // The outlet side split at 0.4 m: two layers below, two above.
+        {"second outlet", "F 298 0 1e20 0.4\n",
          {{"freeSurface", 18}, {"inlet", 12}, {"outlet1", 6}, {"outlet2", 6}, {"fixedBedSides", 66}}},
     };
     for (const auto& row : rows) {
@@ -173,7 +173,7 @@ TEST_F(OpenFoamCase, StartFields) {
     int ones = 0, zeros = 0;
     for (const std::string& line : alpha) {
         ones += line == "1";
-        zeros += line == "0";
+        zeros += line == "0" || line == "0)";  // the list closes on the last value's line
     }
     EXPECT_EQ(ones, 9);
     EXPECT_EQ(zeros, 63);
@@ -183,7 +183,7 @@ TEST_F(OpenFoamCase, StartFields) {
     EXPECT_EQ(levels[1], "1    0.125000");
 
     // No faces on the inlet side: a velocity of 0 rather than infinity.
-    Export("F 298 0 -1\n");
+    Export("F 298 0 -1 1e20\n");
     EXPECT_NE(ReadHere("U").find("    inlet\n    {\n        type            fixedValue;\n"
                                  "        value           uniform (0.000000 0 0);\n"),
               std::string::npos);
@@ -210,6 +210,39 @@ TEST_F(OpenFoamCase, HeaderAndBlockLines) {
                   Cpoint8[1] - 1);
     EXPECT_EQ(lines[at + 2], hex);
     EXPECT_EQ(lines[at + 2], "     hex (0 20 25 5 1 21 26 6)  (1 1 1) simpleGrading (1 1 1)");
+}
+
+// Dry columns of block 1 have no cells, so no faces: none of their faces is
+// listed, the mesh is made and checked. The north bank (node lines j = 3
+// and 4) lies above the water, which leaves the columns of j = 4 dry.
+TEST_F(OpenFoamCase, DryColumnsOfBlockOne) {
+    ChannelSpec spec = FoamChannel();
+    spec.version = 4;  // the engine makes the cells from the node levels
+    ChannelProject p = MakeChannelProject(spec);
+    // The node lines close the file, i = 1..7 outer, j = 1..4 inner.
+    std::vector<std::string> lines = SplitLines(p.unstruc);
+    const size_t firstNode = lines.size() - 7 * 4;
+    for (size_t n = firstNode; n < lines.size(); ++n) {
+        const int j = static_cast<int>((n - firstNode) % 4) + 1;
+        const std::vector<std::string> w = Words(lines[n]);
+        ASSERT_EQ(w.size(), 5u);
+        if (j >= 3) lines[n] = w[0] + " 1.500000 " + w[2] + " " + w[3] + " " + w[4] + " ";
+    }
+    std::string unstruc;
+    for (const std::string& line : lines) unstruc += line + "\n";
+    WriteHere("control", p.control);
+    WriteHere("unstruc", unstruc);
+    ASSERT_FALSE(StartEngineHere().ended);
+    const EngineCall read = CallEngine([] { return ReadUnstructure(); });
+    ASSERT_FALSE(read.ended) << read.log;
+    for (int i = 2; i <= 7; ++i) ASSERT_EQ(Gridz[i][4][0], 0.0) << "column " << i << " is not dry";
+    ASSERT_GT(NoCells, 0);
+    const EngineCall call = CallEngine([] { return WriteOpenFoamCase(); });
+    ASSERT_FALSE(call.ended) << call.log;
+    EXPECT_EQ(ReadHere("blockMeshDict").find("(-1 -1 -1 -1)"), std::string::npos);
+    const FoamRun run = RunTools();
+    ExpectToolsPass(run);
+    EXPECT_EQ(run.cells, NoCells);
 }
 
 TEST_F(OpenFoamCase, UnwritableFileEndsTheRun) {
