@@ -92,10 +92,14 @@ bool WriteSlopingAreaReport() {
     });
 }
 
-// Through the cross-section of the east faces at the middle of block 1.
+// Through the cross-section of the east faces at the middle of block 1. The
+// halves of a narrow block (one or two columns) would fall outside it, where
+// no cell is and the report would show nothing: they are held to the block.
 bool WriteDischargeReport() {
     const BlockRecord& r = BlockTable[1];
-    int top = ColumnTopCell(NodeColumnBottomCell(r.iLast / 2 - 1, r.jLast / 2 - 1));
+    const int i = std::clamp(r.iLast / 2 - 1, std::min(r.iFirst, r.iLast), r.iLast);
+    const int j = std::clamp(r.jLast / 2 - 1, std::min(r.jFirst, r.jLast), r.jLast);
+    int top = ColumnTopCell(NodeColumnBottomCell(i, j));
     top = Walk(top, [](int n) { return Ccells[n]; });
     double flux = 0.0, area = 0.0;
     int columns = 0;

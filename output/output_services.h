@@ -29,3 +29,11 @@ void WriteProbeFile();
 void WriteBedPointFile();
 void WriteBoundaryEdgeFile();
 bool WriteHabitatTable();
+
+// Exports that no run letter starts. The grid and start fields as an
+// OpenFOAM case in the working directory (eight files, 0 when written); the
+// outline in `weir,txt` as the closed surface `weir.stl` (1, and no file,
+// when `weir,txt` cannot be read). A file that cannot be written ends the run
+// with status -3.
+int WriteOpenFoamCase();
+int WriteWeirStl();

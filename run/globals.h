@@ -4,6 +4,7 @@
 #include "drivers/drivers_data.h"
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
+#include "output/output_data.h"
 #include "quality/quality_data.h"
 #include "run/arrays.h"
 #include "run/boundary_profiles.h"

@@ -1,34 +1,9 @@
 // The plot files of a channel run through the built engine, loaded by VTK's
 // own legacy and Tecplot readers.
-#include <sys/wait.h>
-
-#include <cstdio>
-
 #include "tests/output/results_case.h"
 #include "tests/support/project_dir.h"
 
 namespace {
-
-struct LoadResult {
-    int status = -1;
-    std::string out;
-};
-
-// Runs the load checks of tests/output/load_plot_file.py with Debian's
-// Python and its vtk module.
-LoadResult LoadWithVtk(const std::string& dir, const std::vector<std::string>& args) {
-    std::string command = "cd '" + dir + "' && /usr/bin/python3 '" RIVAX_TESTS_DIR "/output/load_plot_file.py'";
-    for (const std::string& a : args) command += " '" + a + "'";
-    command += " 2>&1";
-    LoadResult r;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
-    const int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 // Velocities, bed level and depth of the flat channel of 1 m depth, in all
 // four plot files.

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <set>
@@ -54,6 +57,35 @@ inline std::set<std::string> PlotFilesHere() {
     }
     return plots;
 }
+
+struct LoadResult {
+    int status = -1;
+    std::string out;
+};
+
+// Runs a shell command; its exit status and its output (with errors).
+inline LoadResult RunShell(const std::string& command) {
+    LoadResult r;
+    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p) return r;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
+    const int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// Runs the load checks of tests/output/load_plot_file.py with Debian's
+// Python and its vtk module.
+inline LoadResult LoadWithVtk(const std::string& dir, const std::vector<std::string>& args,
+                              const char* script = "load_plot_file.py") {
+    std::string command = "cd '" + dir + "' && /usr/bin/python3 '" RIVAX_TESTS_DIR "/output/" + script + "'";
+    for (const std::string& a : args) command += " '" + a + "'";
+    return RunShell(command);
+}
+
+// Status 77 or 127: Debian's Python or its vtk module is missing.
+inline bool VtkMissing(const LoadResult& r) { return r.status == 77 || r.status == 127; }
 
 class ResultsCase : public ::testing::Test {
 protected:

@@ -33,8 +33,9 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         const char* row;
         int position;  // F 329 position set to 1, 0 for none
         int selector;
-        Names writers;  // besides the interpolated results, which every call reaches
+        Names writers;  // placeholders reached
         Files plots = {};
+        Files tables = {};
     } rows[] = {
         {"defaults", 0, 0, {}},
         {"Tecplot plan", 3, 0, {}, tec2},
@@ -43,10 +44,10 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         {"VTK 3D", 6, 0, {}, {"ParaView3U.vtk"}},
         {"VTK plan", 7, 0, {}, pv2},
         {"VTK plan per block", 8, 0, {}, perBlockPv},
-        {"probe", 9, 0, {"WriteProbeFile"}},
-        {"bed points", 10, 0, {"WriteBedPointFile"}},
-        {"boundary edges", 12, 0, {"WriteBoundaryEdgeFile"}},
-        {"habitat", 13, 0, {"WriteHabitatTable"}},
+        {"probe", 9, 0, {}, {}, {"PirakPkt.dat"}},
+        {"bed points", 10, 0, {}, {}, {"beddata.sim"}},
+        {"boundary edges", 12, 0, {}, {}, {"melvok"}},
+        {"habitat", 13, 0, {}, {}, {"habitat"}},
         {"fracres", 16, 0, {"WriteFracresFile"}},
         {"F 48 7", 0, 7, {}, tec2},
         {"F 48 87", 0, 87, {}, tec2},
@@ -58,12 +59,12 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         {"F 48 90", 0, 90, {}, {"ParaView3U.vtk"}},
         {"F 48 11", 0, 11, {}, pv2},
         {"F 48 91", 0, 91, {}, pv2},
-        {"F 48 13", 0, 13, {"WriteProbeFile"}},
-        {"F 48 17", 0, 17, {"WriteBoundaryEdgeFile"}},
+        {"F 48 13", 0, 13, {}, {}, {"PirakPkt.dat"}},
+        {"F 48 17", 0, 17, {}, {}, {"melvok"}},
         {"F 48 18", 0, 18, {}, tec2},
         {"F 48 19", 0, 19, {}, perBlockPv},
-        {"F 48 22", 0, 22, {"WriteBedPointFile"}},
-        {"F 48 5", 0, 5, {"WriteHabitatTable"}},
+        {"F 48 22", 0, 22, {}, {}, {"beddata.sim"}},
+        {"F 48 5", 0, 5, {}, {}, {"habitat"}},
         {"F 48 12", 0, 12, {}},
     };
     Start();
@@ -77,15 +78,15 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         ForgetUnavailableReports();  // each row reads the writers it reached from the log
         EngineCall call = Dispatch();
         ASSERT_FALSE(call.ended) << call.log;
-        Names expected = row.writers;
-        // The interpolated results come after the plot and probe files and
-        // before the edges, bed state and tables.
-        auto at = expected.begin();
-        while (at != expected.end() && *at != "WriteBoundaryEdgeFile" && *at != "WriteHabitatTable") ++at;
-        expected.insert(at, "WriteInterpolatedResults");
-        EXPECT_EQ(WritersReached(call.log), expected);
+        EXPECT_EQ(WritersReached(call.log), row.writers);
         EXPECT_EQ(PlotFilesHere(), row.plots);
         for (const std::string& name : PlotFilesHere()) std::filesystem::remove(name);
+        Files tables;
+        for (const char* name : {"PirakPkt.dat", "beddata.sim", "melvok", "habitat"}) {
+            if (std::filesystem::exists(name)) tables.insert(name);
+            std::filesystem::remove(name);
+        }
+        EXPECT_EQ(tables, row.tables);
         EXPECT_EQ(std::string(StatusText), "have written result file  ");
         EXPECT_EQ(WritingFilesFlag, 0);
     }
