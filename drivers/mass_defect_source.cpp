@@ -247,17 +247,17 @@ void CyclicInflow(const GroupSurfaces& g) {
 }
 
 // The profile of the `inflow` file: the listed surfaces run down one column
-// after another, each from its top cell, and the n-th column takes point n
-// of the file. Surfaces before the first top cell belong to no column.
+// after another, each from its top cell. The point index starts at 1 and
+// rises at each top cell before the cell is used, so the n-th column (from
+// 1) takes point n + 1 of the file, as stored files are numbered.
 void InflowFileInflow(const GroupSurfaces& g) {
     auto walk = [&g](auto&& use) {
-        int point = 0;
+        int point = 1;
         for (int n = 0; n < g.count; ++n) {
             if (!g.usable(n)) continue;
             const int s = g.surface(n), c = g.cell(n);
             if (IsTopCell(c)) ++point;
-            if (point > NoInflowPoints) break;
-            if (point < 1) continue;
+            if (point > NoInflowPoints || point >= kInflowPoints) break;
             const int level = g.group.levelList[n] + 1;
             if (level < 0 || level > NoInflowLevels || level >= kInflowLevels) continue;
             use(c, Fareax[s] * InflowFileU[point][level] + Fareay[s] * InflowFileV[point][level]);

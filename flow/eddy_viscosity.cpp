@@ -268,7 +268,7 @@ void ComputeEddyViscosity(int first, int last) {
     const int model = TurbulenceModel;
     if (first <= last) {
         BaseViscosity(first, last);
-        if (Equation == 6 && SplitsEpsilonPrandtl(model)) {
+        if (Equation == 6 && DividesEpsilonViscosity(model)) {
             for (int c = first; c <= last; ++c) Ceddyvisc[c] *= 0.7692;
         }
         if (TurbDensFlag > 0) RichardsonDamping(first, last);

@@ -217,21 +217,23 @@ bool InflowFileProfile() {
     }
     const DischargeGroupRecord& r = Group(1);
     if (r.noSurfaces <= 0 || r.groupType != 1 || !(GroupDischarge[1] > 0.0)) return false;
-    // The series value, not the record's: a `timei` series changes it.
-    const double q = GroupDischarge[1] / (r.area + 1e-30);
+    // The record's discharge, as the mass source of the pressure correction
+    // takes it: with a `timei` series the momentum and the mass brought in
+    // would otherwise differ.
+    const double q = r.discharge / (r.area + 1e-30);
     const int points = std::min(NoInflowPoints, kInflowPoints - 1);
     const int levels = std::min(NoInflowLevels, kInflowLevels - 1);
     // The listed surfaces run down one column after another from its top
-    // cell, and the n-th column takes point n of the file, as the mass
-    // source of the pressure correction reads it.
-    int p = 0;
+    // cell. The point index starts at 1 and rises at each top cell before
+    // the cell is used, so the n-th column (from 1) reads point n + 1, as
+    // stored files are numbered and as the mass source reads them.
+    int p = 1;
     for (int n = 0; n < GroupListLength(r); ++n) {
         const int s = r.surfaceList[n];
         const int c = GroupSurfaceCell(s);
         if (c == 0) continue;
         if (Ccellt[c] == 0) ++p;
         if (p > points) break;
-        if (p < 1) continue;
         Cap[c] += q * Farea[s];
         CdischargeGroup[c] = 1;
         const int m = r.levelList[n] + 1;
@@ -251,14 +253,18 @@ void CyclicInflow() {
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         const DischargeGroupRecord& r = Group(g);
         if (r.noSurfaces <= 0) continue;
-        const double q = GroupDischarge[g];
-        // A group that takes water out, or none, is treated as the uniform
-        // treatment treats it; the profile only shapes an inflow.
+        // The record's discharge, as the mass source of the pressure
+        // correction takes it, so that momentum and mass agree.
+        const double q = r.discharge;
+        // A group that takes water out is treated as the uniform treatment
+        // treats it: inflow terms with a negative flux would make Cap
+        // negative. Every other inflow group is marked, one without
+        // discharge too (its terms are then zero).
         if (r.groupType == 0 || (r.groupType == 1 && q < 0.0)) {
             MarkOutflow(g, false);
             continue;
         }
-        if (r.groupType != 1 || q == 0.0) continue;
+        if (r.groupType != 1) continue;
         const double flux = q / (r.area + 1e-30);
         for (int n = 0; n < GroupListLength(r); ++n) {
             const int s = r.surfaceList[n];

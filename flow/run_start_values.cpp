@@ -171,7 +171,12 @@ void LayerBlockPressure() {
 
 void FirstTimeFields(const StartTurbulence& t) {
     LogStartSettings();
-    if (NoInitialValueSets <= 0) SetStartFields(0.0, 0.0, 0.0, t.k0, t.e0);
+    if (NoInitialValueSets <= 0) {
+        SetStartFields(0.0, 0.0, 0.0, t.k0, t.e0);
+        // A second first-time start in one run (letter N, then W) would add
+        // the layer block's hydrostatic pressure onto the first one's.
+        for (int c = 1; c <= NoCells; ++c) Pres[c] = 0.0;
+    }
     if (HydrostaticPressureFlag == 1) {
         for (int c = 1; c <= NoCells; ++c) {
             if (Ccellt[c] == 0) HydrostaticColumn(c, true);

@@ -144,11 +144,12 @@ double SideUPlusK(const WallCell& w, double y, double kappa) {
     return std::max(inverse * std::log(30.0 * y / w.wallRoughness), MinUplusWall);
 }
 
-// u+ of k at the bed (and the top) of the rough law: the bed law.
-double BedUPlusK(const WallCell& w, double y, double ks, double bedConc) {
+// u+ of k at the bed (and the top) of the rough law: the bed law. The thin
+// columns take the viscous sublayer under variant 3 only.
+double BedUPlusK(const WallCell& w, double y, double ks, double bedConc, bool sublayerWith5 = true) {
     const double yplus = w.YPlus(y);
-    const double l =
-        (WallLawVariant == 3 || WallLawVariant == 5) && yplus < kSublayer ? yplus : std::log(30.0 * y / ks);
+    const bool sublayer = WallLawVariant == 3 || (sublayerWith5 && WallLawVariant == 5);
+    const double l = sublayer && yplus < kSublayer ? yplus : std::log(30.0 * y / ks);
     return std::max(2.5 * (1.0 + 2.5 * bedConc) * l, MinUplusWall);
 }
 
@@ -336,7 +337,7 @@ void ThinColumns(int first, int last, const WallConstants& k) {
             below += 2.0 * Ckdist[c];
             const WallCell w(c, k);
             if (equation == 5) {
-                const double uplus = BedUPlusK(w, y, ks, bedConc);
+                const double uplus = BedUPlusK(w, y, ks, bedConc, false);
                 AddKTerms(k, w, uplus, 31.62 * w.a / uplus, y);
             } else if (equation == 6) {
                 Fix(c, k.cE * std::pow(w.kHat, 1.5) * (1.0 + 2.5 * bedConc) / (kKappa * y));

@@ -14,6 +14,7 @@
 #include "run/log.h"
 #include "run/output_file.h"
 #include "run/status.h"
+#include "run/text_input.h"
 #include "sediment/sediment_data.h"
 #include "surface/surface_services.h"
 
@@ -143,6 +144,9 @@ void ReadKoordinaFile() {
     double x = 0, y = 0, z = 0, w = 0;
     for (long line = 0; line < LineLimit(); ++line) {
         if (std::fscanf(fp.get(), "%d %d %lf %lf %lf %lf", &i, &j, &x, &y, &z, &w) != 6) break;
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(w)) {
+            RefuseNotFiniteValue(fp.get(), name, kUnstrucBadFile);
+        }
         if (!OnGrid(i, j)) continue;
         Gridx[i][j] = x;
         Gridy[i][j] = y;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "grid/geodata.h"
+#include "grid/grid_services.h"
 #include "run/array_allocation.h"
 #include "run/fatal.h"
 #include "run/globals.h"
@@ -42,14 +43,15 @@ struct PassEnd {
     int lastReals = -1;  // reals the last scan read; -1 when none was tried
 };
 
-// The three values of an E line, scaled and shifted. A value that is missing,
-// or not finite before or after scaling, makes the point unreadable.
-bool ReadPoint(FILE* fp, double v[3], int* realsRead) {
+// The three values of an E line, scaled and shifted. A value that is missing
+// makes the point unreadable (the points end there); one that is not finite,
+// before or after scaling, refuses the file.
+bool ReadPoint(FILE* fp, const std::string& name, double v[3], int* realsRead) {
     *realsRead = std::fscanf(fp, " %lf %lf %lf", &v[0], &v[1], &v[2]);
     if (*realsRead != 3) return false;
     for (int n = 0; n < 3; ++n) {
         v[n] = v[n] * GeodataScale + GeodataOffset;
-        if (!std::isfinite(v[n])) return false;
+        if (!std::isfinite(v[n])) RefuseNotFiniteValue(fp, name, kUnstrucBadFile);
     }
     return true;
 }
@@ -57,7 +59,7 @@ bool ReadPoint(FILE* fp, double v[3], int* realsRead) {
 // Hands every readable point to `store` until Z, the end of the file, the
 // first unreadable point or the budget (each point costs its letter).
 template <class Store>
-void ScanPoints(FILE* fp, PassEnd* end, Store&& store) {
+void ScanPoints(FILE* fp, const std::string& name, PassEnd* end, Store&& store) {
     for (long steps = 0; steps < kGeodataBudget; ++steps) {
         const int c = std::getc(fp);
         if (c == EOF) break;
@@ -65,7 +67,7 @@ void ScanPoints(FILE* fp, PassEnd* end, Store&& store) {
         if (c == 'Z') break;
         if (c == 'E') {
             double v[3];
-            if (!ReadPoint(fp, v, &end->lastReals)) break;
+            if (!ReadPoint(fp, name, v, &end->lastReals)) break;
             store(v);
         } else if (c == 'S') {
             double s[4];
@@ -97,7 +99,7 @@ double ReadGeodataFile() {
             return kGeodataMissing;
         }
         try {
-            ScanPoints(in.get(), &end, [&](const double* v) { read.push_back({v[0], v[1], v[2]}); });
+            ScanPoints(in.get(), name, &end, [&](const double* v) { read.push_back({v[0], v[1], v[2]}); });
         } catch (const std::bad_alloc&) {
             FailOutOfMemory(log.get(), static_cast<long>(read.size()), name);
         }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
+#include <algorithm>
 
 #include "run/globals.h"
 #include "run/log.h"
@@ -43,22 +45,38 @@ public:
         points();
         surfaces();
         for (int c = 1; c <= NoCells; ++c) cell(c);
+        cycles();
         columns();
         blocks();
         lists();
+        groupFaces();
         return result_;
     }
 
+
 private:
     void fault(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-        ++result_.faults;
-        if (result_.messages.size() >= max_) return;
-        char text[300];
         va_list ap;
         va_start(ap, fmt);
-        std::vsnprintf(text, sizeof text, fmt, ap);
+        record(false, fmt, ap);
         va_end(ap);
-        result_.messages.emplace_back(text);
+    }
+
+    // A fault that leaves the flow computation without meaning.
+    void fatal(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
+        va_list ap;
+        va_start(ap, fmt);
+        record(true, fmt, ap);
+        va_end(ap);
+    }
+
+    void record(bool isFatal, const char* fmt, va_list ap) __attribute__((format(printf, 3, 0))) {
+        ++result_.faults;
+        if (isFatal) ++result_.fatal;
+        if (result_.messages.size() >= max_) return;
+        char text[300];
+        std::vsnprintf(text, sizeof text, fmt, ap);
+        result_.messages.emplace_back(std::string(isFatal ? "error: " : "") + text);
     }
 
     // Every entity number stays below its capacity and inside its arrays;
@@ -82,12 +100,12 @@ private:
         bool ok = true;
         for (const auto& c : counts) {
             if (c.count < 0 || c.count >= c.capacity || !c.fits) {
-                fault("%s = %d does not fit its capacity %d or its arrays", c.what, c.count, c.capacity);
+                fatal("%s = %d does not fit its capacity %d or its arrays", c.what, c.count, c.capacity);
                 ok = false;
             }
         }
         if (!Gridz.exists() || !Gridx.exists()) {
-            fault("the structured grid arrays do not exist");
+            fatal("the structured grid arrays do not exist");
             ok = false;
         }
         return ok;
@@ -131,10 +149,10 @@ private:
         for (int s = 1; s <= NoSurfaces; ++s) {
             for (int k = 0; k < 4; ++k) {
                 const int p = (*kFacePoints[k])[s];
-                if (!Within(p, 1, NoPoints)) fault("surface %d: corner %d is point %d", s, k + 1, p);
+                if (!Within(p, 1, NoPoints)) fatal("surface %d: corner %d is point %d", s, k + 1, p);
             }
             if (!Within(Fcell1[s], 0, NoCells) || !Within(Fcell2[s], 0, NoCells)) {
-                fault("surface %d: cells %d and %d are not cells", s, Fcell1[s], Fcell2[s]);
+                fatal("surface %d: cells %d and %d are not cells", s, Fcell1[s], Fcell2[s]);
             } else if (Fcell1[s] == 0 && Fcell2[s] == 0) {
                 fault("surface %d belongs to no cell", s);
             }
@@ -153,7 +171,7 @@ private:
     void cell(int c) {
         for (int k = 1; k <= 8; ++k) {
             if (!Within((*kCorners[k])[c], 1, NoPoints)) {
-                fault("cell %d: corner %d is point %d", c, k, (*kCorners[k])[c]);
+                fatal("cell %d: corner %d is point %d", c, k, (*kCorners[k])[c]);
                 return;
             }
         }
@@ -161,11 +179,11 @@ private:
             const int s = (*side.surface)[c];
             const int n = (*side.neighbour)[c];
             if (!Within(s, 1, NoSurfaces)) {
-                fault("cell %d: %s surface %d is not a surface", c, side.name, s);
+                fatal("cell %d: %s surface %d is not a surface", c, side.name, s);
                 continue;
             }
             if (!Within(n, 0, NoCells) || n == c) {
-                fault("cell %d: %s neighbour %d is not another cell", c, side.name, n);
+                fatal("cell %d: %s neighbour %d is not another cell", c, side.name, n);
                 continue;
             }
             face(c, side, s, n);
@@ -179,7 +197,7 @@ private:
         const int own = side.plus ? Fcell1[s] : Fcell2[s];
         const int other = side.plus ? Fcell2[s] : Fcell1[s];
         if (own != c) {
-            fault("cell %d: its %s surface %d holds cell %d in the slot of its side", c, side.name, s, own);
+            fatal("cell %d: its %s surface %d holds cell %d in the slot of its side", c, side.name, s, own);
         }
         for (int k = 0; k < 4; ++k) {
             const int expected = (*kCorners[side.corners[k]])[c];
@@ -194,17 +212,67 @@ private:
         if (horizontal && SplitFaceFlag > 0) return;
         const Side& back = kSides[side.opposite];
         if (n == 0) {
-            if (other != 0) fault("cell %d: no %s neighbour, but its surface %d also holds cell %d", c, side.name, s, other);
+            if (other != 0) fatal("cell %d: no %s neighbour, but its surface %d also holds cell %d", c, side.name, s, other);
             return;
         }
         if ((*back.neighbour)[n] != c) {
-            fault("cell %d: %s neighbour %d has %d as its %s neighbour", c, side.name, n, (*back.neighbour)[n], back.name);
+            fatal("cell %d: %s neighbour %d has %d as its %s neighbour", c, side.name, n, (*back.neighbour)[n], back.name);
         }
         const int theirs = (*back.surface)[n];
         if (theirs == s) {
-            if (other != n) fault("cell %d: surface %d to its %s neighbour %d holds cell %d", c, s, side.name, n, other);
+            if (other != n) fatal("cell %d: surface %d to its %s neighbour %d holds cell %d", c, s, side.name, n, other);
         } else if (!pairedSurfaces(s, theirs)) {
-            fault("cell %d: %s neighbour %d has its own surface %d instead of %d", c, side.name, n, theirs, s);
+            fatal("cell %d: %s neighbour %d has its own surface %d instead of %d", c, side.name, n, theirs, s);
+        }
+    }
+
+    // Walks along the +i, +j and +k neighbours never come back to a cell they
+    // passed: every walk over a column or a grid line would otherwise loop.
+    // Each cell is left behind once per direction.
+    void cycles() {
+        const struct {
+            const char* name;
+            const Array1<int>* next;
+        } directions[] = {{"east", &Ccelle}, {"north", &Ccelln}, {"top", &Ccellt}};
+        std::vector<char> state(static_cast<size_t>(NoCells) + 1);
+        std::vector<int> path;
+        for (const auto& d : directions) {
+            std::fill(state.begin(), state.end(), 0);
+            for (int start = 1; start <= NoCells; ++start) {
+                path.clear();
+                int c = start;
+                while (Within(c, 1, NoCells) && state[c] == 0) {
+                    state[c] = 1;  // on the walk just made
+                    path.push_back(c);
+                    c = (*d.next)[c];
+                }
+                if (Within(c, 1, NoCells) && state[c] == 1 && c != path.back()) {
+                    fatal("cell %d: its %s neighbours lead back to it", c, d.name);
+                }
+                for (int p : path) state[p] = 2;
+            }
+        }
+    }
+
+    // A discharge group lies on boundary faces, each face in one group only.
+    void groupFaces() {
+        if (!DischargeGroups) return;
+        std::vector<int> owner(static_cast<size_t>(NoSurfaces) + 1, 0);
+        for (int g = 1; g < kDischargeGroups; ++g) {
+            const DischargeGroupRecord& r = DischargeGroups[g];
+            if (!Within(r.noSurfaces, 0, kGroupSurfaces)) continue;
+            for (int k = 0; k < r.noSurfaces; ++k) {
+                const int s = r.surfaceList[k];
+                if (!Within(s, 1, NoSurfaces)) continue;
+                if (Fcell1[s] != 0 && Fcell2[s] != 0) {
+                    fatal("discharge group %d lists surface %d, which lies between cells %d and %d", g, s, Fcell1[s],
+                          Fcell2[s]);
+                } else if (owner[s] != 0 && owner[s] != g) {
+                    fatal("discharge group %d lists surface %d of discharge group %d", g, s, owner[s]);
+                } else {
+                    owner[s] = g;
+                }
+            }
         }
     }
 
@@ -278,12 +346,12 @@ private:
         for (int g = 1; g < kDischargeGroups && DischargeGroups; ++g) {
             const DischargeGroupRecord& r = DischargeGroups[g];
             if (!Within(r.noSurfaces, 0, kGroupSurfaces) || !Within(r.noPoints, 0, kGroupPoints)) {
-                fault("discharge group %d: %d surfaces, %d points", g, r.noSurfaces, r.noPoints);
+                fatal("discharge group %d: %d surfaces, %d points", g, r.noSurfaces, r.noPoints);
                 continue;
             }
             for (int k = 0; k < r.noSurfaces; ++k) {
                 if (!Within(r.surfaceList[k], 0, NoSurfaces)) {
-                    fault("discharge group %d lists surface %d", g, r.surfaceList[k]);
+                    fatal("discharge group %d lists surface %d", g, r.surfaceList[k]);
                     break;
                 }
             }
@@ -308,6 +376,7 @@ private:
 
     size_t max_;
     GridCheck result_;
+
 };
 
 }  // namespace
@@ -318,4 +387,16 @@ void LogGridCheck() {
     GridCheck check = CheckGridInvariants();
     LogAppend("Grid check: %d faults\n", check.faults);
     for (const std::string& m : check.messages) LogAppend("Grid check: %s\n", m.c_str());
+}
+
+bool CheckReadGrid() {
+    const GridCheck check = CheckGridInvariants();
+    if (check.ok()) return true;
+    for (const std::string& m : check.messages) LogAppend("Grid check: %s\n", m.c_str());
+    if (check.fatal == 0) {
+        LogAppend("Warning: the grid check found %d faults in the grid of the unstruc file\n", check.faults);
+        return true;
+    }
+    LogAppend("Error: the grid of the unstruc file has %d faults that leave no flow to compute\n", check.fatal);
+    return false;
 }

@@ -556,6 +556,10 @@ int ReadUnstructure() {
     int result = UnstrucReader(fp.get(), name).read();
     fp.reset();
     if (result != 0) return result;
+    // The file's own cells: a fault that leaves the flow without meaning
+    // refuses the file before anything walks its columns.
+    const bool fileCells = ReadUnstrucVersion != 4;
+    if (fileCells && !CheckReadGrid()) return kBadFile;
     result = SetUpAfterReadingGrid();
     if (DebugOption == 'D' || DebugOption == 'E') LogGridCheck();
     return result;

@@ -158,9 +158,13 @@ bool WriteFile(const std::string& name, int version, const UnstrucCounts& n, boo
         return false;
     }
     OutputFile out(name);
-    if (out) WriteSections(out.get(), version, n, blankFirst);
-    if (!out || !out.commit()) {
+    if (!out) {
         LogAppend("Error: can not open '%s' file\n", name.c_str());
+        return false;
+    }
+    WriteSections(out.get(), version, n, blankFirst);
+    if (!out.commit()) {
+        LogAppend("Error: cannot write '%s' file; the file as it was is kept\n", name.c_str());
         return false;
     }
     return true;

@@ -13,6 +13,8 @@ struct DataSetId {
     char letter = 0;
     int number = 0;
     int number2 = 0;  // Q and N carry a second integer
+    int valuesTried = 0;  // values its handler asked ScanValues for
+    int valuesRead = 0;   // and how many of them converted
 };
 extern DataSetId CurrentDataSet;
 
@@ -34,9 +36,16 @@ private:
 
 // Reads the values in order, as one formatted read would: it stops at the
 // first value that does not convert and returns how many did. A value that is
-// not converted keeps what it had. A number that converts but is not a finite
-// value of its type (nan, inf, an int beyond 32 bits) refuses the data set.
+// not converted keeps what it had. A value that is written but is not a
+// finite number of its type (nan, inf, an int beyond 32 bits) refuses the
+// data set, also where it stands in place of an int.
 int ScanValues(FILE* fp, std::initializer_list<ValueRef> values);
+
+// Refuses the current data set when its handler asked for values and not one
+// of them converted: a data set given without its first value (a word in its
+// place, or the end of the file) would otherwise run on its defaults. Values
+// after the first may be left off; they keep their defaults.
+void RefuseWithoutValues();
 
 // Refuses the current data set with its letter's standard message and exit
 // status 1: "Error for F n in control" for F, "Input error for X n in control\n"

@@ -83,9 +83,9 @@ void ReadIndexedValue(FILE* fp, int n) {
 void ReadOutputFlags(FILE* fp) {
     int stored = 0;
     for (int k = 0; k < kOutputFlagsRead; ++k) {
-        long v;
-        if (std::fscanf(fp, "%ld", &v) != 1 || v < 0 || v > 99) break;
-        OutputFlags[k] = static_cast<int>(v);
+        int v = 0;
+        if (ScanValues(fp, {&v}) != 1 || v < 0 || v > 99) break;
+        OutputFlags[k] = v;
         ++stored;
     }
     LogAppend("Have read %d integers from the F 329 data set\n", stored);

@@ -41,10 +41,10 @@ void ReadRelaxationFactors(FILE* fp) {
 // does every entry after it, since the next read meets the same text.
 void ReadEquationInts(FILE* fp, int n, int* table, int hi) {
     for (int e = 1; e <= kKEquations; ++e) {
-        long v;
-        if (std::fscanf(fp, "%ld", &v) != 1) continue;
+        int v = 0;
+        if (ScanValues(fp, {&v}) != 1) break;
         if (v < 0 || v > hi) RefuseK(n);
-        table[e] = static_cast<int>(v);
+        table[e] = v;
     }
 }
 

@@ -19,3 +19,8 @@ void FailLogUnavailable() {
     SetStatusText("cannot open file 'boogie' ");
     EndRun(-3);
 }
+
+void FailLogUnwritable() {
+    SetStatusText("cannot write file 'boogie' ");
+    EndRun(-3);
+}

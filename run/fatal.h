@@ -14,3 +14,7 @@ struct RunExit {
 
 // The log cannot be opened: status text "cannot open file 'boogie' ", status -3.
 [[noreturn]] void FailLogUnavailable();
+
+// The log took a message only in part (full disk, a device that refuses
+// writes): status text "cannot write file 'boogie' ", status -3.
+[[noreturn]] void FailLogUnwritable();

@@ -76,6 +76,7 @@ bool FirstPassDataSet(int letter, FILE* fp) {
         case 'W': SkipSpace(fp); ReadDataSetW(n, fp); break;
         default: return false;
     }
+    RefuseWithoutValues();
     return true;
 }
 
@@ -110,6 +111,7 @@ void SecondPassByte(int c, FILE* fp) {
             if (ReadInt32(fp, &n)) {
                 CurrentDataSet = DataSetId{'B', n, 0};
                 ReadDataSetB(n, fp);
+                RefuseWithoutValues();
             }
             break;
         default:
@@ -214,6 +216,12 @@ void kread() {
 
         StoreAllDefaults();
         FirstPass(control.get());
+        // A directory of that name, or a read error, looks like an empty
+        // file to the pass: nothing would run and the run would end cleanly.
+        if (std::ferror(control.get())) {
+            SetStatusText("cannot open file 'control' ");
+            FailWithLog(-4, "Error, cannot open file 'control'\n");
+        }
     }
     RecheckAgainstFinalSizes();
 

@@ -22,8 +22,10 @@ bool LogAvailable() {
 void LogAppendV(const char* fmt, va_list ap) {
     FILE* fp = std::fopen(kLogFileName, "a");
     if (!fp) FailLogUnavailable();
-    std::vfprintf(fp, fmt, ap);
-    std::fclose(fp);
+    // A log that silently loses its lines would let a failed run look clean.
+    const bool written = std::vfprintf(fp, fmt, ap) >= 0;
+    const bool closed = std::fclose(fp) == 0;
+    if (!written || !closed) FailLogUnwritable();
 }
 
 void LogAppend(const char* fmt, ...) {

@@ -8,7 +8,9 @@
 bool LogCreate();
 
 // Appends one printf-style message. A log that cannot be opened ends the run
-// with status -3 and "cannot open file 'boogie' " in the status text.
+// with status -3 and "cannot open file 'boogie' " in the status text; one
+// that cannot take the message whole ends it with status -3 and "cannot
+// write file 'boogie' ".
 void LogAppend(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void LogAppendV(const char* fmt, va_list ap) __attribute__((format(printf, 1, 0)));
 

@@ -27,6 +27,8 @@
 namespace {
 
 constexpr int kRunPositions = 10;
+constexpr int kAllocationFailedStatus = -3;
+constexpr int kNoTaskStatus = -4;
 constexpr char kNoValuesText[] = "no values given\n";
 
 // Creates `control` with its placeholder text only when no file of that name
@@ -45,13 +47,13 @@ void EnsureControlFile() {
     if (written != len) unlink("control");
 }
 
-// Reads `timei` before an unsteady task. False when the reader failed and
-// the run must stop.
-bool ReadTimeiIfTransient() {
-    if (TimeStep <= 1e-8) return true;
-    if (ReadTimeiFile() > 0) return false;
+// A `timei` that cannot be read ends the run: its reader has said why in
+// `boogie`, and the status is the negative of the reader's error code.
+void ReadTimeiIfTransient() {
+    if (TimeStep <= 1e-8) return;
+    const int code = ReadTimeiFile();
+    if (code > 0) EndRun(-code);
     CheckSedimentInflowSources();
-    return true;
 }
 
 void CheckNoF37ForWaterFlow() {
@@ -80,21 +82,37 @@ void RunWaterFlowDriver() {
     }
 }
 
-void ReportGridReadFailure(int result) {
+// A grid that cannot be read leaves nothing to compute on: the run ends with
+// the reader's (negative) result, and `boogie` gets the status text as well,
+// since some of these faults have no message of their own there.
+[[noreturn]] void FailGridRead(int result) {
     switch (result) {
         case -58: SetStatusText(" Error in x or y values in koomin file       "); break;
         case -54: SetStatusText(" Error on 2nd integer, G 1 data set "); break;
         case -55: SetStatusText(" Error on 1st integer, G 1 data set "); break;
+        case -1: break;  // the arrays could not be allocated: the reader said so
         default: SetStatusText(" Error reading unstruc file  "); break;
+    }
+    FailWithLog(result, "%s\n", StatusText);
+}
+
+// A grid file that cannot be written must not pass for a written one.
+void WriteUnstrucOrFail() {
+    WritingFilesFlag = 1;
+    const int result = WriteUnstrucFile();
+    WritingFilesFlag = 0;
+    if (result < 0) {
+        SetStatusText(" Error writing unstruc file  ");
+        EndRun(result);
     }
 }
 
-// Runs one letter. False when the driver must return at once.
-bool RunLetter(char letter, int pass) {
+// Runs one letter.
+void RunLetter(char letter, int pass) {
     switch (letter) {
         case 'A': WriteKoosurfMpi(); break;
         case 'C':
-            if (!ReadTimeiIfTransient()) return false;
+            ReadTimeiIfTransient();
             ComponentsActiveFlag = 1;
             ComputeComponents();
             ComponentsActiveFlag = 0;
@@ -111,14 +129,10 @@ bool RunLetter(char letter, int pass) {
             WritingFilesFlag = 0;
             break;
         case 'G':
-            if (!ReadTimeiIfTransient()) return false;
+            ReadTimeiIfTransient();
             if (GroundwaterOption == 1) ComputeGroundwater();
             break;
-        case 'H':
-            WritingFilesFlag = 1;
-            WriteUnstrucFile();
-            WritingFilesFlag = 0;
-            break;
+        case 'H': WriteUnstrucOrFail(); break;
         case 'I':
             concRijn();
             if (FlagTSC > 0) CopyConcentrationsToOld();
@@ -151,7 +165,7 @@ bool RunLetter(char letter, int pass) {
             ReadingFilesFlag = 0;
             break;
         case 'S':
-            if (!ReadTimeiIfTransient()) return false;
+            ReadTimeiIfTransient();
             SedimentActiveFlag = 1;
             ActiveTaskCode = 2;
             morphology_tsc();
@@ -162,16 +176,13 @@ bool RunLetter(char letter, int pass) {
             if (pass != 1) break;
             ReadingFilesFlag = 1;
             int result = ReadUnstructure();
-            if (result < 0) {
-                ReportGridReadFailure(result);
-                return false;
-            }
+            if (result < 0) FailGridRead(result);
             ReadingFilesFlag = 0;
             break;
         }
         case 'V': InterpolateGeodata(); break;
         case 'W':
-            if (!ReadTimeiIfTransient()) return false;
+            ReadTimeiIfTransient();
             CheckNoF37ForWaterFlow();
             WaterFlowActiveFlag = 1;
             SetActiveCellRange();
@@ -185,7 +196,23 @@ bool RunLetter(char letter, int pass) {
         case 'Y': Unstructure(); break;
         default: break;
     }
-    return true;
+}
+
+// A `control` that names no task would end as a finished run that did
+// nothing; say what is missing instead.
+void CheckRunLetters() {
+    constexpr char kTaskLetters[] = "ACDEFGHIKLMNORSUVWXY";
+    for (int pos = 0; pos < kRunPositions; ++pos) {
+        if (RunChoice[pos] != '\0' && std::strchr(kTaskLetters, RunChoice[pos])) return;
+    }
+    if (RunChoice[0] == '\0') {
+        SetStatusText(" No F 2 data set in control  ");
+        FailWithLog(kNoTaskStatus, "Error in control: no F 2 data set, so there is no task to run\n");
+    }
+    SetStatusText(" Error for F 2 in control  ");
+    LogAppend("Error for F 2 in control\n");
+    FailWithLog(kNoTaskStatus, "The F 2 data set names no task: its letters (A to Y) must be capitals, "
+                               "as in F 2 UW\n");
 }
 
 }  // namespace
@@ -213,12 +240,13 @@ void CheckSedimentInflowSources() {
 void RunDriver() {
     kread();
     ControlReadFlag = 1;
+    CheckRunLetters();
 
     if (AllocateUnstructuredArrays() < -0.01) {
         LogAppend("Error in allocation of arrays. The array size is probably\n");
         LogAppend("larger than what is available of memory on your computer\n\n");
         SetStatusText(" Error in array allocation       ");
-        return;
+        EndRun(kAllocationFailedStatus);
     }
 
     PartitionRunFlag = std::memchr(RunChoice, 'A', kRunPositions) ? 1 : 0;
@@ -226,7 +254,7 @@ void RunDriver() {
     for (int pass = 1; pass <= NoRunPasses; ++pass) {
         ForgetUnavailableReports();
         for (int pos = 0; pos < kRunPositions; ++pos) {
-            if (!RunLetter(RunChoice[pos], pass)) return;
+            RunLetter(RunChoice[pos], pass);
         }
     }
     SetStatusText(" Initial run finished       ");

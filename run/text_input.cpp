@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "run/fatal.h"
+#include "run/status.h"
+
 namespace {
 constexpr int kByteEndOfInput = 255;
 }
@@ -29,4 +32,23 @@ bool ReadInt32(FILE* fp, int* value) {
     if (std::fscanf(fp, "%ld", &x) != 1 || x < INT_MIN || x > INT_MAX) return false;
     *value = static_cast<int>(x);
     return true;
+}
+
+long LineAtOffset(FILE* fp, long offset) {
+    long line = 1;
+    if (offset < 0 || std::fseek(fp, 0, SEEK_SET) != 0) return line;
+    for (long k = 0; k < offset; ++k) {
+        const int c = std::getc(fp);
+        if (c == EOF) break;
+        if (c == '\n') ++line;
+    }
+    std::fseek(fp, offset, SEEK_SET);
+    return line;
+}
+
+void RefuseNotFiniteValue(FILE* fp, const std::string& name, int status) {
+    const long line = LineAtOffset(fp, std::ftell(fp));
+    SetStatusText(" Error reading %s file ", name.c_str());
+    FailWithLog(status, "Error reading the '%s' file at line %ld: a value is not a finite number\n", name.c_str(),
+                line);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <string>
 
 // Closes its FILE* on every way out, including a run that ends.
 class InputFile {
@@ -36,3 +37,14 @@ ScanEnd ScanDataSets(FILE* fp, long long budget, const char* letters, const std:
 // it had.
 bool ReadFiniteReal(FILE* fp, double* value);
 bool ReadInt32(FILE* fp, int* value);
+
+// The line (from 1) that byte `offset` of the open file `fp` stands on; the
+// file is read again from its start and left at `offset`. For error messages:
+// it costs a pass over the file up to there.
+long LineAtOffset(FILE* fp, long offset);
+
+// A value of file `name` that is not a finite number (nan, inf) would reach
+// the grid and every field computed on it: refuses the file with the line
+// it stands on (the line of the stream's position) and ends the run with
+// `status`.
+[[noreturn]] void RefuseNotFiniteValue(FILE* fp, const std::string& name, int status);

@@ -395,6 +395,8 @@ int ReadTimeiFile() {
     TimeiReader reader(file.get());
     const int code = reader.read();
     if (code == kOk) return 0;
+    const long line = LineAtOffset(file.get(), std::ftell(file.get()));
     ReportTimeiError(code, reader.groups());
+    LogAppend("Reading of the timei file stopped at line %ld\n", line);
     return code;
 }

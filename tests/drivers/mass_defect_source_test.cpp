@@ -1,8 +1,10 @@
 // Source of the pressure-correction equation: mass defects and the
 // discharges of the groups.
 #include <cmath>
+#include <string>
 #include <vector>
 
+#include "flow/flow_services.h"
 #include "run/timei_data.h"
 #include "tests/drivers/pressure_case.h"
 
@@ -137,16 +139,19 @@ TEST_F(MassDefectSource, LogarithmicInflowFollowsTheRoughWallLaw) {
 }
 
 // The `inflow` file gives each of the two columns of the section its own
-// profile; the list runs down column 0, then down column 1.
+// profile; the list runs down column 0, then down column 1. The n-th column
+// (from 1) reads point n + 1, as stored files are numbered: point 1 is never
+// read.
 TEST_F(MassDefectSource, InflowFileColumnsTakeTheirOwnPoints) {
     const BoxGrid g = Columns(3, 2, 2, kCells);
     Group(1, 1, 0, 1000.0, Join(WestFaces(g, 0), WestFaces(g, 1)), {2, 1, 2, 1});
-    NoInflowPoints = 2;
+    NoInflowPoints = 3;
     NoInflowLevels = 3;
-    InflowFileU[1][2] = 1.0;  // column 0, bottom cell
-    InflowFileU[1][3] = 2.0;  // column 0, top cell
-    InflowFileU[2][2] = 3.0;
-    InflowFileU[2][3] = 4.0;
+    InflowFileU[1][2] = InflowFileU[1][3] = 50.0;  // would show in every cell
+    InflowFileU[2][2] = 1.0;  // column 0, bottom cell
+    InflowFileU[2][3] = 2.0;  // column 0, top cell
+    InflowFileU[3][2] = 3.0;
+    InflowFileU[3][3] = 4.0;
     ComputeMassDefectSource();
     const int cells[4] = {g.cell(0, 0, 1), g.cell(0, 0, 0), g.cell(0, 1, 1), g.cell(0, 1, 0)};
     const double profile[4] = {2.0, 1.0, 4.0, 3.0};
@@ -328,5 +333,66 @@ TEST_F(MassDefectSource, ReservoirLevelChangeDrainsTheColumnsAroundANode) {
     ComputeMassDefectSource();
     EXPECT_EQ(Csource[g.cell(0, 0, 0)], 0.0);
 }
+
+// Under a discharge series the momentum terms of the inflow (the Cap of the
+// inflow cells: the mass they bring) and the mass-defect source must bring
+// the same water, whatever profile shapes it.
+struct AgreementCase {
+    const char* name;
+    bool cyclic;
+};
+
+class InflowAgreement : public MassDefectSource, public ::testing::WithParamInterface<AgreementCase> {};
+
+TEST_P(InflowAgreement, MomentumAndMassBringTheSameDischarge) {
+    const BoxGrid g = Columns(3, 2, 2, kCells);
+    Group(1, 1, 0, 1000.0, Join(WestFaces(g, 0), WestFaces(g, 1)), {2, 1, 2, 1});
+    Group(2, 0, 0, 1000.0, Join(EastFaces(g, 0), EastFaces(g, 1)), {2, 1, 2, 1});
+    if (GetParam().cyclic) {
+        CyclicInterval = 2;
+        CyclicFileFlag = 1;
+        Iter = 3;
+        CyclicU[1] = 0.4;
+        CyclicU[2] = 0.9;
+    } else {
+        NoInflowPoints = 3;
+        NoInflowLevels = 3;
+        for (int p = 1; p <= 3; ++p) {
+            InflowFileU[p][2] = 0.2 * p;
+            InflowFileU[p][3] = 0.3 * p;
+        }
+    }
+    // The series says 2.5 m3/s at every time; the record says 1000 kg/s.
+    ASSERT_TRUE(TimeiTime.allocate(10));
+    ASSERT_TRUE(TimeiDischarge.allocate(10, 10));
+    for (int t = 0; t < 2; ++t) {
+        TimeiTime[t] = 100.0 * t;
+        for (int group = 1; group <= 9; ++group) TimeiDischarge[t][group] = 2.5;
+    }
+    NoTimeiSteps = 2;
+    TimeiInflowFlag = 1;
+    const std::vector<int> inflowCells = {g.cell(0, 0, 0), g.cell(0, 0, 1), g.cell(0, 1, 0), g.cell(0, 1, 1)};
+
+    Equation = 1;
+    for (int c = 0; c <= NoCells; ++c) Cap[c] = Csource[c] = 0.0;
+    SetInflowBoundaryConditions();
+    double momentum = 0.0;
+    for (int c : inflowCells) {
+        EXPECT_EQ(CdischargeGroup[c], 1) << c;
+        momentum += Cap[c];
+    }
+
+    for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 0.0;
+    ComputeMassDefectSource();
+    double mass = 0.0;
+    for (int c : inflowCells) mass += Csource[c];
+
+    EXPECT_NEAR(momentum, 1000.0, 1e-9);
+    EXPECT_NEAR(mass, momentum, 1e-9 * momentum);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, InflowAgreement,
+                         ::testing::Values(AgreementCase{"InflowFile", false}, AgreementCase{"Cyclic", true}),
+                         [](const ::testing::TestParamInfo<AgreementCase>& i) { return std::string(i.param.name); });
 
 }  // namespace

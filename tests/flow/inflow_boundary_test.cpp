@@ -265,14 +265,15 @@ TEST_F(Inflow, InflowFileProfileOfGroupOne) {
     InitialiseFlowRun();
     NoInflowPoints = 2;
     NoInflowLevels = 3;
+    // Group 1 has one column: it reads point 2.
     for (int m = 0; m <= 3; ++m) {
-        InflowFileU[1][m] = 0.1 * m;
-        InflowFileK[1][m] = 0.01 * m;
+        InflowFileU[2][m] = 0.1 * m;
+        InflowFileK[2][m] = 0.01 * m;
     }
-    // The series' discharge, not the record's.
+    // The record's discharge, as the mass source takes it, not the series'.
     Series({{0.0, 2.0}, {100.0, 2.0}});
     const DischargeGroupRecord& r = DischargeGroups[1];
-    const double q = 2000.0 / r.area;
+    const double q = 700.0 / r.area;
     for (int equation : {1, 5}) {
         Apply(equation);
         for (int n = 0; n < r.noSurfaces; ++n) {
@@ -281,8 +282,8 @@ TEST_F(Inflow, InflowFileProfileOfGroupOne) {
             const int m = r.levelList[n] + 1;  // the bottom cell reads level 2
             EXPECT_NEAR(Cap[c], q * Farea[s], 1e-9);
             EXPECT_EQ(CdischargeGroup[c], 1);
-            const double expected = equation == 1 ? InflowFileU[1][m] * q * Fareax[s] * Fsign[s]
-                                                  : InflowFileK[1][m] * q * Farea[s];
+            const double expected = equation == 1 ? InflowFileU[2][m] * q * Fareax[s] * Fsign[s]
+                                                  : InflowFileK[2][m] * q * Farea[s];
             EXPECT_NEAR(Csource[c], expected, 1e-9);
         }
         // Other inflow groups get nothing from the file.
@@ -299,15 +300,51 @@ TEST_F(Inflow, InflowFileProfileOfGroupOne) {
 
 TEST_F(Inflow, InflowFileStopsBeyondItsLastPoint) {
     const BoxGrid box = Channel(1000.0, 1000.0, 3, 3, 2);
-    NoInflowPoints = 2;
+    NoInflowPoints = 3;
     NoInflowLevels = 3;
     Apply(1);
-    // Columns read points 1, 2, 3: the third column is beyond the file.
+    // Columns read points 2, 3, 4: the third column is beyond the file.
     for (int k = 0; k < box.nk; ++k) {
         EXPECT_EQ(CdischargeGroup[box.cell(0, 0, k)], 1);
         EXPECT_EQ(CdischargeGroup[box.cell(0, 1, k)], 1);
         EXPECT_EQ(CdischargeGroup[box.cell(0, 2, k)], 0);
         EXPECT_EQ(Cap[box.cell(0, 2, k)], 0.0);
+    }
+}
+
+// The list runs down one column after another; the n-th column (from 1)
+// takes the velocities of point n + 1 of the file, so point 1 is never read.
+TEST_F(Inflow, InflowFileColumnsReadThePointAfterTheirNumber) {
+    const BoxGrid box = Channel(1000.0, 1000.0, 3, 3, 2);
+    NoInflowPoints = 4;
+    NoInflowLevels = 3;
+    for (int p = 1; p <= 4; ++p) {
+        for (int m = 2; m <= 3; ++m) {
+            InflowFileU[p][m] = 10.0 * p + m;
+            InflowFileK[p][m] = 0.001 * (10.0 * p + m);
+        }
+    }
+    const DischargeGroupRecord& r = DischargeGroups[1];
+    for (int equation : {1, 5}) {
+        Apply(equation);
+        for (int n = 0; n < r.noSurfaces; ++n) {
+            const int s = r.surfaceList[n];
+            const int c = Fcell2[s];
+            const int m = r.levelList[n] + 1;
+            int column = -1;
+            for (int j = 0; j < box.nj; ++j) {
+                for (int k = 0; k < box.nk; ++k) {
+                    if (box.cell(0, j, k) == c) column = j + 1;
+                }
+            }
+            ASSERT_GE(column, 1);
+            const double q = Cap[c] / Farea[s];
+            const double expected = equation == 1 ? InflowFileU[column + 1][m] * q * Fareax[s] * Fsign[s]
+                                                  : InflowFileK[column + 1][m] * q * Farea[s];
+            SCOPED_TRACE(testing::Message() << "equation " << equation << ", column " << column << ", level " << m);
+            EXPECT_GT(Cap[c], 0.0);
+            EXPECT_NEAR(Csource[c], expected, 1e-9 * std::fabs(expected) + 1e-12);
+        }
     }
 }
 
@@ -363,9 +400,14 @@ TEST_F(Inflow, CyclicInflowWithoutDischargeOrBeyondTheTable) {
         EXPECT_EQ(CdischargeGroup[c], -1);
         EXPECT_EQ(Cap[c], 0.0);
     }
+    // Without discharge the group is still an inflow group: marked, no terms.
     DischargeGroups[1].discharge = 0.0;
     Apply(1);
-    for (int c : GroupCells(1)) EXPECT_EQ(CdischargeGroup[c], 0);
+    for (int c : GroupCells(1)) {
+        EXPECT_EQ(CdischargeGroup[c], 1);
+        EXPECT_EQ(Cap[c], 0.0);
+        EXPECT_EQ(Csource[c], 0.0);
+    }
     // A level the profile table does not hold brings no velocity.
     DischargeGroups[1].discharge = 1000.0;
     DischargeGroups[1].levelList[0] = 100000;

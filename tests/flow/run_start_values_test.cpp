@@ -2,6 +2,7 @@
 // component profiles, roughness and the resets of the time averages.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "flow/start_profiles.h"
 #include "quality/quality_data.h"
@@ -185,6 +186,22 @@ TEST_F(RunStart, LayerBlockAddsTheWeightOfItsColumns) {
     HydrostaticPressureFlag = 1;
     InitialiseFlowRun();
     for (int c = 1; c <= NoCells; ++c) EXPECT_NEAR(Pres[c], 2.0 * 9810.0 * (2.0 - Czcenter[c]), 1e-9);
+}
+
+// A second first-time start in one run (letter N with F 248, then W) must
+// give the pressure of the first, not add the layer block's weight again.
+TEST_F(RunStart, SecondFirstTimeStartGivesTheSamePressure) {
+    for (int hydrostatic : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "F 181 " << hydrostatic);
+        Box(2, 1, 2);
+        LayerBlockOption = 1;
+        HydrostaticPressureFlag = hydrostatic;
+        InitialiseFlowRun();
+        std::vector<double> first(Pres.data(), Pres.data() + NoCells + 1);
+        EXPECT_GT(first[1], 0.0);
+        InitialiseFlowRun();
+        for (int c = 0; c <= NoCells; ++c) EXPECT_EQ(Pres[c], first[static_cast<size_t>(c)]) << c;
+    }
 }
 
 // --- component profiles ----------------------------------------------------------

@@ -229,6 +229,29 @@ TEST_F(WallLaws, ThinColumns) {
     EXPECT_EQ(Cap[2], 7.0);
 }
 
+// The thin-column k takes the viscous sublayer under F 70 = 3 only; under 5
+// it keeps the log law (5 puts its sublayer on the bed cells' own law).
+TEST_F(WallLaws, ThinColumnSublayerOfKIsForVariantThreeOnly) {
+    auto capOfUpperCell = [this](int variant) {
+        Box(1, 1, 2, {1.0, 1.0, 0.1});
+        OnlyBedIsWall(1);
+        OnlyBedIsWall(2);
+        Fill(Ck, 1e-8);  // y+ of the upper cell far below 11.63
+        Fill(Cu, 0.5);
+        Croughness[1] = 0.01;
+        NearBedOption = 1;
+        MinWaterDepth = 0.5;
+        WallLawVariant = variant;
+        Equation = 5;
+        ApplyWallLaws(1, 2);
+        return Cap[2];
+    };
+    const double logLaw = capOfUpperCell(0);
+    EXPECT_GT(logLaw, 0.0);
+    EXPECT_DOUBLE_EQ(capOfUpperCell(5), logLaw);
+    EXPECT_NE(capOfUpperCell(3), logLaw);
+}
+
 TEST_F(WallLaws, SameForAnyNumberOfThreads) {
     for (const int equation : {1, 5, 6}) {
         SCOPED_TRACE(equation);

@@ -39,6 +39,7 @@ struct Breakage {
     const char* name;
     std::function<void()> breakIt;
     const char* message;
+    bool fatal = false;  // leaves no flow to compute: a read grid is refused
 };
 
 class BrokenChannel : public UnstrucCase, public ::testing::WithParamInterface<Breakage> {};
@@ -52,27 +53,28 @@ TEST_P(BrokenChannel, IsReported) {
     GridCheck check = CheckGridInvariants();
     EXPECT_FALSE(check.ok());
     EXPECT_NE(Messages(check).find(GetParam().message), std::string::npos) << Messages(check);
+    EXPECT_EQ(check.fatal > 0, GetParam().fatal) << Messages(check);
 }
 
 const Breakage kBreakages[] = {
     {"NoneSlotHoldsACell", [] { Ccellt[0] = 3; }, "Ccellt[0] = 3, not 0"},
     {"NoneSlotHoldsAVolume", [] { Cvol[0] = 1.0; }, "Cvol[0] = 1, not 0"},
-    {"CountAtItsCapacity", [] { NoCells = MaxCeller; }, "NoCells = 200 does not fit its capacity 200"},
-    {"ColumnNotConsecutive", [] { Ccellt[1] = 3; }, "cell 1: the cell above is 3, not 2"},
-    {"NeighbourDoesNotLinkBack", [] { Ccellw[4] = 0; }, "cell 1: east neighbour 4 has 0 as its west neighbour"},
-    {"NeighbourWithItsOwnFace", [] { Csurfw[4] = Csurfs[4]; }, "cell 1: east neighbour 4 has its own surface"},
+    {"CountAtItsCapacity", [] { NoCells = MaxCeller; }, "NoCells = 200 does not fit its capacity 200", true},
+    {"ColumnNotConsecutive", [] { Ccellt[1] = 3; }, "cell 1: the cell above is 3, not 2", true},
+    {"NeighbourDoesNotLinkBack", [] { Ccellw[4] = 0; }, "cell 1: east neighbour 4 has 0 as its west neighbour", true},
+    {"NeighbourWithItsOwnFace", [] { Csurfw[4] = Csurfs[4]; }, "cell 1: east neighbour 4 has its own surface", true},
     {"FaceInTheWrongSlot",
      [] {
          const int s = Csurfe[1];
          std::swap(Fcell1[s], Fcell2[s]);
      },
-     "cell 1: its east surface 2 holds cell 4 in the slot of its side"},
+     "cell 1: its east surface 2 holds cell 4 in the slot of its side", true},
     {"BoundaryFaceInTheWrongSlot",
      [] {
          const int s = Csurfw[1];
          std::swap(Fcell1[s], Fcell2[s]);
      },
-     "cell 1: its west surface"},
+     "cell 1: its west surface", true},
     {"FacePointsTurned",
      [] {
          const int s = Csurfb[1];
@@ -83,8 +85,14 @@ const Breakage kBreakages[] = {
     {"BedCellWithACellBelow", [] { Gridz[2][2][0] = 2.0; }, "node column (2,2): bottom cell 2 has cell 1 below it"},
     {"BottomCellThatIsNoCell", [] { Gridz[3][3][0] = 40.0; }, "node column (3,3): bottom cell 40 is not a cell"},
     {"BlockRangeBeyondTheCells", [] { BlockTable[1].lastCell = 37; }, "block 1: cells 1 to 37 do not lie within 1 to 36"},
-    {"GroupSurfaceThatIsNoSurface", [] { DischargeGroups[1].surfaceList[0] = 142; }, "discharge group 1 lists surface 142"},
+    {"GroupSurfaceThatIsNoSurface", [] { DischargeGroups[1].surfaceList[0] = 142; }, "discharge group 1 lists surface 142", true},
     {"PointNotANumber", [] { Px1[5] = std::nan(""); }, "point 5 has a coordinate that is not a number"},
+    {"CellIsItsOwnNeighbour", [] { Ccellt[1] = 1; }, "cell 1: top neighbour 1 is not another cell", true},
+    {"NeighbourCycle", [] { Ccellt[3] = 1; }, "cell 1: its top neighbours lead back to it", true},
+    {"GroupOnAnInteriorFace", [] { DischargeGroups[1].surfaceList[0] = Csurfe[1]; },
+     "discharge group 1 lists surface 2, which lies between cells 1 and 4", true},
+    {"GroupOnAnotherGroupsFace", [] { DischargeGroups[2].surfaceList[0] = DischargeGroups[1].surfaceList[0]; },
+     "of discharge group 1", true},
     {"LevelCellOutsideTheGrid", [] { CellIndex3[2][2][0] = 1; }, "CellIndex3 of column (2,2) holds a cell"},
 };
 

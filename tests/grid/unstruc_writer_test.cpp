@@ -108,7 +108,7 @@ TEST_F(UnstrucCase, AFileThatCannotBeWrittenLeavesNothingBehind) {
     fs::create_directory("unstruc/x");  // a directory with content cannot be replaced
     EngineCall write = Write();
     EXPECT_EQ(write.result, -4);
-    EXPECT_NE(write.log.find("Error: can not open 'unstruc' file\n"), std::string::npos);
+    EXPECT_NE(write.log.find("Error: cannot write 'unstruc' file; the file as it was is kept\n"), std::string::npos);
     EXPECT_EQ(write.log.find("WriteGridCompanionFiles"), std::string::npos);
     for (const auto& entry : fs::directory_iterator(".")) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();

@@ -59,19 +59,20 @@ const EngineCase kRunDriverCases[] = {
     {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", -1,
      {Ran("ComputeComponents"), Ran("morphology_tsc"), kFlowWithoutCells}, {"Error in timei file"},
      {{"timei", "I 0 1 1 1 1\nI 10 2 2 2 2\n"}}},
-    {"BrokenTimeiStopsComponents", "F 17 1.0\nF 2 CW\n", 1, {"Error in timei file: code 9\n"},
+    {"BrokenTimeiStopsComponents", "F 17 1.0\nF 2 CW\n", -9, {"Error in timei file: code 9\n"},
      {Ran("ComputeComponents"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
-    {"BrokenTimeiStopsGroundwater", "F 17 1.0\nF 262 1 0.1\nF 2 GW\n", 1, {"Error in timei file: code 9\n"},
+    {"BrokenTimeiStopsGroundwater", "F 17 1.0\nF 262 1 0.1\nF 2 GW\n", -9, {"Error in timei file: code 9\n"},
      {Ran("ComputeGroundwater"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
-    {"BrokenTimeiStopsSediment", "F 17 1.0\nF 2 SW\n", 1, {"Error in timei file: code 9\n"},
+    {"BrokenTimeiStopsSediment", "F 17 1.0\nF 2 SW\n", -9, {"Error in timei file: code 9\n"},
      {Ran("morphology_tsc"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
-    {"BrokenTimeiStopsWaterFlow", "F 17 1.0\nF 2 W\n", 1,
+    {"BrokenTimeiStopsWaterFlow", "F 17 1.0\nF 2 W\n", -9,
      {"Error in timei file: code 9\n", "The times on the data set are not in increasing order\n",
       "Have read 2 data sets from timei file: \n",
       "0.000000  1.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n",
       "10.000000  1.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"},
      {Ran("SetActiveCellRange"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
-    {"NoF2RunsNothing", "F 24 2\n", 1, {"TurbulenceModel = 2 (F 24)\n"},
+    {"NoF2RunsNothing", "F 24 2\n", -4,
+     {"TurbulenceModel = 2 (F 24)\n", "Error in control: no F 2 data set, so there is no task to run\n"},
      {kFlowWithoutCells, Ran("SetActiveCellRange"), kGridSetUp, "Error: can not open 'unstruc'"}},
     {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {kFlowWithoutCells}},
     {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
@@ -85,10 +86,11 @@ const EngineCase kRunDriverCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rows, RunDriverTable, ::testing::ValuesIn(kRunDriverCases), EngineCaseName());
 
-TEST(RunDriver, EmptyDirectoryCreatesControlAndEndsNormally) {
+TEST(RunDriver, EmptyDirectoryCreatesControlAndSaysThatItNamesNoTask) {
     ProjectDir dir;
     EngineRun r = dir.run();
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, -4);
+    EXPECT_TRUE(HasLine(r.boogie, "Error in control: no F 2 data set, so there is no task to run"));
     EXPECT_EQ(dir.read("control"), "no values given\n");
     ASSERT_GE(r.boogie.size(), 3u);
     EXPECT_EQ(r.boogie[0], "RIVAX 2 2013 output file.");
