@@ -2,7 +2,6 @@
 #include "run/placeholder.h"
 
 int ReadCon2resFiles() { ReportUnavailable("ReadCon2resFiles"); return 0; }
-void readres() { ReportUnavailable("readres"); }
 void WriteFracresFile(int) { ReportUnavailable("WriteFracresFile"); }
 void WriteInterpolatedResults(int) { ReportUnavailable("WriteInterpolatedResults"); }
 void WriteProbeFile() { ReportUnavailable("WriteProbeFile"); }
