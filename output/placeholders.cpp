@@ -2,5 +2,4 @@
 #include "run/placeholder.h"
 
 int ReadCon2resFiles() { ReportUnavailable("ReadCon2resFiles"); return 0; }
-void readres() { ReportUnavailable("readres"); }
 void WriteFracresFile(int) { ReportUnavailable("WriteFracresFile"); }

@@ -5,30 +5,22 @@
 
 #include "output/output_names.h"
 #include "output/output_services.h"
+#include "output/result_format.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/output_file.h"
 
 namespace {
 
-constexpr int kBinarySelector = 15;
 constexpr int kDebugResultFile = 2;
 
-bool BinaryForm() { return OutputSelector == kBinarySelector; }
+bool BinaryForm() { return OutputSelector == kBinaryResultSelector; }
 
 std::string ResultFileName() {
     if (DebugFilesOption == kDebugResultFile) return "result.csh";
     if (NumberedOutputOn()) return NextNumberedName(PartitionName("result") + ".", 4);
     if (BinaryForm()) return "resultb";
     return PartitionName("result");
-}
-
-// The lists may not reach past the arrays they are read from.
-bool ListsFitArrays(int cells, int surfaces) {
-    const size_t c = static_cast<size_t>(cells) + 1;
-    const size_t s = static_cast<size_t>(surfaces) + 1;
-    return cells >= 0 && surfaces >= 0 && c <= Cu.size() && c <= Cv.size() && c <= Cw.size() && c <= Ck.size() &&
-           c <= Cepsilon.size() && c <= Pres.size() && s <= Fflux.size();
 }
 
 void WriteText(FILE* fp) {
@@ -51,7 +43,7 @@ void WriteText(FILE* fp) {
 // they lie in memory.
 void WriteBinary(FILE* fp) {
     const size_t cells = static_cast<size_t>(NoCells) + 1;
-    for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Ck, &Cepsilon, &Pres}) {
+    for (const Array1<double>* a : ResultCellArrays()) {
         std::fwrite(a->data(), sizeof(double), cells, fp);
     }
     std::fwrite(Fflux.data(), sizeof(double), static_cast<size_t>(NoSurfaces) + 1, fp);
@@ -64,7 +56,7 @@ void WriteResultFile(int) {
     const bool binary = BinaryForm();
     // The debugging and binary names are reported under the text file's name.
     const std::string shown = DebugFilesOption == kDebugResultFile || (binary && !NumberedOutputOn()) ? "result" : name;
-    const bool fits = binary ? ListsFitArrays(NoCells, NoSurfaces) : ListsFitArrays(FileNoCells, FileNoSurfaces);
+    const bool fits = binary ? ResultListsFitArrays(NoCells, NoSurfaces) : ResultListsFitArrays(FileNoCells, FileNoSurfaces);
     if (!fits) {
         LogAppend("Error: the grid counts exceed the allocated arrays\n");
         FailOutputFile(name, shown);

@@ -1,0 +1,141 @@
+// Letter R through the built engine: a converged channel flow written,
+// renamed and read back, and files that do not fit the grid.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "tests/output/results_case.h"
+#include "tests/support/project_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 8 x 3 columns of 4 cells whose cells the engine builds (version 4), with
+// an inflow: converges in a few seconds under the sanitizers.
+ChannelSpec RestartChannel(const std::string& letters, const std::string& extraControl) {
+    ChannelSpec spec;
+    spec.columnsAlong = 8;
+    spec.columnsAcross = 3;
+    spec.gridLinesZ = 5;
+    spec.length = 8.0;
+    spec.width = 1.5;
+    spec.depth = 0.5;
+    spec.version = 4;
+    spec.discharge = 0.2;
+    spec.letters = letters;
+    spec.extraControl = "K 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n" + extraControl;
+    return spec;
+}
+
+EngineRun RunLetters(const ProjectDir& dir, const std::string& letters, const std::string& extraControl = "") {
+    EXPECT_TRUE(WriteChannelProject(dir.path(), RestartChannel(letters, extraControl)));
+    return dir.run();
+}
+
+std::vector<std::string> From(const std::string& text, size_t line) {
+    std::vector<std::string> lines = SplitLines(text);
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(line, lines.size())));
+    return lines;
+}
+
+int ResultIteration(const std::string& result) {
+    std::smatch m;
+    const std::string second = SplitLines(result).at(1);
+    return std::regex_match(second, m, std::regex("Results, iter = (\\d+)")) ? std::stoi(m[1]) : -1;
+}
+
+class RestartEngine : public ::testing::Test {
+protected:
+    // Runs the flow to convergence and gives the bed state its restart name.
+    void Converge(const std::string& extraControl = "") {
+        const EngineRun first = RunLetters(dir_, "UW", extraControl);
+        ASSERT_EQ(first.status, 1) << JoinLines(first.boogie);
+        ASSERT_TRUE(HasLine(first.boogie, "Solution converged"));
+        fs::rename(dir_.file("bedres.t"), dir_.file("bedres"));
+        // The cells of the grid the engine built: the last count of the size line.
+        cells_ = std::stoi(Words(SplitLines(dir_.read("bedres")).at(1)).back());
+    }
+
+    ProjectDir dir_;
+    int cells_ = 0;
+};
+
+TEST_F(RestartEngine, TextRoundTripWritesTheSameFilesAgain) {
+    Converge();
+    const std::string result = dir_.read("result"), bedres = dir_.read("bedres");
+    ASSERT_GT(ResultIteration(result), 5);
+    const EngineRun again = RunLetters(dir_, "URM");
+    ASSERT_EQ(again.status, 1) << JoinLines(again.boogie);
+    EXPECT_TRUE(HasLine(again.boogie, "Have read " + std::to_string(cells_) + " cell values from result file"));
+    EXPECT_EQ(From(dir_.read("result"), 4), From(result, 4));
+    EXPECT_EQ(From(dir_.read("bedres.t"), 1), From(bedres, 1));
+}
+
+TEST_F(RestartEngine, BinaryRoundTripIsBitIdentical) {
+    Converge("F 48 15\n");
+    const std::string bytes = dir_.read("resultb");
+    ASSERT_GT(bytes.size(), sizeof(double) * 6u * (cells_ + 1u));
+    const EngineRun again = RunLetters(dir_, "URM", "F 48 15\n");
+    ASSERT_EQ(again.status, 1) << JoinLines(again.boogie);
+    EXPECT_TRUE(HasLine(again.boogie, "Have read " + std::to_string(cells_) + " cell values from resultb file"));
+    EXPECT_EQ(dir_.read("resultb"), bytes);
+}
+
+// The restarted flow is the converged one: a few iterations confirm it.
+TEST_F(RestartEngine, ContinuationConvergesAtOnce) {
+    Converge();
+    const int cold = ResultIteration(dir_.read("result"));
+    const EngineRun again = RunLetters(dir_, "URW");
+    ASSERT_EQ(again.status, 1) << JoinLines(again.boogie);
+    EXPECT_TRUE(HasLine(again.boogie, "Solution converged"));
+    const int warm = ResultIteration(dir_.read("result"));
+    EXPECT_LE(warm, 10) << "a cold start took " << cold;
+    EXPECT_GT(cold, 4 * warm);
+}
+
+// Files of another grid, cheaply made by letter M on the grid read.
+TEST(RestartEngineMismatch, FilesThatDoNotFitTheGrid) {
+    const struct {
+        const char* row;
+        std::string control;  // of the restart; the files come from the default
+        bool bedres;
+        int status;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"G 1 with another k count",
+         "G 1 10 5 6 1\n",
+         true,
+         -3,
+         {"Error in reading bedres file: array size is not correct",
+          "Number of bedres grid lines in k direction is 5, and in control file 6."}},
+        {"result of another grid",
+         "G 1 10 5 6 1\n",
+         false,
+         1,
+         {"Have not used 'bedres' file", "Error reading result file, array size is not correct",
+          "an H at the end of the F 2 data set. Then read this file before reading the result file"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        ProjectDir dir;
+        const EngineRun first = RunLetters(dir, "UM");
+        ASSERT_EQ(first.status, 1) << JoinLines(first.boogie);
+        if (row.bedres) {
+            fs::rename(dir.file("bedres.t"), dir.file("bedres"));
+        }
+        const EngineRun again = RunLetters(dir, "URM", row.control);
+        EXPECT_EQ(again.status, row.status) << JoinLines(again.boogie);
+        int at = -1;
+        for (const std::string& line : row.lines) {
+            const int found = LineIndex(again.boogie, line);
+            EXPECT_GT(found, at) << line << "\n" << JoinLines(again.boogie);
+            at = found;
+        }
+        EXPECT_EQ(JoinLines(again.boogie).find("cell values from"), std::string::npos);
+    }
+}
+
+}  // namespace
