@@ -1,6 +1,9 @@
 // One symmetric Gauss-Seidel sweep over a box of 100 x 100 x 100 cells, the
-// engine's hot loop: serially, and in thread blocks on one and on all threads.
-// Items are cell updates (two per cell and sweep: forward and backward).
+// engine's hot loop: serially, and in thread blocks on one and on all threads;
+// and one sweep of each parallel solver of F 164 (Jacobi 27 and 29, block
+// Gauss-Seidel 28, the vertical-line hybrids 30 to 33, the serial fallback
+// 25). Items are cell updates (two per cell and sweep: forward and backward,
+// or the two half steps).
 #include <omp.h>
 
 #include <benchmark/benchmark.h>
@@ -35,11 +38,13 @@ void SetUpBox(bool far) {
     built = static_cast<int>(far);
 }
 
-// threads 0: the serial kernel; otherwise that many thread blocks.
-void SymmetricSweep(benchmark::State& state, bool far) {
+// threads 0: the serial kernel; otherwise that many thread blocks, or with
+// F 164 `variant` that parallel solver on that many threads.
+void SymmetricSweep(benchmark::State& state, bool far, int variant = 0) {
     SetUpBox(far);
     const int threads = static_cast<int>(state.range(0));
     NoThreads = threads;
+    SolverVariant = variant;
     omp_set_dynamic(0);
     omp_set_num_threads(threads > 0 ? threads : 1);
     for (auto _ : state) {
@@ -54,14 +59,31 @@ void SymmetricSweep(benchmark::State& state, bool far) {
 void SevenPoint(benchmark::State& state) { SymmetricSweep(state, false); }
 void ThirteenPoint(benchmark::State& state) { SymmetricSweep(state, true); }
 
+void ParallelSevenPoint(benchmark::State& state) {
+    SymmetricSweep(state, false, static_cast<int>(state.range(1)));
+}
+void ParallelThirteenPoint(benchmark::State& state) {
+    SymmetricSweep(state, true, static_cast<int>(state.range(1)));
+}
+
 void ThreadCounts(benchmark::internal::Benchmark* b) {
     b->Arg(0)->Arg(1);
     if (omp_get_max_threads() > 1) b->Arg(omp_get_max_threads());
     b->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+void VariantsAndThreadCounts(benchmark::internal::Benchmark* b) {
+    for (int variant : {25, 27, 28, 29, 30, 31, 32, 33}) {
+        b->Args({1, variant});
+        if (omp_get_max_threads() > 1 && variant != 25) b->Args({omp_get_max_threads(), variant});
+    }
+    b->ArgNames({"threads", "F164"})->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
 BENCHMARK(SevenPoint)->Apply(ThreadCounts);
 BENCHMARK(ThirteenPoint)->Apply(ThreadCounts);
+BENCHMARK(ParallelSevenPoint)->Apply(VariantsAndThreadCounts);
+BENCHMARK(ParallelThirteenPoint)->Apply(VariantsAndThreadCounts);
 
 }  // namespace
 

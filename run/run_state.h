@@ -77,8 +77,7 @@ RIVAX_RUN_STATE(RIVAX_DECLARE_PARAM)
 RIVAX_FIXED_SETTINGS(RIVAX_DECLARE_PARAM)
 
 // The cell count, the active cell and surface ranges and the equation at hand, which the
-// grid, the drivers and the solvers share; and whether the log has been told
-// that the parallel equation solver is missing from this build.
+// grid, the drivers and the solvers share.
 #define RIVAX_EQUATION_STATE(X)                 \
     X(int, NoCells, 0)                          \
     X(int, FirstCell, 0)                        \
@@ -87,8 +86,7 @@ RIVAX_FIXED_SETTINGS(RIVAX_DECLARE_PARAM)
     X(int, LastSurface, 0)                      \
     X(int, FirstBedCell, 0)                     \
     X(int, LastBedCell, 0)                      \
-    X(int, Equation, 0)                         \
-    X(int, ParallelSolverNoticeFlag, 0)
+    X(int, Equation, 0)
 
 RIVAX_EQUATION_STATE(RIVAX_DECLARE_PARAM)
 

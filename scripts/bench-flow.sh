@@ -16,7 +16,9 @@
 #
 # Environment: RIVAX_BENCH_ITER (N, default 20), RIVAX_BENCH_MAX_ITER (default
 # 10000), RIVAX_BENCH_THREADS (the thread counts, default "1 <nproc>"),
-# RIVAX_BENCH_DIR (keep the scratch projects there), RIVAX_JOBS (compile jobs).
+# RIVAX_BENCH_DIR (keep the scratch projects there), RIVAX_JOBS (compile jobs),
+# RIVAX_BENCH_CONTROL (extra control data sets for every run, separated by
+# ";", e.g. "F 164 27").
 # The control data sets of examples/channel/control (other than its title,
 # letters, grid sizes and capacities) are used as they stand.
 set -euo pipefail
@@ -34,6 +36,8 @@ cmake --build build/release --parallel "${RIVAX_JOBS:-$(nproc 2>/dev/null || ech
 all=$(nproc 2>/dev/null || echo 1)
 threads=${RIVAX_BENCH_THREADS:-$([ "$all" -gt 1 ] && echo "1 $all" || echo 1)}
 iterations=${RIVAX_BENCH_ITER:-20}
+extra=
+[ -n "${RIVAX_BENCH_CONTROL:-}" ] && extra=$(printf '%s' "$RIVAX_BENCH_CONTROL" | tr ';' '\n')$'\n'
 most=${RIVAX_BENCH_MAX_ITER:-10000}
 work=${RIVAX_BENCH_DIR:-$(mktemp -d)}
 mkdir -p "$work"
@@ -56,7 +60,7 @@ run() {
   rm -rf "$dir" && mkdir -p "$dir"
   ln -s "$base/unstruc" "$dir/unstruc"
   ln -s "$base/koordina" "$dir/koordina"
-  { cat "$base/control"; printf '%s' "$3"; echo "F 206 $2"; } >"$dir/control"
+  { cat "$base/control"; printf '%s' "$3"; printf '%s' "$extra"; echo "F 206 $2"; } >"$dir/control"
   local status=0
   (cd "$dir" && /usr/bin/time -f '%e %M' -o time.txt "$root/build/release/rivax" >stdout.txt 2>&1) || status=$?
   if [ "$status" -ne 1 ] && [ "$status" -ne 0 ]; then
@@ -71,6 +75,7 @@ per_cell() { awk -v kb="$1" -v n="$cells" 'BEGIN { printf "%.0f", kb * 1024 / n 
 
 echo "Flow benchmark: $cells cells, $(uptime | sed 's/.*load/load/')"
 echo "scratch: $work"
+[ -n "$extra" ] && printf 'extra control data sets:\n%s' "$extra"
 for t in $threads; do
   if [ "$mode" != converge ]; then
     # F 1 P puts the wall clock since the start of the iterations after the

@@ -10,3 +10,4 @@ Array2<int> Cchildren{ArrayBase::kGlobal};
 Array2<double> InvApMulti{ArrayBase::kGlobal};
 Array2<double> CfMulti{ArrayBase::kGlobal};
 Array2<double> CsourceMulti{ArrayBase::kGlobal};
+int ColumnBlockLimits[kColumnBlockLimits];

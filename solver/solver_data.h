@@ -20,3 +20,9 @@ extern Array2<int> Cchildren;
 extern Array2<double> InvApMulti;
 extern Array2<double> CfMulti;
 extern Array2<double> CsourceMulti;
+
+// Block limits of the vertical-line hybrids (F 164 31 to 33): entry 0 is the
+// cell before the range, entry B its last cell, block k the cells after entry
+// k up to entry k + 1. Rewritten by every call that uses it.
+inline constexpr int kColumnBlockLimits = 33;
+extern int ColumnBlockLimits[kColumnBlockLimits];

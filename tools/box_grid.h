@@ -4,7 +4,8 @@
 // Cells are numbered column by column from the bed upwards, as the grid
 // generator numbers them: cell(i, j, k) = 1 + k + nk (j + nj i). Sets the
 // neighbour links, NoCells and the active range 1..NoCells, and allocates the
-// equation arrays (zeroed) with the far coefficients on request.
+// equation arrays and the solver work arrays (zeroed) with the far
+// coefficients on request.
 #pragma once
 
 #include <stdexcept>
@@ -12,6 +13,7 @@
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
 #include "run/run_state.h"
+#include "solver/solver_data.h"
 
 struct BoxGrid {
     int ni = 0, nj = 0, nk = 0;
@@ -27,7 +29,7 @@ inline BoxGrid MakeBoxGrid(int ni, int nj, int nk, bool far = false) {
     for (Array1<int>* a : {&Ccelle, &Ccellw, &Ccelln, &Ccells, &Ccellt, &Ccellb}) {
         ok = ok && a->allocate(slots) && a->size() >= slots;
     }
-    for (Array1<double>* a : {&Cap, &Cae, &Caw, &Can, &Cas, &Cat, &Cab, &Csource, &CfHome}) {
+    for (Array1<double>* a : {&Cap, &Cae, &Caw, &Can, &Cas, &Cat, &Cab, &Csource, &CfHome, &Cwork, &CinvCap}) {
         ok = ok && a->allocate(slots) && a->size() >= slots;
     }
     if (far) {

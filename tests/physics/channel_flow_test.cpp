@@ -13,6 +13,7 @@
 
 #include "flow/flow_services.h"
 #include "run/globals.h"
+#include "tests/physics/physics_channel.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
 
@@ -21,26 +22,6 @@ namespace {
 constexpr double kDensity = 1000.0;
 constexpr double kKappa = 0.4;
 constexpr double kSqrtCmu = 0.3;  // the square root of the k-epsilon constant 0.09
-
-// 16 m long, 1.5 m wide and 0.25 m deep, in 16 x 3 columns of 8 layers: 64
-// depths of run, enough for the flow to develop fully, in few enough cells
-// to converge in seconds under the sanitizers. The bed and walls are 1 cm
-// rough.
-ChannelSpec PhysicsChannel(double discharge) {
-    ChannelSpec spec;
-    spec.columnsAlong = 16;
-    spec.columnsAcross = 3;
-    spec.gridLinesZ = 9;
-    spec.length = 16.0;
-    spec.width = 1.5;
-    spec.depth = 0.25;
-    spec.bedLevel = 10.0;
-    spec.version = 3;
-    spec.discharge = discharge;
-    spec.letters = "UW";
-    spec.extraControl = "F 16 0.01\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n";
-    return spec;
-}
 
 class ChannelFlow : public ::testing::Test {
 protected:
