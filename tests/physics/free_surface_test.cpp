@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,73 @@ TEST_F(FreeSurface, RigidShiftFollowsTheRisingSeries) {
         for (int j = 1; j <= 3; ++j) {
             const double start = 1.0 - 0.001 * (i - 1);
             EXPECT_NEAR(Gridz[i][j][NoGridLinesZ] - start, rise, 1e-9) << i << " " << j;
+        }
+    }
+}
+
+// Steady flow over a horizontal bed, 100 m long, 4 m wide, 4 m3/s at 1 m
+// depth, held at 1 m at the downstream corner: the surface falls towards
+// the outlet by what friction takes. Between the sections at 20 and 80 m the
+// weight of the water balances the friction on the bed and the side walls
+// and the momentum the accelerating flow gains:
+// rho g B h dh (1 - Fr^2) = F. The friction F is what the wall laws put on
+// the cells between the sections. (Without the side walls Manning's law
+// gives dh = 0.025 m; in this narrow channel the walls and the faster core
+// add about half as much again.)
+TEST_F(FreeSurface, BackwaterDropBalancesTheFriction) {
+    ChannelSpec spec = SurfaceChannel(50, 4, 100.0, 4.0, 1.0, 0.0);
+    spec.discharge = 4.0;
+    Run(spec, "F 36 2\nF 91 51 2\nF 105 10\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
+    EXPECT_EQ(status_, 1) << log_;
+    EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
+    EXPECT_GE(NoSurfaceUpdates, 20);
+
+    const double upstream = LineLevel(11, 4), downstream = LineLevel(41, 4);  // x = 20 and 80 m
+    const double drop = upstream - downstream;
+    // The outlet is held at the reference level, the inlet stands highest.
+    EXPECT_NEAR(Gridz[51][1][NoGridLinesZ], 1.0, 1e-3);
+    EXPECT_GT(LineLevel(1, 4), upstream);
+
+    double friction = 0.0;
+    Equation = 1;
+    for (int c = 1; c <= NoCells; ++c) {
+        if (Cxcenter[c] < 20.0 || Cxcenter[c] > 80.0) continue;
+        Cap[c] = Csource[c] = 0.0;
+        ApplyWallLaws(c, c);
+        friction += Cap[c] * Cu[c] - Csource[c];
+    }
+    const double width = 4.0, q = 4.0, g = 9.81;
+    const double h = 0.5 * (upstream + downstream);
+    const double froude2 = q * q / (g * width * width * h * h * h);
+    const double balanced = friction / (1000.0 * g * width * h * (1.0 - froude2));
+    std::printf("surface drop from x = 20 to 80 m: %.5f m; balancing the friction: %.5f m; updates %d\n", drop,
+                balanced, NoSurfaceUpdates);
+    EXPECT_NEAR(drop, balanced, 0.1 * balanced);
+}
+
+// Flow down a bed sloping 0.0015, 0.12 m3/s per metre of width, from a start
+// depth of 0.15 m held at the downstream corner: upstream of the drawdown
+// the depth settles at the normal depth (q / (M sqrt(S0)))^0.6 = 0.1885 m.
+// The channel is 20 m wide in two columns, so that the side walls, which
+// Manning's law leaves out, take little of the friction (in a 2 m wide
+// channel they deepen the flow by some 15 %).
+TEST_F(FreeSurface, SlopingChannelReachesNormalDepth) {
+    ChannelSpec spec = SurfaceChannel(100, 2, 100.0, 20.0, 0.15, 0.0015);
+    spec.discharge = 2.4;
+    Run(spec, "F 36 2\nF 91 101 2\nF 105 10\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
+    EXPECT_EQ(status_, 1) << log_;
+    EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
+    const double normal = std::pow(0.12 / (50.0 * std::sqrt(0.0015)), 0.6);
+    EXPECT_NEAR(normal, 0.1885, 5e-5);
+    // The columns from x = 10 to 40 m.
+    for (int i = 12; i <= 41; ++i) {
+        for (int j = 2; j <= 3; ++j) {
+            const int bottom = static_cast<int>(Gridz[i][j][0]);
+            ASSERT_GT(bottom, 0) << i << " " << j;
+            double depth = 0.0;
+            for (int c = bottom; c > 0; c = Ccellt[c]) depth += 2.0 * Ckdist[c];
+            EXPECT_NEAR(depth, normal, 0.1 * normal) << i << " " << j;
+            if (j == 2 && (i == 12 || i == 41)) std::printf("depth of column %d: %.4f m\n", i, depth);
         }
     }
 }
