@@ -39,6 +39,11 @@
     X(int, jPres2, 0)                               \
     X(int, ReadUnstrucVersion, 0)                   \
     X(double, ZRef, -1e20)                          \
+    X(double, ZRef2, 0.0)                           \
+    X(double, PresRef, 0.0)                         \
+    X(double, PresRef2, 0.0)                        \
+    X(double, SurfaceZRef, -1e20)                   \
+    X(int, SurfaceTraceHeaderFlag, 0)               \
     X(int, ZRefGroup, -1)                           \
     X(int, NoSurfaceUpdates, 0)                     \
     X(int, NoFailedSurfaceUpdates, 0)               \

@@ -5,3 +5,4 @@ void ApplyBlockCorrection() { ReportUnavailable("ApplyBlockCorrection"); }
 void BuildMultigridLevels() { ReportUnavailable("BuildMultigridLevels"); }
 void SolveMultigrid3D() { ReportUnavailable("SolveMultigrid3D"); }
 void SolveLineTdma() { ReportUnavailable("SolveLineTdma"); }
+void SetWaterLevelCoefficients(int, double) { ReportUnavailable("SetWaterLevelCoefficients"); }

@@ -34,6 +34,10 @@ void BuildMultigridLevels();
 // ... and a multigrid correction of Cf through them.
 void SolveMultigrid3D();
 
+// The plan water-level equation of F 36 = 10 with the column of `referenceCell`
+// held at `referenceLevel`, applied to the top node levels.
+void SetWaterLevelCoefficients(int referenceCell, double referenceLevel);
+
 // The kernels SolveEquation dispatches to. Tests put spies in their place.
 struct EquationKernels {
     void (*serial)(int first, int last, int sweeps);

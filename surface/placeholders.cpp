@@ -5,5 +5,13 @@ int ComputeGroundwater() { ReportUnavailable("ComputeGroundwater"); return 0; }
 void ComputeColumnConnections() { ReportUnavailable("ComputeColumnConnections"); }
 void InterpolateToNewGrid() { ReportUnavailable("InterpolateToNewGrid"); }
 int surface_tfs(int, int) { ReportUnavailable("surface_tfs"); return 0; }
-void surface() { ReportUnavailable("surface"); }
 void UpdateFreeSurfaceOption50() { ReportUnavailable("UpdateFreeSurfaceOption50"); }
+// The levels are left as they are.
+void UpdateFreeSurfaceByOption() { ReportUnavailable("UpdateFreeSurfaceByOption"); }
+void surface2DLL() { ReportUnavailable("surface2DLL"); }
+void RaiseSupercriticalPressure(double, double) { ReportUnavailable("RaiseSupercriticalPressure"); }
+void AverageCoupledPressure() { ReportUnavailable("AverageCoupledPressure"); }
+void AdjustCoupledBlockLevels() { ReportUnavailable("AdjustCoupledBlockLevels"); }
+void AdjustLevelsAtGroups(double) { ReportUnavailable("AdjustLevelsAtGroups"); }
+void BuildSurfaceEquationColumnFlux() { ReportUnavailable("BuildSurfaceEquationColumnFlux"); }
+void SolveDriverLevelEquation(double, double, int) { ReportUnavailable("SolveDriverLevelEquation"); }

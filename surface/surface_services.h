@@ -16,7 +16,52 @@ void FindDischargeGroupSurfaces(int group);
 // The free-surface update of F 36 = 1 and 11 to 19 for block `block`;
 // mode 0 is the water drivers' call.
 int surface_tfs(int mode, int block);
-// The free-surface update of F 36 with the reference cell of G 6.
+// The free-surface update of the water-flow drivers: the reference, new
+// node levels by F 36, the grid regenerated under them, GridChangedFlag = 1.
 void surface();
 // The grid update of F 36 = 50 after its level update.
 void UpdateFreeSurfaceOption50();
+
+// The reference of the option route: counts the update and sets ZRef, ZRef2,
+// PresRef and PresRef2 (and ZRefGroup once). A dry reference that nothing
+// replaces ends the run with status -5.
+void FindReferenceCell();
+// Holds the reference columns (and groups) at the reference in the plan
+// level equation held at the columns' bed cells.
+void FixReferenceLevel();
+// The nodes around the open sides of the reference group's columns take ZRef.
+void SetGroupLevelsToZRef();
+
+// The node pressure method of F 36 = 0 and 2 on the option route.
+void SolveSurfaceFromPressure();
+// The level difference between top cells a and b, d apart, that their
+// pressure difference implies (slope within F 246), minus the difference of
+// their present levels.
+double LevelDifferenceFromPressure(double d, int a, int b);
+
+// Depth, Froude number (and mean pressure, critical energy level) of the
+// water columns first..last.
+void ComputeFroudeNumbers(int first, int last);
+// Smooths the new node levels of the surface blocks by F 154.
+void SmoothWaterSurface();
+// Warns in the log of suspicious coefficients of a solved plan equation.
+void CheckSurfaceCoefficients();
+// Hands the solved level correction to Blevelcorr by F 271 = 3 or 4.
+void CopyLevelToColumns();
+// The volume of the cells of the surface blocks' columns (m3).
+double SumWaterVolume();
+
+// Operations of later work on the free surface.
+void UpdateFreeSurfaceByOption();
+void surface2DLL();
+// F 128 = 2: raises the pressure upstream of supercritical column faces to
+// that of the critical-flow energy level, referred to the level and pressure
+// given.
+void RaiseSupercriticalPressure(double referenceLevel, double referencePressure);
+void AverageCoupledPressure();
+void AdjustCoupledBlockLevels();
+void AdjustLevelsAtGroups(double referenceLevel);
+void BuildSurfaceEquationColumnFlux();
+// The update driver's plan level equation of F 36 = 4, 7, 8 and 9, held at
+// the reference level (and the second level) with the reference top cell.
+void SolveDriverLevelEquation(double referenceLevel, double secondLevel, int referenceTop);
