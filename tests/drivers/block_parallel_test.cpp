@@ -9,6 +9,7 @@
 
 #include "drivers/flow_drivers.h"
 #include "run/globals.h"
+#include "solver/solver_data.h"
 #include "tests/drivers/water_solve_case.h"
 #include "tests/grid/unstruc_case.h"
 #include "tests/support/project_dir.h"
@@ -122,6 +123,18 @@ TEST_F(BlockParallelCase, SecondCallKeepsTheRunningSums) {
     EXPECT_EQ(BlockOuterIterCount, 4);
     EXPECT_EQ(BlockInnerIterSum, 8);
     EXPECT_GT(BlockResMaxSum, first);
+}
+
+// Option 19 keeps its sums in the line-solver arrays, which the run must
+// allocate for it too.
+TEST_F(BlockParallelCase, Option19HasItsScratchSums) {
+    Start("K 1 2\nF 261 19 0.5\n");
+    ASSERT_TRUE(CtdmaP.exists());
+    ASSERT_TRUE(CtdmaQ.exists());
+    EXPECT_GT(CtdmaP.size(), static_cast<size_t>(NoCells));
+    EXPECT_GT(CtdmaQ.size(), static_cast<size_t>(NoCells));
+    const EngineCall call = SolveBlock();
+    EXPECT_FALSE(call.ended) << call.log;
 }
 
 // Turbulence models without k and epsilon leave them and their residuals
