@@ -8,7 +8,8 @@
 #include "run/timei_data.h"
 
 // State of the water-flow drivers. The running sums outlive a call and are
-// zeroed only when a run starts its flow fields; FirstTimeStep is the time
+// zeroed only when a run starts its flow fields (the block-parallel driver
+// keeps its own three); FirstTimeStep is the time
 // step seen at the first cut for sand slides (-1 until then); the chunk sizes
 // and the print decision are renewed every outer iteration; the continuity
 // summary is left by the pressure-correction step; the largest residuals
@@ -18,6 +19,9 @@
     X(double, ResMaxSum, 0.0)                   \
     X(int, InnerIterSum, 0)                     \
     X(int, OuterIterCount, 0)                   \
+    X(double, BlockResMaxSum, 0.0)              \
+    X(int, BlockInnerIterSum, 0)                \
+    X(int, BlockOuterIterCount, 0)              \
     X(int, LastInnerIter, 0)                    \
     X(double, FirstTimeStep, -1.0)              \
     X(int, CellsPerChunk, 0)                    \

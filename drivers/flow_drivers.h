@@ -11,6 +11,17 @@ int SolveFlow3DHydrostatic();
 int SolveFlow2D();
 void WriteTimeo();
 
+// ---- The steps of the block-parallel driver ---------------------------------
+
+// U, V and W of inner pass `pass`: coefficients, sources, assembly,
+// relaxation and solve, in regions over the F 206 chunks.
+void SolveMomentumParallel(int pass);
+// The pressure correction of inner pass `pass` with the SIMPLE corrections;
+// the caller has pointed Cf and Cf_old at the pressure-correction arrays.
+void SolvePressureCorrectionParallel(int pass);
+// The k (5) or epsilon (6) equation after the pressure correction.
+void SolveTransportParallel(int equation);
+
 // Pressure-correction neighbour coefficients of the active surfaces from
 // CinvAp; the caller has set Equation to 4 and recomputed the fluxes.
 void ComputeFaceValuesParallel();

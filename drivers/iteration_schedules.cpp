@@ -40,6 +40,8 @@ int TopCellAbove(int bottom) {
     return top;
 }
 
+}  // namespace
+
 // One sample of the surface pressure trend at every wet grid node of the
 // blocks that take part.
 void AddTrendSample() {
@@ -62,6 +64,8 @@ void AddTrendSample() {
         }
     }
 }
+
+namespace {
 
 bool FreeSurfaceByResidual() { return FreeSurfaceOption >= 2 && FreeSurfaceOption <= 10 && FreeSurfaceOption != 6; }
 
@@ -96,12 +100,19 @@ int ReferenceBottomCell(int j) {
 
 }  // namespace
 
-void RunEndOfIterationSchedules(double largestResidual) {
+void WriteResultsWhenDue() {
     if (ResultsDue()) WriteResults();
-    if (PrintSkip == 0 && DebugOption == 'D') {
-        LogAppend("Average max residual: %lf, Average number of inner iterations: %lf\n",
-                  ResMaxSum / (OuterIterCount + 1e-20), InnerIterSum / (OuterIterCount + 1e-20));
-    }
+}
+
+void LogAverageLine(double resMaxSum, int innerIterSum, int outerIterCount) {
+    if (PrintSkip != 0 || DebugOption != 'D') return;
+    LogAppend("Average max residual: %lf, Average number of inner iterations: %lf\n",
+              resMaxSum / (outerIterCount + 1e-20), innerIterSum / (outerIterCount + 1e-20));
+}
+
+void RunEndOfIterationSchedules(double largestResidual) {
+    WriteResultsWhenDue();
+    LogAverageLine(ResMaxSum, InnerIterSum, OuterIterCount);
     if (TimeAveragingOption > 0) AddTrendSample();
     FreeSurfaceSchedules(largestResidual);
 }

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "drivers/flow_drivers.h"
+#include "drivers/momentum_sources.h"
 #include "drivers/residuals.h"
 #include "drivers/water_pass.h"
 #include "flow/face_interpolation.h"
@@ -29,7 +30,6 @@ namespace {
 constexpr double kUnsteadyTimeStep = 1e-8;
 constexpr double kLeastCap = 1e-30;
 constexpr double kLargestCap = 1e20;
-constexpr double kWideColumnRatio = 1.1;
 constexpr double kThinColumnRatio = 0.01;
 constexpr char kPassModuleName[] = " DE-Voru             ";
 
@@ -67,9 +67,10 @@ void ConvectionDiffusionOverActiveSurfaces(bool parallel) {
     }
 }
 
+}  // namespace
+
 void BuildMomentumCoefficients() {
     Equation = 1;
-    Stamp(2);
     const bool parallel = StepRunsInParallel(kSwitchMomentumCoefficients);
     RunOverRange(parallel, FirstCell, LastCell, ResetMomentumCoefficients);
     if (CoefficientsInitialisedFlag == 1) {
@@ -101,6 +102,13 @@ void DesignateVelocityField(int eq) {
     if (TimeOrder >= 1) Cf_old2.designate(*olds2[eq - 1]);
 }
 
+void PressureGradientWithOption(int option, int first, int last) {
+    const int kept = PressureGradientOption;
+    PressureGradientOption = option;
+    AddPressureGradientForce(first, last);
+    PressureGradientOption = kept;
+}
+
 void ClearAndAddWallSources(int first, int last) {
     for (int c = first; c <= last; ++c) {
         Cap[c] = 0.0;
@@ -109,6 +117,8 @@ void ClearAndAddWallSources(int first, int last) {
     ApplyWallLaws(first, last);
     if (LayerBlockOption == 0) AddPressureGradientForce(first, last);
 }
+
+namespace {
 
 // A diffusive coupling of the cell above each bed cell of the layer block
 // to its bottom face.
@@ -125,12 +135,6 @@ void AddBlockFluxSource() {
     }
 }
 
-void PressureGradientWithOption(int option, int first, int last) {
-    const int kept = PressureGradientOption;
-    PressureGradientOption = option;
-    AddPressureGradientForce(first, last);
-    PressureGradientOption = kept;
-}
 
 // With a layer block the soil and the water blocks take their own variants
 // of the pressure gradient.
@@ -143,51 +147,6 @@ void AddLayerBlockPressureGradient() {
     }
     if (AppendedBlockFlag != 0) AddBlockFluxSource();
     PressureGradientWithOption(AppendedBlockFlag == 0 ? 5 : 6, FirstCell, LastCell);
-}
-
-// The weight of the suspended sediment in the W equation.
-void SubtractHydrostaticSource() {
-    if (!conc.exists()) return;
-    const double weight = 1000.0 * 9.81 * SedRelativeDensity * SedBuoyancyFactor;
-    for (int c = FirstCell; c <= LastCell; ++c) Csource[c] -= Cvol[c] * weight * conc[0][c];
-}
-
-// The buoyancy of the water-quality temperature against the reference.
-void AddTemperatureBuoyancy() {
-    if (!Components.exists() || NoComponents < 1) return;
-    const double reference = RelativeWaterDensity(WaterTemperature);
-    for (int c = FirstCell; c <= LastCell; ++c) {
-        Csource[c] += 1000.0 * Cvol[c] * (reference - RelativeWaterDensity(Components[0][c]));
-    }
-}
-
-void AddSerialMomentumSources(int eq) {
-    SetInflowBoundaryConditions();
-    if (VegetationOption > 0) ReadVegdataFile();
-    AddSurfaceSlopeGravity(eq, FirstCell, LastCell);
-    if (NoBoundaryCells > 0) AddBlockInterfaceSources();
-    if (WindSpeed[0] > 1e-10 && eq != 3) AddWindStress(eq);
-    if (TemperatureFlag == 1 && WaterTemperatureFlag == 0) AddDensityPressureSources(3);
-    if (WaterTemperatureFlag == 1 && eq == 3) AddTemperatureBuoyancy();
-    if (CoriolisFlag == 1) AddCoriolisForce();
-    if (SedBuoyancyFactor > 0.001 && eq == 3) SubtractHydrostaticSource();
-    if (ConvectionScheme[eq] > 9) AddTvdCorrection(FirstSurface, LastSurface);
-}
-
-// ---- Assembly -----------------------------------------------------------
-
-// The column's plan area against the cell's own bottom face.
-bool WideColumn(int c) {
-    const int column = Cbedcell[c];
-    if (!Barea.exists() || column < 0 || static_cast<size_t>(column) >= Barea.size()) return false;
-    return Barea[column] > kWideColumnRatio * Fareaz[Csurfb[c]];
-}
-
-bool AloneInColumn(int c) { return Ccellt[c] == 0 && Ccellb[c] == 0; }
-
-void DoubleCentreCoefficient(int c) {
-    Cap[c] *= 2.0;
-    Csource[c] += 0.5 * Cf[c] * Cap[c];
 }
 
 }  // namespace
@@ -242,6 +201,13 @@ void AddSplitFaceSums(int first, int last, bool far) {
     }
 }
 
+void FormTransientInverse(int first, int last) {
+    if (!CinvAp_transient.exists()) return;
+    // The inverse of the transient and source part alone; a cell without
+    // one (a steady run) gets no correction from it rather than 1/0.
+    for (int c = first; c <= last; ++c) CinvAp_transient[c] = Cap[c] > 0.0 ? RelaxVelocity / Cap[c] : 0.0;
+}
+
 void CompleteMomentumCells(int first, int last) {
     if (first > last) return;
     if (F74Flag == 0 && Unsteady()) AddTransientTerms(first, last);
@@ -250,11 +216,7 @@ void CompleteMomentumCells(int first, int last) {
             if (CdeadEndFlag[c] == 1) Cap[c] += 1000.0 * Cvol[c];
         }
     }
-    if (SchemeVariant == 1 && Equation == 1 && CinvAp_transient.exists()) {
-        // The inverse of the transient and source part alone; a cell without
-        // one (a steady run) gets no correction from it rather than 1/0.
-        for (int c = first; c <= last; ++c) CinvAp_transient[c] = Cap[c] > 0.0 ? RelaxVelocity / Cap[c] : 0.0;
-    }
+    if (SchemeVariant == 1 && Equation == 1) FormTransientInverse(first, last);
     const bool far = SecondOrder(Equation) && FarArraysExist();
     AddSplitFaceSums(first, last, far);
     CompleteCellEquations(first, last, RelaxVelocity, Cf.data(), far);
@@ -271,17 +233,6 @@ void CompleteMomentumCells(int first, int last) {
 }
 
 namespace {
-
-// F 291 second value 3 doubles the neighbours of wide columns too, which
-// may lie in other chunks.
-void DoubleAroundWideColumns() {
-    for (int c = FirstCell; c <= LastCell; ++c) {
-        if (!WideColumn(c)) continue;
-        for (int nb : {c, Ccellw[c], Ccells[c], Ccelle[c], Ccelln[c]}) {
-            if (nb > 0) DoubleCentreCoefficient(nb);
-        }
-    }
-}
 
 std::atomic<int> g_out_of_range_cell{0};
 
@@ -303,7 +254,8 @@ void AssembleVelocityEquation(int eq) {
     RunOverRange(parallel, FirstCell, LastCell, ClearAndAddWallSources);
     if (LayerBlockOption > 0) AddLayerBlockPressureGradient();
     Stamp(5);
-    AddSerialMomentumSources(eq);
+    SetMomentumBoundarySources();
+    AddMomentumForces(eq);
     Stamp(6);
     DesignateVelocityField(eq);
     RunOverRange(parallel, FirstCell, LastCell, CompleteMomentumCells);
@@ -420,6 +372,8 @@ bool HasTrekantCode(int c) { return Ctrekant[c] > 0; }
 bool WideColumnCell(int c) { return WideColumn(c); }
 bool WideColumnAlone(int c) { return AloneInColumn(c) && WideColumn(c); }
 
+}  // namespace
+
 void SolveVelocityEquation(int pass) {
     Stamp(7);
     CoefficientsInitialisedFlag = 1;
@@ -446,9 +400,8 @@ void RefreshCoefficients(int eq) {
     ConvectionDiffusionOverActiveSurfaces(!serial);
 }
 
-}  // namespace
-
 void SolveMomentumEquations(int pass) {
+    Stamp(2);
     BuildMomentumCoefficients();
     for (int eq = 1; eq <= 3; ++eq) {
         if (eq == 3 && ColumnFluxOption != 0) break;
@@ -461,17 +414,19 @@ void SolveMomentumEquations(int pass) {
     }
 }
 
+void RebuildAfterGridChange() {
+    Equation = 1;
+    GridChangedFlag = 0;
+    metric();
+    InitialiseFlowRun();
+    SetInflowBoundaryConditions();
+    ComputeSurfaceFluxes(FirstSurface, LastSurface);
+}
+
 bool RunInnerPass(int pass, double* largestResidual) {
     SetModuleName(kPassModuleName);
     Stamp(1);
-    if (GridChangedFlag == 1) {
-        Equation = 1;
-        GridChangedFlag = 0;
-        metric();
-        InitialiseFlowRun();
-        SetInflowBoundaryConditions();
-        ComputeSurfaceFluxes(FirstSurface, LastSurface);
-    }
+    if (GridChangedFlag == 1) RebuildAfterGridChange();
     if (AppendedBlockFlag == 1) RunLayerBlockTasks(pass);
     if (SchemeVariant == 2 || SchemeVariant == 4 || SchemeVariant == 5) SolvePseudoVelocityStep(pass);
     if (DebugOption == 'A') CheckGridNeighbours();

@@ -236,17 +236,18 @@ bool FreeSurfaceHooks(int pass, double previousResidual) {
     return true;
 }
 
-bool SolvePressureCorrection(int pass, double previousResidual) {
-    Equation = 4;
-    PointAtEntryFields();
+}  // namespace
+
+void ComputePressureCorrectionFluxes() {
     if (StepRunsInParallel(kSwitchPressureFluxes)) {
         RunOverRange(true, FirstSurface, LastSurface, ComputeSurfaceFluxRange);
         FinishSurfaceFluxes();
     } else {
         ComputeSurfaceFluxes(FirstSurface, LastSurface);
     }
-    Stamp(10);
-    if (!FreeSurfaceHooks(pass, previousResidual)) return false;
+}
+
+void BuildAndSolvePressureCorrection(int pass) {
     Equation = 4;
     ComputeFaceValuesParallel();
     ComputeMassDefectSource();
@@ -267,7 +268,9 @@ bool SolvePressureCorrection(int pass, double previousResidual) {
     Stamp(13);
     if (SimpleCorrectionMode == 0) SolveEquation();
     Stamp(14);
-    if (TrekantOption == 6) SmoothTrekantCorrections();
+}
+
+void FinishPressureCorrection(int pass, bool blocking) {
     if (BugtrapIter + 1 == Iter && pass < 3 && BugtrapCell != 0) DumpBugtrapCell(pass);
     if (DebugStopOption >= 1 && DebugStopOption <= 99) DumpPressureCorrectionCell();
     if (HydrostaticPressureFlag == 0 && DebugStopOption == 0) ShiftToReference();
@@ -289,9 +292,22 @@ bool SolvePressureCorrection(int pass, double previousResidual) {
         TieTopCellPressures(FirstCell, LastCell);
         if (LayerBlockBehindLastCell() && NoBlocks >= 2) TieTopCellPressures(BlockTable[2].firstCell, BlockTable[2].lastCell);
     }
-    if (AppendedBlockFlag > 0 && BlockingOption > 0) ApplyVelocityBlocking();
+    if (blocking) ApplyVelocityBlocking();
     if (NoBoundaryCells > 0 && BlockLinkWeight > 1e-8) BlendLinkedVelocities();
     SummariseContinuity();
+}
+
+namespace {
+
+bool SolvePressureCorrection(int pass, double previousResidual) {
+    Equation = 4;
+    PointAtEntryFields();
+    ComputePressureCorrectionFluxes();
+    Stamp(10);
+    if (!FreeSurfaceHooks(pass, previousResidual)) return false;
+    BuildAndSolvePressureCorrection(pass);
+    if (TrekantOption == 6) SmoothTrekantCorrections();
+    FinishPressureCorrection(pass, AppendedBlockFlag > 0 && BlockingOption > 0);
     Stamp(17);
     return true;
 }
@@ -299,6 +315,8 @@ bool SolvePressureCorrection(int pass, double previousResidual) {
 // ---- k and epsilon ------------------------------------------------------------
 
 bool SecondOrder() { return ConvectionScheme[Equation] == 1 && FarArraysExist(); }
+
+}  // namespace
 
 void ResetTurbulenceCoefficients(int first, int last) {
     ComputeEddyViscosity(first, last);
@@ -320,6 +338,8 @@ void ZeroSlotZeroOfSurfaceData() {
     Fflux[0] = 0.0;
 }
 
+namespace {
+
 void BuildTurbulenceCoefficients(int coefficientSwitch) {
     const bool parallel = StepRunsInParallel(coefficientSwitch);
     RunOverRange(parallel, FirstCell, LastCell, ResetTurbulenceCoefficients);
@@ -334,9 +354,9 @@ void BuildTurbulenceCoefficients(int coefficientSwitch) {
     }
 }
 
-void AddTurbulenceBoundarySources() {
-    SetInflowBoundaryConditions();
-    if (Equation == 5) Stamp(20);
+}  // namespace
+
+void AddTurbulenceExtraSources() {
     if (VegetationOption > 0) ReadVegdataFile();
     if (NoBoundaryCells > 0) AddBlockInterfaceSources();
     if (DeadEndCellFlag == 1 && CdeadEndFlag.exists()) {
@@ -347,17 +367,26 @@ void AddTurbulenceBoundarySources() {
     if (WindSpeed[0] > 1e-10) AddWindStress(Equation);
 }
 
-void CompleteTurbulenceCells(int first, int last) {
+void CompleteTurbulenceCells(int first, int last, double relax) {
     if (first > last) return;
     if (Unsteady()) AddTransientTerms(first, last);
-    const double relax = Equation == 5 ? RelaxK : RelaxEps;
     // Fixed values (the wall and inflow cells) are not relaxed; the
     // relaxation would bend them by the share it keeps.
     CompleteCellEquations(first, last, relax, Cf.data(), SecondOrder());
 }
 
+namespace {
+
+void AddTurbulenceBoundarySources() {
+    SetInflowBoundaryConditions();
+    if (Equation == 5) Stamp(20);
+    AddTurbulenceExtraSources();
+}
+
+double WorkingTurbulenceRelaxation() { return Equation == 5 ? RelaxK : RelaxEps; }
+
 double AssembleTurbulenceChunk(int first, int last) {
-    CompleteTurbulenceCells(first, last);
+    CompleteTurbulenceCells(first, last, WorkingTurbulenceRelaxation());
     return ComputeResidualRange(first, last);
 }
 
@@ -367,7 +396,7 @@ void AssembleTurbulenceEquation() {
         return;
     }
     AddSplitFaceSums(FirstCell, LastCell, SecondOrder());
-    CompleteTurbulenceCells(FirstCell, LastCell);
+    CompleteTurbulenceCells(FirstCell, LastCell, WorkingTurbulenceRelaxation());
     if (Equation == 5 && BlockInterfaceOption == 13) CopyBlockBoundaryValues();
     MaxResidual[Equation] = 0.0;
     ComputeResidual(FirstCell, LastCell);
@@ -420,6 +449,8 @@ bool TurbulenceSolved() {
     return !(TurbulenceModel >= 4 && TurbulenceModel <= 7) && AppendedBlockFlag == 0;
 }
 
+}  // namespace
+
 double LargestResidualOfPass() {
     double largest = 0.0;
     for (int eq = 1; eq <= 6; ++eq) {
@@ -440,8 +471,6 @@ void CountTrekantErrors(int pass) {
         DumpTrekantCell(cell, pass);
     }
 }
-
-}  // namespace
 
 bool SolvePressureCorrectionAndTurbulence(int pass, double* largestResidual) {
     const double previousResidual = *largestResidual;

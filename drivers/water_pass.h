@@ -65,3 +65,96 @@ double SumOverChunks(int first, int last, double (*work)(int, int));
 // Adds the split-face coefficients of cells first..last to Cap, and their
 // far coefficients too when `far`.
 void AddSplitFaceSums(int first, int last, bool far);
+
+// ---- Steps that the block-parallel driver shares with WaterSolve ----------
+
+// Entry of a flow driver: the continuity summary cleared, F 1 Q refused
+// (status -5) and F 308 warned about.
+void CheckFlowDriverEntry();
+// Ends the run (status -1) when the active range holds no cell.
+void CheckActiveRange();
+// Clears the per-cell stress counters of the active range.
+void ZeroStressCounters();
+// Creates `timeo` empty (status -3 when it cannot be created).
+void CreateEmptyTimeo();
+// The outer limit of a call: 300 with grid levels, 1 for a sediment step,
+// else K 1.
+int OuterIterationBound();
+// The old time levels of the active cells, then the clock moves to the end
+// of the step.
+void BeginTimeStep();
+// The `timeo` line of the outer iteration when it is due.
+void WriteTimeoWhenDue();
+// The G 6 reference-level surface update after a pass, when it is due.
+void ReferenceCellSurfaceUpdate(double largestResidual);
+// A relaxation factor outside (least, 2) becomes `least`.
+double ClampRelaxation(double value, double least);
+// The F 289 layer-block update of the pass.
+void RunLayerBlockUpdate(int pass);
+// The working relaxation factors and the F 113 option given back at the end
+// of a call that ran to its outer limit; WaterFlowActiveFlag cleared.
+void EndFlowDriverCall();
+// What a pass does first after a grid change.
+void RebuildAfterGridChange();
+
+// The coefficients of U, V and W of a pass (eddy viscosity, surface fluxes,
+// neighbour coefficients), serial or chunked by G 50 integer 1.
+void BuildMomentumCoefficients();
+// Points Cf, Cf_old (and Cf_old2) at the velocity component `eq`.
+void DesignateVelocityField(int eq);
+// Rebuilds the neighbour coefficients for component `eq` whose K 6 scheme
+// differs from the one before it.
+void RefreshCoefficients(int eq);
+// The pressure force of cells first..last under variant `option` of F 114,
+// which keeps its value.
+void PressureGradientWithOption(int option, int first, int last);
+// Cap and Csource cleared, then the wall laws (and, without a layer block,
+// the pressure force) of cells first..last.
+void ClearAndAddWallSources(int first, int last);
+// From the boundary conditions to the TVD correction: the momentum sources
+// of component `eq` over the active range, on the master thread. The first
+// call sets the boundary terms and reads the vegetation ...
+void SetMomentumBoundarySources();
+// ... the second adds the forces.
+void AddMomentumForces(int eq);
+// CinvAp_transient of cells first..last from the diagonal so far (0 where
+// there is none).
+void FormTransientInverse(int first, int last);
+// The solve of the velocity equation `Equation` and what follows it: the
+// start value or block correction, the blends with the old values and the
+// block-interface averaging.
+void SolveVelocityEquation(int pass);
+
+// The pressure correction of a pass after the surface fluxes: face
+// coefficients, mass defect, diagonal and residual, start value and solve.
+void BuildAndSolvePressureCorrection(int pass);
+// After the solve: the dumps, the reference shift, the SIMPLE corrections
+// and the continuity summary. `blocking` runs the velocity blocking.
+void FinishPressureCorrection(int pass, bool blocking);
+// The surface fluxes of the pressure correction, serial or chunked by G 50
+// integer 4.
+void ComputePressureCorrectionFluxes();
+
+// Eddy viscosity, cleared coefficients, turbulence sources and wall laws of
+// the k or epsilon equation over cells first..last.
+void ResetTurbulenceCoefficients(int first, int last);
+// Slot 0 of Cidist, Cjdist and Fflux set to 0 before a surface assembly.
+void ZeroSlotZeroOfSurfaceData();
+// Vegetation, block-interface, dead-end and wind terms of k or epsilon.
+void AddTurbulenceExtraSources();
+// Transient term, neighbour sums and relaxation by `relax` of the k or
+// epsilon cells first..last.
+void CompleteTurbulenceCells(int first, int last, double relax);
+// The largest residual of a pass; residuals below 1e-90 become 0.
+double LargestResidualOfPass();
+// The triangle-cell bookkeeping of the last pass.
+void CountTrekantErrors(int pass);
+
+// ---- End of an outer iteration --------------------------------------------
+
+// WriteResults when P 10 or P 15 asks for it.
+void WriteResultsWhenDue();
+// The F 1 D average line from the running sums.
+void LogAverageLine(double resMaxSum, int innerIterSum, int outerIterCount);
+// One sample of the per-column trend sums of F 143.
+void AddTrendSample();

@@ -27,7 +27,17 @@ constexpr double kUnsteadyTimeStep = 1e-8;
 
 bool Unsteady() { return TimeStep > kUnsteadyTimeStep; }
 
-void CheckEntry() {
+bool ColumnsNeededAtStart() {
+    return RoughnessOption > 0 || FreeSurfaceOption == 1 || FreeSurfaceOption > 10 || VegetationOption > 0;
+}
+
+// The last cell of the active range that `a` holds.
+int LastHeld(const ArrayStorage<int>& a, int last) { return std::min<int>(last, static_cast<int>(a.count()) - 1); }
+int LastHeld(const ArrayStorage<double>& a, int last) { return std::min<int>(last, static_cast<int>(a.count()) - 1); }
+
+}  // namespace
+
+void CheckFlowDriverEntry() {
     DefMaxCell = 0;
     ContDefect = 0.0;
     NoFlushes = 0;
@@ -41,10 +51,6 @@ void CheckEntry() {
     }
 }
 
-bool ColumnsNeededAtStart() {
-    return RoughnessOption > 0 || FreeSurfaceOption == 1 || FreeSurfaceOption > 10 || VegetationOption > 0;
-}
-
 // A range without cells would "converge" on nothing computed.
 void CheckActiveRange() {
     if (FirstCell >= 1 && LastCell >= FirstCell && LastCell <= NoCells) return;
@@ -52,10 +58,6 @@ void CheckActiveRange() {
                 "Error: the water flow computation has no active cells (first cell %d, last cell %d, %d cells)\n",
                 FirstCell, LastCell, NoCells);
 }
-
-// The last cell of the active range that `a` holds.
-int LastHeld(const ArrayStorage<int>& a, int last) { return std::min<int>(last, static_cast<int>(a.count()) - 1); }
-int LastHeld(const ArrayStorage<double>& a, int last) { return std::min<int>(last, static_cast<int>(a.count()) - 1); }
 
 void ZeroStressCounters() {
     if (!CstressCount.exists()) return;
@@ -70,11 +72,13 @@ void CreateEmptyTimeo() {
     std::fclose(fp);
 }
 
-int OuterBound() {
+int OuterIterationBound() {
     if (NoGridLevels >= 1) return kGridLevelOuterBound;
     if (FlagTSC >= 1) return 1;
     return iterGlobalMax;
 }
+
+namespace {
 
 void StartUp() {
     metric();
@@ -119,7 +123,8 @@ void CopyActiveComponents() {
     }
 }
 
-// The old time levels, then the clock moves to the end of the step.
+}  // namespace
+
 void BeginTimeStep() {
     if (TimeOrder >= 1) {
         CopyActiveCells(Cu_old2, Cu_old);
@@ -134,6 +139,8 @@ void BeginTimeStep() {
     if (TransientComponentsFlag == 1) CopyActiveComponents();
     stime += TimeStep;
 }
+
+namespace {
 
 // A flush goes back to the fields this outer iteration started from. A time
 // step has already copied its velocities and turbulence; a steady run and
@@ -156,11 +163,17 @@ void GroundwaterAndSlides() {
 
 // Monitoring and the F 289 = 5 tasks, before the passes of an iteration.
 void StartOfIterationTasks() {
+    WriteTimeoWhenDue();
+    if (FlagTSC == 0 && LayerUpdateVariant == 5) GroundwaterAndSlides();
+}
+
+}  // namespace
+
+void WriteTimeoWhenDue() {
     if (NoTimeoRecords > 0 && FlagTSC == 0 && stime >= TimeoRecords[0].startTime &&
         (IsMultipleOf(Iter, TimeoInterval) || Iter == 2)) {
         WriteTimeo();
     }
-    if (FlagTSC == 0 && LayerUpdateVariant == 5) GroundwaterAndSlides();
 }
 
 void ReferenceCellSurfaceUpdate(double largestResidual) {
@@ -169,8 +182,6 @@ void ReferenceCellSurfaceUpdate(double largestResidual) {
         surface();
     }
 }
-
-}  // namespace
 
 bool IsMultipleOf(double n, double m) { return std::fabs(std::fmod(n, m)) < 0.001; }
 
@@ -182,11 +193,7 @@ int PrintSkipFor(int iter) {
     return IsMultipleOf(iter, PrintInterval) ? 0 : 1;
 }
 
-namespace {
-
 double ClampRelaxation(double value, double least) { return value <= least || value >= 2.0 ? least : value; }
-
-}  // namespace
 
 // A factor of 0 or below would make Cap infinite or negative: the copies
 // are held to the same bounds as at the start of a run.
@@ -203,7 +210,7 @@ void ReduceTimeStepDuringSlides() {
     TimeStep = ActiveSlides[0] > 0 ? 0.1 * FirstTimeStep : FirstTimeStep;
 }
 
-void RunLayerBlockTasks(int pass) {
+void RunLayerBlockUpdate(int pass) {
     if (LayerBlockOption > 1 && (pass > 1 || Iter == 1)) {
         const int block = NoBlocks >= 2 && BlockTable[2].layerBlock > 0 ? 2 : 1;
         switch (LayerUpdateVariant) {
@@ -214,13 +221,17 @@ void RunLayerBlockTasks(int pass) {
             default: break;
         }
     }
+}
+
+void RunLayerBlockTasks(int pass) {
+    RunLayerBlockUpdate(pass);
     if (pass == 1 && LayerUpdateVariant == 4) GroundwaterAndSlides();
 }
 
 int WaterSolve() {
-    CheckEntry();
+    CheckFlowDriverEntry();
     StartUp();
-    const int bound = OuterBound();
+    const int bound = OuterIterationBound();
     double largestResidual = kResidualBeforeFirstPass;
     for (int n = 1; n <= bound; ++n) {
         if (FlagTSC == 0 && NoGridLevels == 0) Iter = n;
@@ -256,8 +267,12 @@ int WaterSolve() {
             return 0;
         }
     }
+    EndFlowDriverCall();
+    return 0;
+}
+
+void EndFlowDriverCall() {
     WaterFlowActiveFlag = 0;
     SetWorkingRelaxationFactors();
     FluxInterpolationOption = F113InitialValue;
-    return 0;
 }

@@ -47,6 +47,8 @@ void AddCoriolisForce();
 void AddDensityPressureSources(int mode);
 // Deferred correction of the limited higher-order convection (K 6 10..19).
 void AddTvdCorrection(int first, int last);
+// Head losses of the F 341 steps in the momentum equation being built.
+void AddStepLossTerms();
 // Second-order upwind neighbour coefficients, near and far (K 6 = 1).
 void ComputeSecondOrderCoefficients(int first, int last);
 // Blends the fluxes of the collapsed faces of triangular shoreline cells.

@@ -10,5 +10,6 @@ void AddWindStress(int) { ReportUnavailable("AddWindStress"); }
 void AddCoriolisForce() { ReportUnavailable("AddCoriolisForce"); }
 void AddDensityPressureSources(int) { ReportUnavailable("AddDensityPressureSources"); }
 void AddTvdCorrection(int, int) { ReportUnavailable("AddTvdCorrection"); }
+void AddStepLossTerms() { ReportUnavailable("AddStepLossTerms"); }
 void ComputeSecondOrderCoefficients(int, int) { ReportUnavailable("ComputeSecondOrderCoefficients"); }
 void ApplyVelocityBlocking() { ReportUnavailable("ApplyVelocityBlocking"); }

@@ -70,6 +70,8 @@ void ReadF260(FILE* fp, int n) {
 
 void ReadBlockInterface(FILE* fp, int n) {
     ReadF(fp, n, kLine, {AtLeast(&BlockInterfaceOption, 0), AtLeast(&BlockInterfaceRelax, 0.0)});
+    // Options 11 to 15 divide the diagonal by 1 - r.
+    if (BlockInterfaceOption >= 11 && BlockInterfaceOption <= 15 && BlockInterfaceRelax >= 1.0) RefuseF(261, kLine);
     if (NoThreads > 0 && (BlockInterfaceOption == 16 || BlockInterfaceOption == 18)) {
         LogAppend("Warning: The combination of F 206 and F 261 data sets in the control file will\n");
         LogAppend("give incorrect residuals\n");

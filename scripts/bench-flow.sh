@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The flow benchmark: letter W on a channel of 200 x 40 columns of 20 layers
 # (160 000 cells), written into a scratch directory by rivax-channel, on one
-# thread and on all threads (F 206).
+# thread and on all threads (F 206), with the default driver (`default` rows)
+# and with the block-parallel driver of F 328 = 1 (`block` rows).
 #
 #   scripts/bench-flow.sh [fixed|converge|all]     (default all)
 #
@@ -76,24 +77,30 @@ per_cell() { awk -v kb="$1" -v n="$cells" 'BEGIN { printf "%.0f", kb * 1024 / n 
 echo "Flow benchmark: $cells cells, $(uptime | sed 's/.*load/load/')"
 echo "scratch: $work"
 [ -n "$extra" ] && printf 'extra control data sets:\n%s' "$extra"
+# The drivers compared: a name and the control lines that choose it.
+variants=(default block)
+declare -A variant_lines=([default]="" [block]=$'F 328 1\n')
+
 for t in $threads; do
+for v in "${variants[@]}"; do
+  lines=${variant_lines[$v]}
   if [ "$mode" != converge ]; then
     # F 1 P puts the wall clock since the start of the iterations after the
     # residual lines; slot 25 is stamped at the end of each pass.
-    run "fixed-t$t" "$t" "K 1 $((iterations + 1))"$'\nF 1 P\n'
+    run "fixed-$v-t$t" "$t" "${lines}K 1 $((iterations + 1))"$'\nF 1 P\n'
     read -r first last < <(awk -v n="$((iterations + 1))" '
       /^Iter: / { it = $2 + 0 }
       /^OpenMP 25 = / { v = $4 + 0; if (it == 1) a = v; if (it == n) b = v }
-      END { print a + 0, b + 0 }' "$work/fixed-t$t/boogie")
-    awk -v n="$cells" -v it="$iterations" -v a="$first" -v b="$last" -v w="$wall" -v t="$t" -v m="$(per_cell "$rss")" 'BEGIN {
+      END { print a + 0, b + 0 }' "$work/fixed-$v-t$t/boogie")
+    awk -v n="$cells" -v it="$iterations" -v a="$first" -v b="$last" -v w="$wall" -v t="$t" -v m="$(per_cell "$rss")" -v name="$v" 'BEGIN {
       d = b - a
       rate = d > 0 ? sprintf("%.3g", n * it / d) : "n/a"
-      printf "threads %2d  %d outer iterations: %.3f s (%.1f ms each)  %s cell-iterations/s  run %.2f s  peak %s bytes/cell\n", t, it, d, 1000 * d / it, rate, w, m
+      printf "%-8s threads %2d  %d outer iterations: %.3f s (%.1f ms each)  %s cell-iterations/s  run %.2f s  peak %s bytes/cell\n", name, t, it, d, 1000 * d / it, rate, w, m
     }'
   fi
   if [ "$mode" != fixed ]; then
-    run "converge-t$t" "$t" "K 1 $most"$'\n'
-    dir=$work/converge-t$t
+    run "converge-$v-t$t" "$t" "${lines}K 1 $most"$'\n'
+    dir=$work/converge-$v-t$t
     if grep -q "Solution converged" "$dir/boogie"; then
       outer=$(sed -n '2s/.*iter = *//p' "$dir/result")
       verdict="converged after $outer outer iterations"
@@ -101,7 +108,8 @@ for t in $threads; do
       verdict="not converged within $most outer iterations"
     fi
     last=$(grep '^Iter:' "$dir/boogie" | tail -1 || true)
-    printf 'threads %2d  %s in %.2f s  peak %s bytes/cell  last: %s\n' \
-      "$t" "$verdict" "$wall" "$(per_cell "$rss")" "${last:-no Iter: line}"
+    printf '%-8s threads %2d  %s in %.2f s  peak %s bytes/cell  last: %s\n' \
+      "$v" "$t" "$verdict" "$wall" "$(per_cell "$rss")" "${last:-no Iter: line}"
   fi
+done
 done

@@ -28,6 +28,11 @@ TEST(DataSetsF250, ValuesChecksAndMessages) {
         {"F 261 16 0.5", kF261Warning, kAccepted, nullptr, [] { NoThreads = 2; }},
         {"F 261 18 0.5", "", kAccepted, [] { return BlockInterfaceOption == 18 && BlockInterfaceRelax == 0.5; }},
         {"F 261 -1 0.5", "Error for F 261 in control\n", 1},
+        // Options 11 to 15 divide the diagonal by 1 - r.
+        {"F 261 11 1.0", "Error for F 261 in control\n", 1},
+        {"F 261 15 2", "Error for F 261 in control\n", 1},
+        {"F 261 11 0.99", "", kAccepted, [] { return BlockInterfaceOption == 11; }},
+        {"F 261 16 1.0", "", kAccepted, [] { return BlockInterfaceRelax == 1.0; }},
         {"F 262 1 -1", "Error for F 262 in control\n", 1},
         {"F 262 1 1e-5", "", kAccepted, [] { return GroundwaterOption == 1 && GroundwaterConductivity == 1e-5; }},
         {"F 263 10 1", "Error for F 263 in control\n", 1},
