@@ -1,7 +1,6 @@
 #include "flow/flow_services.h"
 #include "run/placeholder.h"
 
-void ComputeSplitFaceCoefficients() { ReportUnavailable("ComputeSplitFaceCoefficients"); }
 void ApplyFaceWallLaws(int, int) { ReportUnavailable("ApplyFaceWallLaws"); }
 void ApplySmoothWallLaws(int, int) { ReportUnavailable("ApplySmoothWallLaws"); }
 void SetLayerBlockViscosity(int, int) { ReportUnavailable("SetLayerBlockViscosity"); }
@@ -12,8 +11,6 @@ void AddSurfaceSlopeGravity(int, int, int) { ReportUnavailable("AddSurfaceSlopeG
 void AddWindStress(int) { ReportUnavailable("AddWindStress"); }
 void AddCoriolisForce() { ReportUnavailable("AddCoriolisForce"); }
 void AddDensityPressureSources(int) { ReportUnavailable("AddDensityPressureSources"); }
-void AddTvdCorrection(int, int) { ReportUnavailable("AddTvdCorrection"); }
-void ComputeSecondOrderCoefficients(int, int) { ReportUnavailable("ComputeSecondOrderCoefficients"); }
 void RelaxTrekantFluxes(int, int) { ReportUnavailable("RelaxTrekantFluxes"); }
 void AddBlockInterfaceSources() { ReportUnavailable("AddBlockInterfaceSources"); }
 void LimitBoundarySlopes() { ReportUnavailable("LimitBoundarySlopes"); }
