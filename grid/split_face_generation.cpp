@@ -64,7 +64,7 @@ void CountLevelsAndLayers(const BlockRecord& r) {
     // each node.
     ForEachNode(r, [](int i, int j) {
         int mn = 0, mx = 0;
-        for (const auto [a, b] : {std::pair{i, j}, std::pair{i + 1, j}, std::pair{i + 1, j + 1}, std::pair{i, j + 1}}) {
+        for (const auto& [a, b] : {std::pair{i, j}, std::pair{i + 1, j}, std::pair{i + 1, j + 1}, std::pair{i, j + 1}}) {
             const int n = GridWetColumn[a][b];
             if (n <= 0) continue;
             mn = mn == 0 ? n : std::min(mn, n);

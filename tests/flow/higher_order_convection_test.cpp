@@ -129,6 +129,7 @@ void ClearNearAndFar(double value) {
 
 TEST_F(HigherOrder, BothSecondOrderPassesGiveTheSameCoefficients) {
     Box(5, 4, 3, {}, "K 6 1 1 1 0 1 1\n");
+    Equation = 1;
     ASSERT_TRUE(SecondOrderEquation());
     MixedInnerFluxes();
     DiffusivityFactor = 1.5;

@@ -25,13 +25,13 @@ struct PairRow {
 
 class SplitPairs : public GenerationCase, public ::testing::WithParamInterface<PairRow> {};
 
-// Two columns side by side in x; linear levels (F 87 1) from the deepest
-// node's 1 m.
+// Two rows of two columns side by side in x; linear levels (F 87 1) from
+// the deepest node's 1 m.
 TEST_P(SplitPairs, TopCellFacesTheDeeperColumnAboveItsLevel) {
     const PairRow& row = GetParam();
-    Start(4, 3, row.nz, "F 137 1\nF 87 1\n");
+    Start(4, 4, row.nz, "F 137 1\nF 87 1\n");
     const int deepNodes = row.deeperFirst ? 1 : 3, sharedNodes = 2, shallowNodes = row.deeperFirst ? 3 : 1;
-    for (int j = 1; j <= 2; ++j) {
+    for (int j = 1; j <= 3; ++j) {
         SetNode(deepNodes, j, 0.0, 1.0);
         SetNode(sharedNodes, j, 1.0 - row.depth, 1.0);
         SetNode(shallowNodes, j, 1.0 - row.depth, 1.0);
@@ -79,7 +79,7 @@ TEST_P(SplitPairs, TopCellFacesTheDeeperColumnAboveItsLevel) {
     }
     int flagged = 0;
     for (int s = 1; s <= NoSurfaces; ++s) flagged += Fgenflag[s];
-    EXPECT_EQ(flagged, 1);
+    EXPECT_EQ(flagged, 2);  // one per row
     const GridCheck check = CheckGridInvariants();
     EXPECT_TRUE(check.ok()) << Messages(check);
 }
@@ -101,8 +101,12 @@ TEST_F(GenerationCase, SplitFacesEqualColumnsShareEveryFace) {
     ASSERT_EQ(NoCells, 4 * 3 * 5);
     for (int c = 1; c <= NoCells; ++c) {
         EXPECT_EQ(Cnocellse[c] + Cnocellsw[c] + Cnocellss[c] + Cnocellsn[c], 0) << c;
-        if (Ccelle[c] != 0) EXPECT_EQ(Csurfe[c], Csurfw[Ccelle[c]]) << c;
-        if (Ccelln[c] != 0) EXPECT_EQ(Csurfn[c], Csurfs[Ccelln[c]]) << c;
+        if (Ccelle[c] != 0) {
+            EXPECT_EQ(Csurfe[c], Csurfw[Ccelle[c]]) << c;
+        }
+        if (Ccelln[c] != 0) {
+            EXPECT_EQ(Csurfn[c], Csurfs[Ccelln[c]]) << c;
+        }
     }
     for (int s = 1; s <= NoSurfaces; ++s) EXPECT_EQ(Fgenflag[s], 0) << s;
     // The layers are even from the bed up.
