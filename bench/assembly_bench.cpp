@@ -43,7 +43,7 @@ void Assembly(benchmark::State& state) {
         RunInChunks(FirstSurface, LastSurface, chunks, ComputeSurfaceFluxRange);
         FinishSurfaceFluxes();
         RunInChunks(FirstSurface, LastSurface, chunks, ComputeConvectionDiffusionRange);
-        FinishConvectionDiffusion();
+        FinishConvectionDiffusion(FirstSurface, LastSurface);
         benchmark::ClobberMemory();
     }
     state.counters["threads"] = chunks;

@@ -113,7 +113,7 @@ void BuildTransportCoefficients() {
     ZeroSlotZeroOfSurfaceData();
     if (StepRunsInParallel(kSwitchTransportFaces)) {
         RunOverRange(true, FirstSurface, LastSurface, ComputeConvectionDiffusionRange);
-        FinishConvectionDiffusion();
+        FinishConvectionDiffusion(FirstSurface, LastSurface);
     } else {
         ComputeNeighbourCoefficients(FirstSurface, LastSurface);
     }

@@ -61,7 +61,7 @@ void ResetMomentumCoefficients(int first, int last) {
 void ConvectionDiffusionOverActiveSurfaces(bool parallel) {
     if (parallel) {
         RunOverRange(true, FirstSurface, LastSurface, ComputeConvectionDiffusionRange);
-        FinishConvectionDiffusion();
+        FinishConvectionDiffusion(FirstSurface, LastSurface);
     } else {
         ComputeConvectionDiffusionCoefficients(FirstSurface, LastSurface);
     }
@@ -84,6 +84,9 @@ void BuildMomentumCoefficients() {
     if (TrekantOption >= 8 && TrekantOption <= 23) RelaxTrekantFluxes(FirstCell, LastCell);
     if (SecondOrder(1)) {
         RunOverRange(parallel, FirstSurface, LastSurface, ComputeSecondOrderCoefficients);
+        // The solvers read the split-face lists whatever pass built the
+        // coefficients; without this they would hold the previous equation's.
+        if (SplitFaceFlag > 0) ComputeMultiNeighbourCoefficients();
     } else {
         ConvectionDiffusionOverActiveSurfaces(parallel);
     }

@@ -348,7 +348,7 @@ void BuildTurbulenceCoefficients(int coefficientSwitch) {
         ComputeConvectionDiffusionCoefficients(FirstSurface, LastSurface);
     } else if (Equation == 6) {
         RunOverRange(true, FirstSurface, LastSurface, ComputeConvectionDiffusionRange);
-        FinishConvectionDiffusion();
+        FinishConvectionDiffusion(FirstSurface, LastSurface);
     } else {
         RunOverRange(StepRunsInParallel(kSwitchTurbulenceFaces), FirstSurface, LastSurface, ComputeNeighbourCoefficients);
     }

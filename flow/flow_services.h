@@ -45,11 +45,13 @@ void AddWindStress(int equation);
 void AddCoriolisForce();
 // Baroclinic pressure sources from the temperature-dependent density.
 void AddDensityPressureSources(int mode);
-// Deferred correction of the limited higher-order convection (K 6 10..19).
+// Deferred correction of the limited higher-order convection (K 6 10..19)
+// of surfaces first..last. Several surfaces add to one cell: serial only.
 void AddTvdCorrection(int first, int last);
 // Head losses of the F 341 steps in the momentum equation being built.
 void AddStepLossTerms();
-// Second-order upwind neighbour coefficients, near and far (K 6 = 1).
+// Second-order upwind neighbour coefficients, near and far (K 6 = 1), with
+// the fixed weights 1.5 and -0.5; may run per chunk.
 void ComputeSecondOrderCoefficients(int first, int last);
 // Blends the fluxes of the collapsed faces of triangular shoreline cells.
 void RelaxTrekantFluxes(int first, int last);
@@ -90,14 +92,16 @@ void FinishSurfaceFluxes();
 void BalanceInterfaceFluxes();
 
 // Neighbour coefficients from the flux and diffusivity of surfaces
-// first..last (upwind convection, power-law diffusion on horizontal faces),
+// first..last (upwind convection, power-law diffusion on horizontal faces;
+// second-order upwind with far coefficients for an equation whose K 6 is 1),
 // then the steps of the whole assembly. For serial callers.
 void ComputeConvectionDiffusionCoefficients(int first, int last);
 // The per-chunk part of it ...
 void ComputeConvectionDiffusionRange(int first, int last);
-// ... and the steps once per assembly after every chunk: the time weighting
+// ... and the steps once per assembly after every chunk, given the whole
+// range the chunks covered: the second-order convection, the time weighting
 // of unsteady runs and the split-face hand-over.
-void FinishConvectionDiffusion();
+void FinishConvectionDiffusion(int first, int last);
 // The stricter variant used for turbulence equations: boundary sides get 0,
 // and a surface of the wrong orientation is reported and left alone.
 void ComputeNeighbourCoefficients(int first, int last);
@@ -105,8 +109,9 @@ void ComputeNeighbourCoefficients(int first, int last);
 double ComputeStratificationDamping(int cell1, int cell2);
 // Extra conductance (kg/s) of a side surface between two existing cells.
 double ComputeFaceExtraDiffusion(int surface, int cell1, int cell2);
-// Coefficients of split faces.
-void ComputeSplitFaceCoefficients();
+// Coefficients of the sides that face several cells (F 137), once per
+// assembly after every surface chunk.
+void ComputeMultiNeighbourCoefficients();
 
 // Completes the equations of cells first..last: adds the neighbour
 // coefficients (and the far ones when `withFar`) to Cap, then under-relaxes

@@ -13,8 +13,8 @@
 namespace {
 
 // Nodes of column (i, j) in corner order 1..4.
-constexpr int kCornerDi[4] = {-1, 0, 0, -1};
-constexpr int kCornerDj[4] = {-1, -1, 0, 0};
+constexpr const int* kCornerDi = kColumnCornerDi;
+constexpr const int* kCornerDj = kColumnCornerDj;
 
 double Bed(int i, int j) { return Gridz[i][j][1]; }
 double Surface(int i, int j) { return Gridz[i][j][NoGridLinesZ]; }
@@ -174,12 +174,6 @@ void SteepOffsets(Column& col) {
     GenColumnWork1[i][j] = largest;
 }
 
-double Weight(double f) {
-    if (f > 0.99999) return 1.0;
-    if (f >= 1e-10) return f;
-    return 0.0;
-}
-
 double ReferenceBottom(int a, int b, int m) {
     const double bed = Bed(a, b);
     if (F159Int5 == 2 && m >= 2) return std::min(bed, Surface(a, b) - SingleCellDepth);
@@ -190,7 +184,7 @@ double ReferenceBottom(int a, int b, int m) {
 double Height(int a, int b, int m, double f) {
     const double s = Surface(a, b), r = ReferenceBottom(a, b, m);
     if (r > s) return s;
-    const double w = Weight(f);
+    const double w = LayerWeight(f);
     return w * r + (1.0 - w) * s;
 }
 

@@ -9,3 +9,19 @@ extern int GenerationFailedBlock;
 bool RoomForCell(int cell);
 // The capacity test after a cell: a count has reached its capacity less one.
 bool CapacityReached();
+
+// The largest water depth over the nodes of the blocks with columns, as the
+// frame found it before MaxDepth and F 209 apply (0 when all are dry).
+extern double GenerationLargestDepth;
+
+// Plan corners 1..4 of column (i, j) lie at the nodes (i + dx, j + dy).
+inline constexpr int kColumnCornerDi[4] = {-1, 0, 0, -1};
+inline constexpr int kColumnCornerDj[4] = {-1, -1, 0, 0};
+
+// The weight of the bed in a corner height from a layer fraction f: the
+// ends snap to 0 and 1.
+inline double LayerWeight(double f) {
+    if (f > 0.99999) return 1.0;
+    if (f >= 1e-10) return f;
+    return 0.0;
+}

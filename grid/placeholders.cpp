@@ -3,7 +3,6 @@
 #include "run/run_state.h"
 
 void ComputeBedRoughness() { ReportUnavailable("ComputeBedRoughness"); }
-bool GenerateSplitFaceColumns() { ReportUnavailable("GenerateSplitFaceColumns"); return true; }
 bool GenerateLayeredColumns() { ReportUnavailable("GenerateLayeredColumns"); return true; }
 bool GenerateFixedLevelColumns() { ReportUnavailable("GenerateFixedLevelColumns"); return true; }
 bool GenerateSteppedSlopeColumns() { ReportUnavailable("GenerateSteppedSlopeColumns"); return true; }

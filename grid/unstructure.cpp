@@ -16,6 +16,7 @@
 #include "run/timei_data.h"
 
 int GenerationFailedBlock = 0;
+double GenerationLargestDepth = 0.0;
 
 namespace {
 
@@ -101,6 +102,7 @@ void FindMaxDepth() {
             }
         }
     }
+    GenerationLargestDepth = largest;
     MaxDepth = std::max(MaxDepth, largest);
     if (MaxGridDepth > 0.0) MaxDepth = MaxGridDepth;
 }

@@ -114,6 +114,6 @@ INSTANTIATE_TEST_SUITE_P(
         // The covered share takes the linked sources: cell 1 wholly, (4 +
         // 8) / 2 m3; cell 2 half, 0.5 x 2 + 0.5 x 3 / 0.5.
         InterfaceCase{"Option19TakesTheLinkedSources", 19, 0.5, 2, {1, 1, 1}, {6, 4, 0}, {1, 2, 3}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& i) { return std::string(i.param.name); });
 
 }  // namespace

@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                          }
                          return 0;
                      }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(MomentumSources, DeadEndCellsGetAThousandTimesTheirVolume) {
     Prepare();
@@ -175,7 +175,9 @@ TEST_P(DragZones, AddToTheDiagonalOfTheZoneColumns) {
         EXPECT_NEAR(with.cap[c], base.cap[c] + extra, 1e-9 * (1.0 + extra)) << c;
         EXPECT_EQ(with.source[c], base.source[c]) << c;
     }
-    if (!p.adds && !p.dry) EXPECT_GT(p.lower, top);
+    if (!p.adds && !p.dry) {
+        EXPECT_GT(p.lower, top);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Zones, DragZones,
@@ -183,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Zones, DragZones,
                                            DragCase{"VelocityFreeAtSevenTenths", -1e3, 1e3, 0.7, false, true, true},
                                            DragCase{"BandAboveTheSurface", 100.0, 200.0, 0.1, false, false, false},
                                            DragCase{"DryNodeIsSkipped", -1e3, 1e3, 0.7, true, true, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& i) { return std::string(i.param.name); });
 
 // The W equation feels the weight of the density difference: water at
 // 20 C among water at 10 C rises with 9.81 x 1000 x (0.999698 - 0.998201)

@@ -12,6 +12,7 @@
 namespace {
 
 double NeighbourSum(int c) { return Cae[c] + Caw[c] + Cas[c] + Can[c] + Cat[c] + Cab[c]; }
+double FarSum(int c) { return Caee[c] + Caww[c] + Cass[c] + Cann[c] + Catt[c] + Cabb[c]; }
 
 EngineCall SolveComponents() {
     return CallEngine([] {
@@ -47,15 +48,21 @@ TEST_F(WaterSolveCase, FarCoefficientsFollowTheEquationNumberHeld) {
     ConvectionScheme[9] = 0;
     const struct {
         int components;
-        double far;
-    } rows[] = {{2, 3.0}, {3, 0.0}};
+        bool far;
+    } rows[] = {{2, true}, {3, false}};
     for (const auto& row : rows) {
         NoComponents = row.components;
         for (Array1<double>* a : {&Caee, &Caww, &Cass, &Cann, &Catt, &Cabb}) {
             for (int c = 1; c <= NoCells; ++c) (*a)[c] = 0.5;
         }
         ASSERT_FALSE(SolveComponents().ended);
-        for (int c = 1; c <= NoCells; ++c) EXPECT_DOUBLE_EQ(Cap[c], NeighbourSum(c) + row.far) << row.components;
+        for (int c = 1; c <= NoCells; ++c) {
+            // The second-order pass assigns the far coefficients: none adds.
+            if (row.far) {
+                EXPECT_LE(FarSum(c), 0.0) << c;
+            }
+            EXPECT_DOUBLE_EQ(Cap[c], NeighbourSum(c) + (row.far ? FarSum(c) : 0.0)) << row.components;
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "drivers/flow_drivers.h"
 #include "drivers/water_pass.h"
+#include "flow/flow_services.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
 #include "tests/drivers/water_solve_case.h"
@@ -340,5 +341,37 @@ class WaterSolveEntry : public ::testing::TestWithParam<EngineCase> {};
 TEST_P(WaterSolveEntry, Refusals) { CheckEngineCase(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WaterSolveEntry, ::testing::ValuesIn(kEntryCases), EngineCaseName());
+
+}  // namespace
+
+namespace {
+
+// Under K 6 = 1 the momentum coefficients come from the second-order pass;
+// the split-face lists must then hold U's coefficients too, not those of
+// the equation assembled before. One east side of the channel is made a
+// split side that faces its one ordinary neighbour.
+TEST_F(WaterSolveCase, SecondOrderMomentumStepFillsTheSplitFaceLists) {
+    for (const int threads : {0, 2}) {
+        SCOPED_TRACE(threads);
+        Start("K 1 1\nK 6 1 1 1 0 1 1\nF 137 1\nF 206 " + std::to_string(threads) + "\n");
+        int c = 1;
+        while (c < NoCells && Ccelle[c] == 0) ++c;
+        ASSERT_GT(Ccelle[c], 0);
+        Cnocellse[c] = 1;
+        CnbMultiE[c][0] = Ccelle[c];
+        CaMultiE[c][0] = -99.0;
+        CbMultiE[c][0] = -99.0;
+        EngineCall call = CallEngine([] {
+            InitialiseFlowRun();
+            SetWorkingRelaxationFactors();
+            SolveMomentumEquations(1);
+            return 0;
+        });
+        ASSERT_FALSE(call.ended) << call.log;
+        EXPECT_GE(CaMultiE[c][0], 0.0);
+        EXPECT_LE(CbMultiE[c][0], 0.0);
+        EXPECT_EQ(Cae[c], 0.0);
+    }
+}
 
 }  // namespace

@@ -164,7 +164,7 @@ TEST_F(Coefficients, TimeWeightingOncePerAssembly) {
     TimeStep = 10.0;
     Theta = 0.5;
     RunInChunks(FirstSurface, LastSurface, 4, ComputeConvectionDiffusionRange);
-    FinishConvectionDiffusion();
+    FinishConvectionDiffusion(FirstSurface, LastSurface);
     EXPECT_DOUBLE_EQ(Cae[g.cell(0, 0, 0)], 0.1);
     EXPECT_DOUBLE_EQ(Cat[g.cell(3, 1, 0)], 0.025);
 }

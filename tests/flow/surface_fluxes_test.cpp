@@ -276,7 +276,7 @@ TEST_F(SurfaceFluxes, ThreadCountDoesNotChangeAnyBit) {
         RunInChunks(FirstSurface, LastSurface, chunks, ComputeSurfaceFluxRange);
         FinishSurfaceFluxes();
         RunInChunks(FirstSurface, LastSurface, chunks, ComputeConvectionDiffusionRange);
-        FinishConvectionDiffusion();
+        FinishConvectionDiffusion(FirstSurface, LastSurface);
         for (int s = 1; s <= NoSurfaces; ++s) result[run].push_back(Fflux[s]);
         for (const Array1<double>* a : {&Cae, &Caw, &Cas, &Can, &Cat, &Cab}) {
             for (int c = 1; c <= NoCells; ++c) result[run].push_back((*a)[c]);
