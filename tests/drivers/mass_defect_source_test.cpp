@@ -365,6 +365,7 @@ TEST_P(InflowAgreement, MomentumAndMassBringTheSameDischarge) {
     // The series says 2.5 m3/s at every time; the record says 1000 kg/s.
     ASSERT_TRUE(TimeiTime.allocate(10));
     ASSERT_TRUE(TimeiDischarge.allocate(10, 10));
+    ASSERT_TRUE(TimeiLevel.allocate(10));
     for (int t = 0; t < 2; ++t) {
         TimeiTime[t] = 100.0 * t;
         for (int group = 1; group <= 9; ++group) TimeiDischarge[t][group] = 2.5;

@@ -242,8 +242,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Number of points in geodata file: 1", "Number of points read from geodata file: 1"}},
         ReadCase{"an_unreadable_point_ends_the_points", "E 0 0 0\nE 1 x 1\nE 2 2 2\n", {1, 1, 1},
                  {"Number of points in geodata file: 1", "Number of points read from geodata file: 1"}},
-        ReadCase{"a_value_that_is_not_finite_ends_the_points", "E 0 0 0\nE 1 1 nan\nE 2 2 2\n", {1, 1, 1},
-                 {"Number of points in geodata file: 1", "Number of points read from geodata file: 1"}},
         ReadCase{"no_point_gives_the_hints", "x y z\nE 1 2\n", {},
                  {"Number of points in geodata file: 0", "", "Probable error in geodata file. Last read charachter: E",
                   "Last read 2 number of floating points.", "Number of points read from geodata file: 0"}},

@@ -38,9 +38,9 @@ const EngineCase kUnstrucEngineCases[] = {
      {"Error reading the 'unstruc' file: the allocated arrays are smaller than the \n"},
      {"G 6/62 2D reference indexes"},
      {{"unstruc", kCube}}},
-    {"MissingFileStopsTheRun", "F 2 UWX\nG 1 4 4 2 1\n", 1, {"Error: can not open 'unstruc' file\n"},
+    {"MissingFileStopsTheRun", "F 2 UWX\nG 1 4 4 2 1\n", -2, {"Error: can not open 'unstruc' file\n"},
      {"SetActiveCellRange", "WaterSolve"}},
-    {"NeighbourBeyondTheCells", "F 2 UWX\nG 1 4 4 2 1\n", 1,
+    {"NeighbourBeyondTheCells", "F 2 UWX\nG 1 4 4 2 1\n", -6,
      {"Error reading the 'unstruc' file at line 10: neighbour cell 2 of cell 1 is outside 0 to 1\n"},
      {"G 6/62 2D reference indexes", "SetActiveCellRange"},
      {{"unstruc", CubeWithLine(10, "1 2 3 4 5 6 7 8 1 2 3 4 5 6 0 0 0 0 2 0 ")}}},
@@ -56,16 +56,18 @@ TEST(UnstrucEngine, FailedReadsSayWhyInTheStatusText) {
     const struct {
         std::string unstruc;
         const char* status;
+        int exitStatus;
     } rows[] = {
-        {"", " Error reading unstruc file  \n"},
-        {CubeWithLine(17, "2 4 2 2 0 1 0 0 0 0 1 1 1 6 1 8 0 0.000000 0.000000"), " Error on 1st integer, G 1 data set \n"},
+        {"", " Error reading unstruc file  \n", -2},
+        {CubeWithLine(17, "2 4 2 2 0 1 0 0 0 0 1 1 1 6 1 8 0 0.000000 0.000000"), " Error on 1st integer, G 1 data set \n",
+         -55},
     };
     for (const auto& row : rows) {
         ProjectDir dir;
         dir.write("control", "F 2 UX\nG 1 4 4 2 1\n");
         if (!row.unstruc.empty()) dir.write("unstruc", row.unstruc);
         EngineRun r = dir.run();
-        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.status, row.exitStatus);
         ASSERT_GE(r.out.size(), 2u);
         EXPECT_EQ(r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1), row.status);
     }

@@ -322,7 +322,7 @@ TEST(AllocationFailure, HugeCapacitiesEndTheRunWithTheDriversMessage) {
         ScopedAllocationLimit limit(size_t{1} << 30);
         status = dir.runInProcess();
     }
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(status, -3);
     const std::string log = dir.read("boogie");
     EXPECT_NE(log.find("Mbytes structured arrays\n"), std::string::npos) << log;
     EXPECT_TRUE(EndsWith(log, "Error in allocation of arrays. The array size is probably\n"

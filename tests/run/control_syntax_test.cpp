@@ -43,7 +43,6 @@ const SyntaxCase kSyntaxCases[] = {
     {"LetterWithoutNumberIsOrdinaryByte", "F 20 2\nFlow at the inlet 9\n", 2, 0},
     {"WordLetterBeforeDataSetDoesNotSwallowIt", "Flow\nF 24 4\n", 1, 4},
     {"LastOccurrenceWins", "F 20 2\nF 20 6\n", 6, 0},
-    {"UnconvertedValueKeepsEarlierOne", "F 24 4\nF 24 x\n", 1, 4},
     {"NumbersWithoutHandlerIgnored", "F 29 9\nF 356 1\nF -2 1\nF 0 1\nF 24 2\n", 1, 2},
     {"PartialNumberLeavesRestToThePass", "F 20 3.5\n", 3, 0},
     {"LastByteOfBudgetStartsDataSet", kBlanks29999 + "F 20 3\n", 3, 0},

@@ -163,7 +163,8 @@ TEST_F(Timei, ErrorDumpsTheRowsRead) {
               "The times on the data set are not in increasing order\n"
               "Have read 2 data sets from timei file: \n"
               "0.000000  2.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"
-              "10.000000  6.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n");
+              "10.000000  6.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000 0.000000\n"
+              "Reading of the timei file stopped at line 3\n");
 }
 
 TEST_F(Timei, MissingFileIsNoError) {
