@@ -105,6 +105,11 @@ struct SplitFaces {
 
 SplitFaces CurrentSplitFaces(const CellStencil& s);
 
+// True when the lists are allocated and some cell of first..last has a side
+// that is not an ordinary face. A range without one takes the ordinary
+// stencil, so F 137 on a grid without split sides changes no result.
+bool SplitFacesInRange(const SplitFaces& sf, int first, int last);
+
 template <class Field, bool kFar>
 inline double AddSplitSide(const SplitSide& d, double* f, int c, double sum) {
     const int m = d.count[c];
