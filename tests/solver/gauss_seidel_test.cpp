@@ -159,7 +159,9 @@ TEST_F(GaussSeidel, SplitFacesTakeTheFacingCellsAndTheSweepCount) {
 
     SolveCellRange(1, 1, 0);
     EXPECT_EQ(Cf[1], (2.0 + 1.0 + 4.0 + 2.0 * 5.0) / 5.0);
-    SolveCellRange(2, 2, 0);
+    SolveCellRange(2, 2, 0);  // no split side in the range: no sweep asked, none made
+    EXPECT_EQ(Cf[2], 2.0);
+    SolveCellRange(2, 2, 1);
     EXPECT_EQ(Cf[2], 5.0);
     SolveCellRange(4, 4, 0);
     EXPECT_EQ(Cf[4], 2.0);
