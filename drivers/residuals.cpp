@@ -186,7 +186,7 @@ bool ResidualSum(int first, int last, double* sum) {
     }
     if (CellResidualFlag != 1 && SplitFaceFlag > 0) {
         const SplitFaces sf = CurrentSplitFaces(s);
-        if (sf.present) {
+        if (SplitFacesInRange(sf, first, last)) {
             *sum = far ? SplitResidualSum<true>(s, sf, f, first, last) : SplitResidualSum<false>(s, sf, f, first, last);
             return true;
         }

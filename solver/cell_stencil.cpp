@@ -81,3 +81,13 @@ SplitFaces CurrentSplitFaces(const CellStencil& s) {
     }
     return sf;
 }
+
+bool SplitFacesInRange(const SplitFaces& sf, int first, int last) {
+    if (!sf.present) return false;
+    for (const SplitSide& d : sf.side) {
+        for (int c = first; c <= last; ++c) {
+            if (d.count[c] != 0) return true;
+        }
+    }
+    return false;
+}

@@ -105,6 +105,11 @@ struct SplitFaces {
 
 SplitFaces CurrentSplitFaces(const CellStencil& s);
 
+// True when the lists are allocated and some cell of first..last has a side
+// that is not an ordinary face. A range without one takes the ordinary
+// stencil, so F 137 on a grid without split sides changes no result.
+bool SplitFacesInRange(const SplitFaces& sf, int first, int last);
+
 template <class Field, bool kFar>
 inline double AddSplitSide(const SplitSide& d, double* f, int c, double sum) {
     const int m = d.count[c];
@@ -124,12 +129,18 @@ inline double AddSplitSide(const SplitSide& d, double* f, int c, double sum) {
     return sum;
 }
 
-// The split-face neighbour sum: top and bottom (never split, and without
-// their far terms), then `start`, then the sides east, west, south, north.
+// The split-face neighbour sum: top and bottom (never split; in the 13-point
+// form with their far terms, which Cap holds as well), then `start`, then the
+// sides east, west, south, north.
 template <class Field, bool kFar>
 inline double SplitNeighbourSum(const CellStencil& s, const SplitFaces& sf, double* f, int c, double start) {
-    double sum = s.a[kTop][c] * Field::load(f, s.next[kTop][c]) + s.a[kBottom][c] * Field::load(f, s.next[kBottom][c]) +
-                 start;
+    const int top = s.next[kTop][c], bottom = s.next[kBottom][c];
+    double sum = s.a[kTop][c] * Field::load(f, top) + s.a[kBottom][c] * Field::load(f, bottom);
+    if constexpr (kFar) {
+        sum = sum + s.a[kDirections + kTop][c] * Field::load(f, s.next[kTop][top]) +
+              s.a[kDirections + kBottom][c] * Field::load(f, s.next[kBottom][bottom]);
+    }
+    sum = sum + start;
     for (const SplitSide& d : sf.side) sum = AddSplitSide<Field, kFar>(d, f, c, sum);
     return sum;
 }

@@ -55,8 +55,8 @@ void PointSweeps(const CellStencil& stencil, double* f, int first, int last, int
 }
 
 template <class Field, bool kFar>
-void SplitFaceSweep(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last) {
-    SymmetricSweeps(first, last, 1, [&](int c) {
+void SplitFaceSweeps(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last, int sweeps) {
+    SymmetricSweeps(first, last, sweeps, [&](int c) {
         Field::store(f, c, SplitNeighbourSum<Field, kFar>(s, sf, f, c, s.source[c]) / s.ap[c]);
     });
 }
@@ -69,12 +69,16 @@ void SolveRange(int first, int last, int sweeps) {
     const bool far = s.far();
     if (SplitFaceFlag != 0) {
         const SplitFaces sf = CurrentSplitFaces(s);
-        if (sf.present) {
-            // Split faces get one symmetric sweep, whatever the sweep count.
+        if (SplitFacesInRange(sf, first, last)) {
+            // The equation's own sweep count, as without split faces: a
+            // single sweep starves the pressure correction and the run
+            // crawls. At least one, so a count of 0 still couples the
+            // split sides.
+            const int n = std::max(sweeps, 1);
             if (far) {
-                SplitFaceSweep<Field, true>(s, sf, f, first, last);
+                SplitFaceSweeps<Field, true>(s, sf, f, first, last, n);
             } else {
-                SplitFaceSweep<Field, false>(s, sf, f, first, last);
+                SplitFaceSweeps<Field, false>(s, sf, f, first, last, n);
             }
             return;
         }

@@ -142,14 +142,16 @@ void SolveSerially(const ParallelRange& r, int sweeps, bool far) {
     const SerialFallback fallback(r, CinvCap.data());
     if (SplitFaceFlag > 0) {
         const SplitFaces sf = CurrentSplitFaces(r.s);
-        if (sf.present) {
-            // Split faces get one pass pair, whatever the sweep count.
+        if (SplitFacesInRange(sf, r.first, r.last)) {
+            // The equation's own sweep count (at least one), as in the
+            // serial kernel.
+            const int n = std::max(sweeps, 1);
             if (far) {
-                fallback.JacobiPairs(1, [&](int c) {
+                fallback.JacobiPairs(n, [&](int c) {
                     return SplitNeighbourSum<PlainField, true>(r.s, sf, r.f, c, r.s.source[c]);
                 });
             } else {
-                fallback.JacobiPairs(1, [&](int c) {
+                fallback.JacobiPairs(n, [&](int c) {
                     return SplitNeighbourSum<PlainField, false>(r.s, sf, r.f, c, r.s.source[c]);
                 });
             }

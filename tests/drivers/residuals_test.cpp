@@ -17,8 +17,8 @@ using Residuals = EquationTest;
 // far and top terms; cell 4 faces cells 7 and 8 on a split east side and its
 // west side contributes nothing when split; cell 7 is fixed (Cap exactly
 // 1e15); every other cell satisfies its equation.
-//   cell 1: 7-point r = 1*4 + 2*2 + 1 - 4*1 = 5; far terms + 0.5*7 + 1*3 -> 11.5;
-//           split far form has no top-top term -> 8.5
+//   cell 1: 7-point r = 1*4 + 2*2 + 1 - 4*1 = 5; far terms + 0.5*7 + 1*3 -> 11.5,
+//           in the split form too (Cap holds the top-top coefficient)
 //   cell 4: 7-point r = 1*1 + 3*7 - 2*4 = 14; split r = 1*7 + 2*8 - 8 = 15
 void BuildResidualFixture(bool far, bool split) {
     MakeBoxGrid(3, 1, 3, far);
@@ -70,7 +70,7 @@ TEST_F(Residuals, TableOverSchemeSplitFacesAndCellResiduals) {
         {0, 0, 0, 19.0, 99.0, 99.0},
         {1, 0, 0, 25.5, 99.0, 99.0},
         {0, 1, 0, 20.0, 99.0, 99.0},
-        {1, 1, 0, 23.5, 99.0, 99.0},
+        {1, 1, 0, 26.5, 99.0, 99.0},
         {0, 0, 1, 19.0, 1.25, 7.0},
         {1, 0, 1, 25.5, 2.875, 7.0},
         {1, 1, 1, 25.5, 2.875, 7.0},  // the per-cell path ignores the split-face lists

@@ -242,6 +242,17 @@ TEST_F(ChannelFlow, FaceBasedWallLawsGiveTheSameFlow) {
     std::printf("F 305 1 against F 305 0: largest relative difference %.2e\n", worst);
 }
 
+// A grid read from its file has no split side, so F 137 must leave the run as
+// it is: the same iterations, the same flow to the last bit. (It used to cut
+// every solve to a single sweep, and the pressure correction then crawled
+// for thousands of iterations.)
+TEST_F(ChannelFlow, SplitFaceFlagWithoutSplitSidesChangesNothing) {
+    const std::vector<double> plain = VelocitiesWith("");
+    const int iterations = Iterations();
+    EXPECT_EQ(VelocitiesWith("F 137 1\n"), plain);
+    EXPECT_EQ(Iterations(), iterations);
+}
+
 TEST_F(ChannelFlow, StillWaterStaysAtRest) {
     ChannelSpec spec = PhysicsChannel(0.0);
     // A sloping bed makes the cells lean, so that the pressure force also

@@ -238,7 +238,8 @@ TEST_F(ParallelSolverTest, VariantTable) {
 }
 
 // No sweeps, no change (the hybrids still copy Cf into Cwork); but split
-// faces on the fallback always make one pass pair.
+// faces on the fallback always make one pass pair, and otherwise as many as
+// asked. F 137 on a grid without split sides changes nothing.
 TEST_F(ParallelSolverTest, ZeroSweeps) {
     for (int variant : {25, 27, 28, 29, 30, 31, 32, 33}) {
         for (bool far : {false, true}) {
@@ -255,14 +256,28 @@ TEST_F(ParallelSolverTest, ZeroSweeps) {
 
     const Values start = MakeUnevenBox(3, 2, 4, false);
     AllocateSplitFaces(2);  // every side an ordinary face (count 0)
+    const Values plain0 = Solve(25, 2, 0, start), plain3 = Solve(25, 2, 3, start);
     SplitFaceFlag = 1;
+    EXPECT_EQ(Solve(25, 2, 0, start), plain0);
+    EXPECT_EQ(Solve(25, 2, 3, start), plain3);
+
+    Cnocellsw[1] = -1;  // one split side: cell 1 takes nothing from the west
     const Values once = Solve(25, 2, 0, start);
     EXPECT_NE(once, start);
-    EXPECT_EQ(Solve(25, 2, 7, start), once);
+    EXPECT_EQ(Solve(25, 2, 1, start), once);
+    Values repeated = start;
+    for (int n = 0; n < 7; ++n) repeated = Solve(25, 2, 1, repeated);
+    EXPECT_EQ(Solve(25, 2, 7, start), repeated);
+    EXPECT_NE(repeated, once);
+
+    // The pass pair is two Jacobi iterations: without the west term of cell
+    // 1 it is the 13-point fallback's single sweep.
+    Caw[1] = 0.0;
     SplitFaceFlag = 0;
-    for (size_t i = 0; i < once.size(); ++i) {
-        EXPECT_NEAR(once[i], Solve(27, 1, 1, start)[i], 1e-13 * std::abs(once[i]));
-    }
+    const Values jacobi = Solve(27, 1, 1, start);
+    SplitFaceFlag = 1;
+    const Values split = Solve(25, 2, 0, start);
+    for (size_t i = 0; i < split.size(); ++i) EXPECT_NEAR(split[i], jacobi[i], 1e-13 * std::abs(split[i]));
 }
 
 // A fixed cell keeps its value, and slot 0 reads as 0 whatever other code
