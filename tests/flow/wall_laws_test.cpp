@@ -100,7 +100,9 @@ TEST_F(WallLaws, EpsilonAtCornersAndFarWalls) {
         const int c = g.cell(0, 1, layer);
         ApplyWallLaws(c, c);
         EXPECT_EQ(Cap[c], layer == 2 ? 2e30 : 1e30) << layer;  // the top of the box is a wall too
-        if (layer == 1) EXPECT_NEAR(Csource[c] / Cap[c], ce * k15 / (0.4 * 1.5), 1e-12);
+        if (layer == 1) {
+            EXPECT_NEAR(Csource[c] / Cap[c], ce * k15 / (0.4 * 1.5), 1e-12);
+        }
     }
 
     // 1500 m to the east and west walls counts as 1000 m; omega of model 16.
