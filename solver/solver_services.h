@@ -51,3 +51,13 @@ extern EquationKernels SolverKernels;
 
 // Line-by-line TDMA sweeps of Cf along the vertical lines.
 void SolveLineTdma();
+
+// The plan equation at the bed cells (one value per water column) into `Cf`.
+// Modes: 4 (5-point, to the tolerance), 43 (4 bounded below by `Benergy`),
+// 8 (9-point, fixed passes), 83 (8 bounded), 42 (the water-level passes),
+// 41 (the column corrections `Blevelcorr`); any other mode does nothing.
+void SolvePlanEquation(int mode);
+// A start value of the plan equation from the plan multigrid levels.
+void SolveMultigrid2D();
+// Point sweeps of a range of cells linked only sideways (a multigrid level).
+void SolvePlanCellRange(int first, int last, int sweeps);
