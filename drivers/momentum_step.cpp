@@ -384,7 +384,7 @@ void SolveVelocityEquation(int pass) {
     AccelerateEquation(pass);
     Stamp(8);
     SolveEquation();
-    if (Cf_old.exists()) {
+    if (Cf_old.exists() && OldFieldsFollowIterations()) {
         if (TrekantOption == 10 && Ctrekant.exists()) {
             BlendWithOldValues(FirstCell, LastCell, 1.0 - TrekantValueRelax, HasTrekantCode);
         }

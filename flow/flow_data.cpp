@@ -1,5 +1,7 @@
 #include "flow/flow_data.h"
 
+#include "run/globals.h"
+
 Array1<double> Cu{ArrayBase::kGlobal};
 Array1<double> Cv{ArrayBase::kGlobal};
 Array1<double> Cw{ArrayBase::kGlobal};
@@ -65,3 +67,5 @@ Array1<double> Cf_old2Home{ArrayBase::kGlobal};
 FieldRef<double> Cf_old2{ArrayBase::kGlobal, Cf_old2Home};
 
 double Kappa = 0.4;
+
+bool OldFieldsFollowIterations() { return (TimeStep > 1e-8 || FlushLimit >= 1) && Cu_old.exists(); }

@@ -45,7 +45,9 @@ extern Array2<double> CbMultiW;
 extern Array2<double> CbMultiS;
 extern Array2<double> CbMultiN;
 
-// Previous time levels (also kept for the flush of a diverging iteration).
+// Previous time levels (also kept for the flush of a diverging iteration,
+// and for carrying the fields to regenerated cells in a steady run with a
+// moving surface).
 extern Array1<double> Cu_old;
 extern Array1<double> Cv_old;
 extern Array1<double> Cw_old;
@@ -56,6 +58,10 @@ extern Array1<double> CinvAp_old;
 extern Array1<double> Cu_old2;
 extern Array1<double> Cv_old2;
 extern Array1<double> Cw_old2;
+// True when the old fields hold the previous time level or outer iteration
+// (an unsteady run or the flush), not merely the fields before the last grid
+// regeneration of a steady run.
+bool OldFieldsFollowIterations();
 
 // Per-cell residuals of equations 1 to 6.
 extern Array1<double> Cu_res;

@@ -35,7 +35,7 @@ struct VelocityView {
     const double* wo = Cw_old.data();
     bool timeMean;
 
-    explicit VelocityView(bool allowTimeMean) : timeMean(allowTimeMean && Theta > 1e-8 && uo && vo && wo) {}
+    explicit VelocityView(bool allowTimeMean) : timeMean(allowTimeMean && Theta > 1e-8 && OldFieldsFollowIterations() && uo && vo && wo) {}
 
     Velocity3 Cell(int c) const {
         if (!timeMean) return {u[c], v[c], w[c]};

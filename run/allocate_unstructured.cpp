@@ -43,6 +43,10 @@ struct Sizes {
 
 bool Unsteady() { return TimeStep > 1e-8; }
 
+// Every free-surface update regenerates the grid under the new levels: the
+// updates of F 36 and the reference-cell update of F 36 0.
+bool SurfaceMovesGrid() { return SurfaceUpdateFlag == 1 && (FreeSurfaceOption != 0 || ReferenceCell > 0); }
+
 // Second-order upwinding reads the far coefficients for every equation whose
 // scheme is 1, whichever equation that is.
 bool SecondOrderScheme() {
@@ -70,7 +74,7 @@ bool CellArrays(ArrayAllocation& a, const Sizes& n) {
                      n.cells) &&
            a.makeAll({&Cap, &Cae, &Caw, &Cas, &Can, &Cat, &Cab, &Csource, &CfHome, &Cf_oldHome, &Cwork, &CinvCap},
                      n.cells) &&
-           a.make(conc, n.sizes, n.cells);
+           a.make(conc, n.sizes, n.cells) && a.make(SuspendedMassTotal, n.sizes) && a.make(SuspendedMassTotalSet, n.sizes);
 }
 
 bool SurfacePointArrays(ArrayAllocation& a, const Sizes& n) {
@@ -108,13 +112,14 @@ long long TimeiConcColumns() {
 
 bool TransientArrays(ArrayAllocation& a, const Sizes& n) {
     // The flush of a diverging iteration restores the fields from their old
-    // copies, steady run or not.
-    if (Unsteady() || FlushLimit >= 1) {
+    // copies, steady run or not; a moving surface carries its fields to the
+    // regenerated cells through them, steady or not.
+    if (Unsteady() || FlushLimit >= 1 || SurfaceMovesGrid()) {
         if (!a.makeAll({&Cu_old, &Cv_old, &Cw_old, &Pres_old, &Ck_old, &Cepsilon_old, &CinvAp_old}, n.cells)) {
             return false;
         }
     }
-    if (!Unsteady()) return true;
+    if (!Unsteady()) return !SurfaceMovesGrid() || a.make(conc_old, n.sizes, n.cells);
     const long long rows = static_cast<long long>(MaxTimeiSteps) + 1;
     return a.make(conc_old, n.sizes, n.cells) &&
            (TimeOrder < 1 || a.makeAll({&Cu_old2, &Cv_old2, &Cw_old2}, n.cells)) &&

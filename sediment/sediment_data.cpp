@@ -2,6 +2,8 @@
 
 Array2<double> conc{ArrayBase::kGlobal};
 Array2<double> conc_old{ArrayBase::kGlobal};
+Array1<double> SuspendedMassTotal{ArrayBase::kGlobal};
+Array1<int> SuspendedMassTotalSet{ArrayBase::kGlobal};
 Array2<double> CapMulti{ArrayBase::kGlobal};
 Array2<double> CabMulti{ArrayBase::kGlobal};
 Array2<double> CatMulti{ArrayBase::kGlobal};

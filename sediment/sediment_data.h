@@ -7,6 +7,12 @@
 extern Array2<double> conc;
 extern Array2<double> conc_old;
 
+// Per size: the suspended sediment (sum of conc x Cvol) the morphology driver
+// keeps, and whether it has set it; a grid regeneration restores each set
+// total.
+extern Array1<double> SuspendedMassTotal;
+extern Array1<int> SuspendedMassTotalSet;
+
 // Per-size equation systems [size][cell].
 extern Array2<double> CapMulti;
 extern Array2<double> CabMulti;

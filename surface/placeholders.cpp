@@ -3,7 +3,6 @@
 
 int ComputeGroundwater() { ReportUnavailable("ComputeGroundwater"); return 0; }
 void ComputeColumnConnections() { ReportUnavailable("ComputeColumnConnections"); }
-void InterpolateToNewGrid() { ReportUnavailable("InterpolateToNewGrid"); }
 int surface_tfs(int, int) { ReportUnavailable("surface_tfs"); return 0; }
 void UpdateFreeSurfaceOption50() { ReportUnavailable("UpdateFreeSurfaceOption50"); }
 // The levels are left as they are.

@@ -7,7 +7,19 @@ int ComputeGroundwater();
 // and finds the discharge-group surfaces again.
 void UpdateWaterColumnsAfterRegrid();
 void ComputeColumnConnections();
+// Carries the flow fields and concentrations of each water column from the
+// cells before the last regeneration to its new cells, fills the columns
+// that became wet, and makes the results the new old fields.
 void InterpolateToNewGrid();
+// Fill the columns that were dry before the regeneration and are wet now
+// from their wet neighbours: A from the old fields of the neighbour columns
+// (and, with F 147 third integer 1, from columns filled in earlier passes),
+// B from the current values of the neighbour cells.
+void ExtrapolateNewColumnA();
+void ExtrapolateNewColumnB();
+// With F 1 D, reports the filled columns left without a pressure or with
+// too steep a pressure step to a neighbour.
+void CheckExtrapolatedPressure();
 // Searches every group that has points and a discharge (in parallel with
 // F 206) and clears `GridRegeneratedFlag`.
 void FindDischargeGroupsParallel();
