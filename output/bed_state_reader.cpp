@@ -21,6 +21,7 @@
 #include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
+#include "run/text_format.h"
 #include "run/text_input.h"
 #include "surface/surface_services.h"
 
@@ -115,12 +116,12 @@ public:
 private:
     // Logs the line and what was expected on it, and ends the run.
     [[noreturn]] void damaged(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-        char what[300];
+        std::string what;
         va_list ap;
         va_start(ap, fmt);
-        std::vsnprintf(what, sizeof what, fmt, ap);
+        AppendFormatV(what, fmt, ap);
         va_end(ap);
-        LogAppend("Error in reading bedres file '%s' at line %d: %s\n", name_.c_str(), in_.line(), what);
+        LogAppend("Error in reading bedres file '%s' at line %d: %s\n", name_.c_str(), in_.line(), what.c_str());
         FailWithLog(kBedStateFailureStatus, "The line reads: '%.120s'\n", in_.text().c_str());
     }
 
