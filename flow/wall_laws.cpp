@@ -191,6 +191,29 @@ void PulledWallK(const WallCell& w) {
     }
 }
 
+// Height of the centre of cell c above the bed of its column, when that bed
+// is a wall-law face; otherwise no bed limits the distance.
+double HeightAboveWallBed(int c) {
+    double height = Ckdist[c];
+    int bottom = c;
+    for (int below = Ccellb[c]; below > 0; below = Ccellb[below]) {
+        height += 2.0 * Ckdist[below];
+        bottom = below;
+    }
+    return IsWallFace(Csurfb[bottom]) ? height : std::numeric_limits<double>::infinity();
+}
+
+// Distance of the epsilon (or omega) value of a side wall. The law of the
+// wall gives the dissipation at the distance from the nearest wall; a cell
+// that is wider than it stands above the bed is nearer the bed than the side
+// wall, and the value from half its width would fix a dissipation far below
+// that of the flow around it (an eddy viscosity a hundred times too large in
+// the wall columns of a wide channel, flattening the velocity profile and
+// raising the bed shear as the columns across get fewer).
+double SideEpsilonDistance(int c, Direction d) {
+    return std::min(Capped(FacesOf(c, d).distance), HeightAboveWallBed(c));
+}
+
 // The wall values of epsilon (or omega) of every direction with a wall;
 // `side`(d, y) gives kappa times the distance of a side direction for the
 // models 0 to 13, where the laws differ.
@@ -203,14 +226,15 @@ void WallEpsilon(const WallConstants& k, const WallCell& w, SideDenominator side
     if (model == 16) {
         for (Direction d : {kTopBottom, kEastWest, kSouthNorth}) {
             if (!HasWall(w.c, d)) continue;
-            const double dd = 0.21908 * Capped(FacesOf(w.c, d).distance) + 1e-20;
+            const double y = d == kTopBottom ? Capped(Ckdist[w.c]) : SideEpsilonDistance(w.c, d);
+            const double dd = 0.21908 * y + 1e-20;
             Fix(w.c, d == kTopBottom ? k15 * bed / dd : k15 / dd);
         }
         return;
     }
     for (Direction d : {kEastWest, kSouthNorth}) {
         if (!HasWall(w.c, d)) continue;
-        Fix(w.c, k.cE * k15 / side(d, Capped(FacesOf(w.c, d).distance)));
+        Fix(w.c, k.cE * k15 / side(d, SideEpsilonDistance(w.c, d)));
     }
     if (HasWall(w.c, kTopBottom)) Fix(w.c, k.cE * k15 * bed / (kKappa * Capped(Ckdist[w.c])));
 }

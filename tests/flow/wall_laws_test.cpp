@@ -79,14 +79,29 @@ TEST_F(WallLaws, OnlyWallCellsAreTouched) {
 
 TEST_F(WallLaws, EpsilonAtCornersAndFarWalls) {
     const double k = 0.01, k15 = std::pow(k, 1.5), ce = std::pow(0.09, 0.75);
-    // Walls west (half width 1) and at the bed (half height 0.5): the mean.
-    BoxGrid g = Box(3, 3, 3, {2.0, 1.0, 1.0});
+    // Walls west (half width 0.25) and at the bed (half height 0.5): the mean.
+    BoxGrid g = Box(3, 3, 3, {0.5, 1.0, 1.0});
     Fill(Ck, k);
     Equation = 6;
-    const int corner = g.cell(0, 1, 0);
+    int corner = g.cell(0, 1, 0);
     ApplyWallLaws(corner, corner);
     EXPECT_EQ(Cap[corner], 2e30);
-    EXPECT_NEAR(Csource[corner] / Cap[corner], 0.5 * (ce * k15 / 0.4 + ce * k15 / (0.4 * 0.5)), 1e-12);
+    EXPECT_NEAR(Csource[corner] / Cap[corner], 0.5 * (ce * k15 / (0.4 * 0.25) + ce * k15 / (0.4 * 0.5)), 1e-12);
+
+    // A side wall farther than the bed: the side value is taken at the
+    // height above the bed, in the corner cell (which then holds the bed
+    // value) and in the wall cells above it, 1.5 and 2.5 m up.
+    g = Box(3, 3, 3, {8.0, 1.0, 1.0});
+    Fill(Ck, k);
+    corner = g.cell(0, 1, 0);
+    ApplyWallLaws(corner, corner);
+    EXPECT_NEAR(Csource[corner] / Cap[corner], ce * k15 / (0.4 * 0.5), 1e-12);
+    for (const int layer : {1, 2}) {
+        const int c = g.cell(0, 1, layer);
+        ApplyWallLaws(c, c);
+        EXPECT_EQ(Cap[c], layer == 2 ? 2e30 : 1e30) << layer;  // the top of the box is a wall too
+        if (layer == 1) EXPECT_NEAR(Csource[c] / Cap[c], ce * k15 / (0.4 * 1.5), 1e-12);
+    }
 
     // 1500 m to the east and west walls counts as 1000 m; omega of model 16.
     g = Box(1, 1, 1, {3000.0, 1.0, 1.0});
