@@ -76,11 +76,11 @@ void AddWallTurbulenceTerms(int cell, const Array1<double>& distance) {
     Csource[cell] += 31.62 * std::sqrt(300.0 * kHat) / uplus * u2 / y * Cvol[cell];
 }
 
-void FixWallEpsilon(int cell, const Array1<double>& distance) {
+void FixWallEpsilon(int cell, double distance) {
     const int model = TurbulenceModel;
     if (model == 14 || model == 15) return;
     const double k15 = std::pow(KHat(cell), 1.5);
-    const double y = Capped(distance[cell]);
+    const double y = Capped(distance);
     Cap[cell] += kFixedValueWeight;
     if (model == 16) {
         Csource[cell] += kFixedValueWeight * k15 / (0.21908 * y + 1e-20);
@@ -108,13 +108,17 @@ void ApplyFaceWallLaws(int first, int last) {
                 const Array1<int>& a;
                 const Array1<int>& b;
                 const Array1<double>& distance;
-            } directions[] = {{Csurfe, Csurfw, Cidist}, {Csurfn, Csurfs, Cjdist}, {Csurft, Csurfb, Ckdist}};
+                bool side;
+            } directions[] = {{Csurfe, Csurfw, Cidist, true}, {Csurfn, Csurfs, Cjdist, true}, {Csurft, Csurfb, Ckdist, false}};
             for (const auto& d : directions) {
                 if (!IsWallFace(d.a[c]) && !IsWallFace(d.b[c])) continue;
                 if (equation == 5) {
                     AddWallTurbulenceTerms(c, d.distance);
                 } else {
-                    FixWallEpsilon(c, d.distance);
+                    // As in the full laws: a side wall farther than the bed
+                    // gives its epsilon at the height above the bed.
+                    const double y = d.side ? std::min(d.distance[c], HeightAboveWallBed(c)) : d.distance[c];
+                    FixWallEpsilon(c, y);
                 }
             }
         }

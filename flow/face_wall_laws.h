@@ -13,5 +13,6 @@ double ComputeWallLawRatio(double yPlus, double relativeDistance);
 void AddWallFriction(int cell, const Array1<int>& faceOfCell, const Array1<double>& distance);
 // Wall production and dissipation of k in one direction of `cell`.
 void AddWallTurbulenceTerms(int cell, const Array1<double>& distance);
-// The wall value of epsilon (or omega) in one direction of `cell`.
-void FixWallEpsilon(int cell, const Array1<double>& distance);
+// The wall value of epsilon (or omega) in one direction of `cell`, at the
+// wall distance `distance`.
+void FixWallEpsilon(int cell, double distance);

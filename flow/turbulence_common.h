@@ -3,6 +3,8 @@
 // cells, and the walk over the water columns that a cell range holds.
 #pragma once
 
+#include <limits>
+
 #include "flow/flow_data.h"
 #include "grid/column_cells.h"
 #include "grid/grid_data.h"
@@ -22,6 +24,18 @@ inline bool IsWallCell(int c) {
     const int* flag = Fflagflow.data();
     return flag[Csurfe[c]] == -1 || flag[Csurfw[c]] == -1 || flag[Csurfs[c]] == -1 || flag[Csurfn[c]] == -1 ||
            flag[Csurft[c]] == -1 || flag[Csurfb[c]] == -1;
+}
+
+// Height of the centre of cell c above the bed of its column, when that bed
+// is a wall-law face; otherwise no bed limits the wall distance.
+inline double HeightAboveWallBed(int c) {
+    double height = Ckdist[c];
+    int bottom = c;
+    for (int below = Ccellb[c]; below > 0; below = Ccellb[below]) {
+        height += 2.0 * Ckdist[below];
+        bottom = below;
+    }
+    return Fflagflow[Csurfb[bottom]] == -1 ? height : std::numeric_limits<double>::infinity();
 }
 
 // Calls fn(bed, lowest) once for every run of consecutive cells of one water

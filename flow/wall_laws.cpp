@@ -191,18 +191,6 @@ void PulledWallK(const WallCell& w) {
     }
 }
 
-// Height of the centre of cell c above the bed of its column, when that bed
-// is a wall-law face; otherwise no bed limits the distance.
-double HeightAboveWallBed(int c) {
-    double height = Ckdist[c];
-    int bottom = c;
-    for (int below = Ccellb[c]; below > 0; below = Ccellb[below]) {
-        height += 2.0 * Ckdist[below];
-        bottom = below;
-    }
-    return IsWallFace(Csurfb[bottom]) ? height : std::numeric_limits<double>::infinity();
-}
-
 // Distance of the epsilon (or omega) value of a side wall. The law of the
 // wall gives the dissipation at the distance from the nearest wall; a cell
 // that is wider than it stands above the bed is nearer the bed than the side

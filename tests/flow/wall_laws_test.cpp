@@ -93,14 +93,15 @@ TEST_F(WallLaws, EpsilonAtCornersAndFarWalls) {
     // value) and in the wall cells above it, 1.5 and 2.5 m up.
     g = Box(3, 3, 3, {8.0, 1.0, 1.0});
     Fill(Ck, k);
+    Equation = 6;
     corner = g.cell(0, 1, 0);
     ApplyWallLaws(corner, corner);
     EXPECT_NEAR(Csource[corner] / Cap[corner], ce * k15 / (0.4 * 0.5), 1e-12);
     for (const int layer : {1, 2}) {
         const int c = g.cell(0, 1, layer);
         ApplyWallLaws(c, c);
-        EXPECT_EQ(Cap[c], layer == 2 ? 2e30 : 1e30) << layer;  // the top of the box is a wall too
-        if (layer == 1) EXPECT_NEAR(Csource[c] / Cap[c], ce * k15 / (0.4 * 1.5), 1e-12);
+        EXPECT_EQ(Cap[c], 1e30) << layer;
+        EXPECT_NEAR(Csource[c] / Cap[c], ce * k15 / (0.4 * (layer + 0.5)), 1e-12) << layer;
     }
 
     // 1500 m to the east and west walls counts as 1000 m; omega of model 16.
