@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/grid_data.h"
 #include "sediment/sediment_data.h"
 #include "surface/surface_services.h"
 #include "tests/support/equation_fixture.h"
@@ -229,6 +230,168 @@ TEST_F(HandGrid, SetTotalsAreRestoredUnsetOnesCarried) {
     double total = 0.0;
     for (int c = 1; c <= NoCells; ++c) total += conc[1][c] * Cvol[c];
     EXPECT_NEAR(total, 0.5, 1e-12);
+}
+
+// Called again without a regeneration, every column has its old count and
+// cells: the fields stay as they are, value for value. (The velocity
+// correction factor is left out: it is carried from an old copy that the
+// update does not keep.)
+TEST_F(HandGrid, SecondCallWithoutRegenerationChangesNothing) {
+    F147Int2 = 0;
+    Column(1, 1, 4, 1.0, true);
+    Column(1, 1, 6, 1.2, false);
+    OldValues(1, 4);
+    InterpolateToNewGrid();
+    for (int c = 1; c <= 6; ++c) Czcenter_old[c] = Czcenter[c], Ckdist_old[c] = Ckdist[c];
+    std::vector<double> before;
+    for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &Ck, &Cepsilon}) {
+        for (int c = 1; c <= 6; ++c) before.push_back((*a)[c]);
+    }
+    std::vector<double> concBefore;
+    for (int c = 1; c <= 6; ++c) concBefore.push_back(conc[1][c]);
+    for (const int variant : {0, 1, 2}) {
+        SCOPED_TRACE(variant);
+        F147Int2 = variant;
+        InterpolateToNewGrid();
+        size_t k = 0;
+        for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &Ck, &Cepsilon}) {
+            for (int c = 1; c <= 6; ++c, ++k) EXPECT_EQ((*a)[c], before[k]) << c;
+        }
+        for (int c = 1; c <= 6; ++c) EXPECT_EQ(conc[1][c], concBefore[static_cast<size_t>(c - 1)]) << c;
+    }
+}
+
+// The check of the pressures filled into new wet columns. Column 5 (2, 2),
+// bottom cell 10, is new; its west neighbour (1, 2) held cell 1, its east
+// neighbour (3, 2) cell 30.
+struct CheckCase {
+    const char* name;
+    char debug;
+    int iter, hintVariant;
+    double pressure;  // of cell 10; cell 30 holds 0
+    std::string lines;
+};
+
+class PressureCheck : public HandGrid, public ::testing::WithParamInterface<CheckCase> {};
+
+constexpr const char* kColumnReport =
+    "Iter 5, Grid no. [2,2]\n"
+    "Bcellt_old(5) = 0, Bnocells_old = 0, Bnocells = 2\n"
+    "Bcellt_old, Pres_old, n = 0, 0.000000\n"
+    "Bcellt_old, Pres_old, s = 0, 0.000000\n"
+    "Bcellt_old, Pres_old, e = 30, 3000.000000\n"
+    "Bcellt_old, Pres_old, w = 1, 100.000000\n"
+    "\n";
+constexpr const char* kHint = "The problem could be due to the choise on the F 147 data set in the control file.\n";
+
+TEST_P(PressureCheck, ReportsInOrder) {
+    const CheckCase& k = GetParam();
+    Column(5, 10, 0, 0.0, true);
+    Column(5, 10, 2, 0.5, false);
+    Bcellt_old[2] = 1;
+    Bcellt_old[8] = 30;
+    OldValues(1, 1);
+    OldValues(30, 1);
+    Ccelle[10] = 30;
+    Cidist[10] = Cidist[30] = 0.5;
+    Pres[10] = k.pressure;
+    Pres[30] = 0.0;
+    DebugOption = k.debug;
+    Iter = k.iter;
+    F147Int3 = k.hintVariant;
+    const std::string before = log();
+    CheckExtrapolatedPressure();
+    EXPECT_EQ(log().substr(before.size()), k.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Check, PressureCheck,
+    ::testing::Values(
+        CheckCase{"UnsetPressureWithHint", 'D', 5, 0, 0.0,
+                  std::string("Error in extrapolation, non-interpolated pressure\n") + kHint +
+                      "BCell = 5, pointbed = 5, Cellno = 10\n"
+                      "Pres = 0.000000, Pres_old = 0.000000\n" +
+                      kColumnReport},
+        CheckCase{"UnsetPressure", 'D', 5, 1, 5e-9,
+                  std::string("Error in extrapolation, non-interpolated pressure\n"
+                              "BCell = 5, pointbed = 5, Cellno = 10\n"
+                              "Pres = 0.000000, Pres_old = 0.000000\n") +
+                      kColumnReport},
+        // 5000 Pa over the 1 m between the centres: 0.5 m of head per metre.
+        CheckCase{"SteepEastFace", 'D', 5, 1, 5000.0,
+                  std::string("Warning in extrapolation, too high pressure gradients-east\n"
+                              "BCell = 5, pointbed = 5, Cellno = 10, grad = 0.500000\n"
+                              "Pres = 5000.000000, Pres_old = 0.000000, Pres_e = 0.000000\n") +
+                      kColumnReport},
+        CheckCase{"SteepEastFaceWithHint", 'D', 5, 0, -5000.0,
+                  std::string("Warning in extrapolation, too high pressure gradients-east\n") + kHint +
+                      "BCell = 5, pointbed = 5, Cellno = 10, grad = 0.500000\n"
+                      "Pres = -5000.000000, Pres_old = 0.000000, Pres_e = 0.000000\n" +
+                      kColumnReport},
+        CheckCase{"GentleFace", 'D', 5, 0, 1000.0, ""},  // 0.1 m per metre
+        CheckCase{"WithoutDebugOption", 'N', 5, 0, 0.0, ""}, CheckCase{"FirstIteration", 'D', 1, 0, 0.0, ""}),
+    [](const ::testing::TestParamInfo<CheckCase>& p) { return p.param.name; });
+
+// Layer blocks: two columns of block 1 and an appended block 2 whose two
+// cells stand on the first column, numbered top first (cell 7 above 8).
+TEST_F(HandGrid, LayerBlockSettingsAndHydrostaticAppendedBlock) {
+    ASSERT_TRUE(Gridz.allocate(3, 3, 2));
+    for (Array1<double>* a : {&BlayerSlope, &CstressRatio}) {
+        a->release();
+        ASSERT_TRUE(a->allocate(kCells));
+    }
+    CstressCount.release();
+    ASSERT_TRUE(CstressCount.allocate(kCells));
+    NoBlocks = 2;
+    BlockTable[1] = BlockRecord{};
+    BlockTable[1].iFirst = BlockTable[1].iLast = 1;
+    BlockTable[1].jFirst = 1;
+    BlockTable[1].jLast = 2;
+    BlockTable[1].layerBlock = 1;
+    BlockTable[1].firstCell = 1;
+    BlockTable[1].lastCell = 6;
+    BlockTable[2] = BlockRecord{};
+    BlockTable[2].iFirst = 1;  // no columns of its own
+    BlockTable[2].iLast = 0;
+    BlockTable[2].layerBlock = 1;
+    BlockTable[2].firstCell = 7;
+    BlockTable[2].lastCell = 8;
+    LayerBlockOption = 1;
+    NoIterPerStep = 10;
+    Iter = 3;
+    // Column (1, 1): cells 1, 2, 3, 8, 7 from the bed up; column (1, 2): 4, 5, 6.
+    const int first[] = {1, 2, 3, 8, 7}, second[] = {4, 5, 6};
+    auto chain = [](const int* cells, int n, int bed) {
+        for (int k = 0; k < n; ++k) {
+            const int c = cells[k];
+            Ccellb[c] = k > 0 ? cells[k - 1] : 0;
+            Ccellt[c] = k + 1 < n ? cells[k + 1] : 0;
+            Cbedcell[c] = bed;
+            Czcenter[c] = 0.1 + 0.2 * k;
+            Ckdist[c] = 0.1;
+        }
+    };
+    chain(first, 5, 1);
+    chain(second, 3, 4);
+    Gridz[1][1][0] = 1;
+    Gridz[1][2][0] = 4;
+    BlayerSlope[1] = 0.25;
+    BlayerSlope[4] = 0.45;
+    InterpolateToNewGrid();
+    const struct {
+        int cell, count;
+        double ratio;
+    } layers[] = {{1, -2, 0.0}, {2, 5, 1.2}, {3, 5, 1.2}, {8, 5, 1.2}, {7, 5, 1.2},
+                  {4, -2, 0.0}, {5, -2, 0.0}, {6, 5, 1.2}};
+    for (const auto& l : layers) {
+        EXPECT_EQ(CstressCount[l.cell], l.count) << l.cell;
+        EXPECT_EQ(CstressRatio[l.cell], l.ratio) << l.cell;
+    }
+    // The walk goes down from the top cell 7 only: cell 8, whose upper
+    // neighbour is appended too, starts none, which would restart the depth.
+    for (int k = 0; k < 5; ++k) EXPECT_NEAR(Pres[first[4 - k]], 9810.0 * (0.1 + 0.2 * k), 1e-9) << first[4 - k];
+    // Columns without appended cells keep their pressures.
+    for (const int c : second) EXPECT_EQ(Pres[c], -99.0) << c;
 }
 
 }  // namespace
