@@ -193,6 +193,19 @@ private:
         if (Ccellb[c] != 0 && Ccellb[c] != c - 1) fault("cell %d: the cell below is %d, not %d", c, Ccellb[c], c - 1);
     }
 
+    static int BlockOfCell(int c) {
+        for (int b = 1; b <= 2 && b <= NoBlocks; ++b) {
+            if (c >= BlockTable[b].firstCell && c <= BlockTable[b].lastCell) return b;
+        }
+        return 0;
+    }
+
+    static bool AcrossBlockInterface(const Side& side, int c, int n) {
+        if (InterfaceSide <= 0 || (side.neighbour != &Ccelle && side.neighbour != &Ccellw)) return false;
+        const int a = BlockOfCell(c), b = BlockOfCell(n);
+        return a > 0 && b > 0 && a != b;
+    }
+
     void face(int c, const Side& side, int s, int n) {
         const int own = side.plus ? Fcell1[s] : Fcell2[s];
         const int other = side.plus ? Fcell2[s] : Fcell1[s];
@@ -213,6 +226,12 @@ private:
         const Side& back = kSides[side.opposite];
         if (n == 0) {
             if (other != 0) fatal("cell %d: no %s neighbour, but its surface %d also holds cell %d", c, side.name, s, other);
+            return;
+        }
+        // Across the block interface of F 348 a link may be one way and
+        // each side keeps its own face, which names the partner.
+        if (AcrossBlockInterface(side, c, n)) {
+            if (other != n) fatal("cell %d: surface %d to its %s partner %d holds cell %d", c, s, side.name, n, other);
             return;
         }
         if ((*back.neighbour)[n] != c) {
