@@ -88,11 +88,16 @@ int NearestCell(const Column& to, double level) {
 }
 
 // Links the cells of `from` to their nearest cells of `to`; a column facing
-// a dry or single-cell column keeps its links.
+// a dry or single-cell column keeps its links. Only a wall is linked: where
+// the interface column is not the block's outer column (F 348 2 names the
+// first column of block 2 and the last of block 1), its side is a face
+// inside the block, and giving it a partner would tear the block apart.
 void LinkColumn(const Column& from, const Column& to, bool east) {
     if (to.cells.empty()) return;
     for (size_t k = 0; k < from.cells.size(); ++k) {
         const int c = from.cells[k], partner = NearestCell(to, from.mean[k]);
+        const bool wall = east ? Ccelle[c] == 0 && Fcell2[Csurfe[c]] == 0 : Ccellw[c] == 0 && Fcell1[Csurfw[c]] == 0;
+        if (!wall) continue;
         if (east) {
             Ccelle[c] = partner;
             Fcell2[Csurfe[c]] = partner;

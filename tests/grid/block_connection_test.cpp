@@ -115,8 +115,24 @@ TEST_F(BlockConnection, EqualRowsMatchRowToRow) {
 }
 
 // F 348 2: block 2's first column links east, block 1's last column west.
+// The blocks are one column wide here (block 2 west of block 1); with wider
+// blocks those sides are faces inside the blocks, which keep their cells.
 TEST_F(BlockConnection, SecondBlockLinksEast) {
     Build(2, 8);
+    ASSERT_FALSE(Generate().ended);
+    ExpectChecked();
+    for (int j = 2; j <= 5; ++j) EXPECT_EQ(Layer(3, j, Ccellw[Cells(4, j).front()]), 1) << "inside block 1";
+
+    Build(2, 8);
+    F159Int1 = F159Int4 = 0;  // keep the end rows of one-column blocks
+    BlockTable[1].iFirst = 4;
+    BlockTable[2].iLast = 7;
+    for (int j = 0; j <= NoGridLinesY + 1; ++j) {
+        Gridx[3][j] = 0.0;
+        Gridx[4][j] = 1.0;
+        Gridx[6][j] = -1.0;
+        Gridx[7][j] = 0.0;
+    }
     ASSERT_FALSE(Generate().ended);
     const int eastLayer[3] = {3, 4, 4};
     for (int j = 2; j <= 9; ++j) {
@@ -150,7 +166,8 @@ TEST_F(BlockConnection, DryAndSingleCellPartnersLeaveWalls) {
         for (int c : Cells(4, 2)) EXPECT_EQ(Ccelle[c], 0) << (dry ? "dry" : "single cell");
         for (int c : Cells(7, 2)) EXPECT_EQ(Ccellw[c], 0);
         EXPECT_NE(Ccelle[Cells(4, 3).front()], 0) << "the next row still links";
-        ExpectChecked();
+        const GridCheck check = CheckGridInvariants();
+        EXPECT_EQ(check.fatal, 0) << (check.messages.empty() ? "" : check.messages.front());
         GridRegion[7][2] = 0;
     }
 }

@@ -182,7 +182,8 @@ TEST_F(Shoreline, CollapseFoldsADrySide) {
               [](double x, double y) { return x == 1.0 && y <= 1.0 ? -0.2 : 1.0; });
         ASSERT_EQ(F159Int5, collapse ? 6 : 0);
         Generated();
-        ExpectNodeAt(2, 1, 1.0, collapse ? 1.0 : 0.0, collapse ? "collapsed" : "kept");
+        // Kept, the node slides along the south edge: f = 0.225 / 1.2.
+        ExpectNodeAt(2, 1, collapse ? 1.0 : 1.1875, collapse ? 1.0 : 0.0, collapse ? "collapsed" : "kept");
         ExpectNodeAt(2, 2, 1.0, 1.0, "other end");
     }
 }
@@ -309,10 +310,11 @@ TEST_F(Shoreline, TriangleMarksCombine) {
 }
 
 // A node that two columns move differently: the deep west column (3, 4),
-// whose bed cell has no east neighbour, cuts its corner along the short
-// north side; the single-cell column (4, 4) then slides the same node south.
-// The node's whole vertical line follows the last move, so no cell of the
-// deep column is left leaning.
+// whose top cell (the reference with the top-cell walk) has no east
+// neighbour, cuts its corner along the short north side; the single-cell
+// column (4, 4), linked to the deep column's bed cell, then slides the same
+// node south. The node's whole vertical line follows the last move, so no
+// cell of the deep column is left leaning.
 TEST_F(Shoreline, ANodeMovedByOneColumnMovesForAll) {
     for (int merged : {0, 1}) {
         Build("F 102 1\nF 94 0.025 0.2\nF 299 " + std::to_string(merged) + "\n",
@@ -322,6 +324,7 @@ TEST_F(Shoreline, ANodeMovedByOneColumnMovesForAll) {
                   return 1.0;
               },
               0.5);
+        TopCellWalkFlag = 1;
         Generated();
         ASSERT_EQ(Ccellt[static_cast<int>(Gridz[4][4][0])], 0) << "single-cell column";
         ASSERT_GT(Ccellt[static_cast<int>(Gridz[3][4][0])], 0) << "deep column";
