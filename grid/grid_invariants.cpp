@@ -193,6 +193,13 @@ private:
         if (Ccellb[c] != 0 && Ccellb[c] != c - 1) fault("cell %d: the cell below is %d, not %d", c, Ccellb[c], c - 1);
     }
 
+    bool CrossJoined(int c, int s, int n) const {
+        for (int k = 0; k < 4; ++k) {
+            if ((*kSides[k].neighbour)[n] == c && pairedSurfaces(s, (*kSides[k].surface)[n])) return true;
+        }
+        return false;
+    }
+
     static int BlockOfCell(int c) {
         for (int b = 1; b <= 2 && b <= NoBlocks; ++b) {
             if (c >= BlockTable[b].firstCell && c <= BlockTable[b].lastCell) return b;
@@ -234,6 +241,10 @@ private:
             if (other != n) fatal("cell %d: surface %d to its %s partner %d holds cell %d", c, s, side.name, n, other);
             return;
         }
+        // The side-edge matching may join a side to a side of another
+        // direction (the teeth of a refined window meet the sides of the
+        // window's inner columns); the pair list then ties the two faces.
+        if (horizontal && (*back.neighbour)[n] != c && CrossJoined(c, s, n)) return;
         if ((*back.neighbour)[n] != c) {
             fatal("cell %d: %s neighbour %d has %d as its %s neighbour", c, side.name, n, (*back.neighbour)[n], back.name);
         }

@@ -101,7 +101,7 @@ TEST_F(RefinedBlock, AppendsTheBlockWithDryWindowAndJoinedTeeth) {
     // columns of different layer counts meet (a plain block has them too);
     // nothing of the refinement may leave a fault the flow cannot run with.
     const GridCheck check = CheckGridInvariants();
-    EXPECT_EQ(check.fatal, 0) << (check.messages.empty() ? "" : check.messages.front());
+    EXPECT_EQ(check.fatal, 0) << [&] { std::string m; for (auto& s : check.messages) m += s + "\n"; return m; }();
 }
 
 // Nodes of the subdivision that no copy overwrites lie on the coarse grid
