@@ -101,6 +101,11 @@ TEST_F(RefinedBlock, AppendsTheBlockWithDryWindowAndJoinedTeeth) {
     // columns of different layer counts meet (a plain block has them too);
     // nothing of the refinement may leave a fault the flow cannot run with.
     const GridCheck check = CheckGridInvariants();
+    const EngineCall metricRun = CallEngine([] {
+        metric();
+        return 0;
+    });
+    EXPECT_FALSE(metricRun.ended) << metricRun.log;
     EXPECT_EQ(check.fatal, 0) << [&] { std::string m; for (auto& s : check.messages) m += s + "\n"; return m; }();
 }
 
