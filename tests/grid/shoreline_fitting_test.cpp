@@ -105,6 +105,34 @@ TEST_F(Shoreline, DryNodesSlideToTheThresholdCrossing) {
     }
 }
 
+// A dry edge on each side of the block in turn: every node of the dry line
+// slides 0.225 / 0.6 of a side inwards (the rows along the edge, and the
+// corner stage at the block's ends).
+TEST_F(Shoreline, EachEdgeSlidesInwards) {
+    const double f = 0.225 / 0.6;
+    const struct {
+        const char* name;
+        std::function<bool(double, double)> dry;
+        bool alongI;        // the dry line runs along i (a south or north edge)
+        int line;           // its j (along i) or its i (along j)
+        double position;    // where its nodes end: y (along i) or x (along j)
+    } rows[] = {
+        {"south", [](double, double y) { return y == 0.0; }, true, 1, f},
+        {"north", [](double, double y) { return y == 3.0; }, true, 4, 3.0 - f},
+        {"west", [](double x, double) { return x == 0.0; }, false, 1, f},
+        {"east", [](double x, double) { return x == 4.0; }, false, 5, 4.0 - f},
+    };
+    for (const auto& r : rows) {
+        Build("F 102 1\nF 94 0.025 0.2\n", [&r](double x, double y) { return r.dry(x, y) ? -0.2 : 0.4; });
+        Generated();
+        if (r.alongI) {
+            for (int i = 1; i <= 5; ++i) ExpectNodeAt(i, r.line, i - 1, r.position, r.name);
+        } else {
+            for (int j = 1; j <= 4; ++j) ExpectNodeAt(r.line, j, r.position, j - 1, r.name);
+        }
+    }
+}
+
 // A shallow edge slides no further than F 89 allows.
 TEST_F(Shoreline, MoveLimitCapsTheSlide) {
     const struct {
@@ -189,18 +217,21 @@ TEST_F(Shoreline, CollapseFoldsADrySide) {
 }
 
 // The corner rule of the north-east column (5, 4), whose corners 2 and 4
-// are shallower than the threshold 0.025: above water the corner folds onto
-// the nearer neighbour (corner 4 on equal distances), under water it moves
-// 10 % to 55 % of the way to the opposite corner (3, 2).
+// are shallower than the threshold: above water the corner folds onto the
+// nearer neighbour (corner 4 on equal distances), under water it moves 10 %
+// to 55 % of the way to the opposite corner (3, 2), also when a threshold
+// below zero makes the depth ratio large.
 TEST_F(Shoreline, CornerRuleMovesTheConvexCorner) {
     const struct {
         double dCorner, dSides;
         double x, y;
+        double threshold = 0.025;
     } rows[] = {
         {-0.1, 0.015, 3.0, 3.0},
         {0.01, 0.015, 3.0 + 0.54, 2.0 + 0.54},
         {0.01, 0.005, 3.0 + 0.45, 2.0 + 0.45},
         {0.03, 0.0249, 3.0 + 0.9 * 0.996, 2.0 + 0.9 * 0.996},
+        {0.3, -0.5, 3.0 + 0.9, 2.0 + 0.9, -0.05},  // the ratio is 10; kept at 0.9
     };
     for (const auto& r : rows) {
         Build("F 102 0\nF 94 0.025 0.2\n", [&r](double x, double y) {
@@ -210,6 +241,7 @@ TEST_F(Shoreline, CornerRuleMovesTheConvexCorner) {
         });
         Generated();
         ShorelineOption = 1;
+        DryDepth = r.threshold;
         ASSERT_FALSE(Adjust().ended);
         ExpectNodeAt(5, 4, r.x, r.y, "corner");
         ExpectNodeAt(4, 3, 3.0, 2.0, "opposite");
