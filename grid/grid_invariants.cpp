@@ -193,6 +193,26 @@ private:
         if (Ccellb[c] != 0 && Ccellb[c] != c - 1) fault("cell %d: the cell below is %d, not %d", c, Ccellb[c], c - 1);
     }
 
+    bool CrossJoined(int c, int s, int n) const {
+        for (int k = 0; k < 4; ++k) {
+            if ((*kSides[k].neighbour)[n] == c && pairedSurfaces(s, (*kSides[k].surface)[n])) return true;
+        }
+        return false;
+    }
+
+    static int BlockOfCell(int c) {
+        for (int b = 1; b <= 2 && b <= NoBlocks; ++b) {
+            if (c >= BlockTable[b].firstCell && c <= BlockTable[b].lastCell) return b;
+        }
+        return 0;
+    }
+
+    static bool AcrossBlockInterface(const Side& side, int c, int n) {
+        if (InterfaceSide <= 0 || (side.neighbour != &Ccelle && side.neighbour != &Ccellw)) return false;
+        const int a = BlockOfCell(c), b = BlockOfCell(n);
+        return a > 0 && b > 0 && a != b;
+    }
+
     void face(int c, const Side& side, int s, int n) {
         const int own = side.plus ? Fcell1[s] : Fcell2[s];
         const int other = side.plus ? Fcell2[s] : Fcell1[s];
@@ -215,6 +235,16 @@ private:
             if (other != 0) fatal("cell %d: no %s neighbour, but its surface %d also holds cell %d", c, side.name, s, other);
             return;
         }
+        // Across the block interface of F 348 a link may be one way and
+        // each side keeps its own face, which names the partner.
+        if (AcrossBlockInterface(side, c, n)) {
+            if (other != n) fatal("cell %d: surface %d to its %s partner %d holds cell %d", c, s, side.name, n, other);
+            return;
+        }
+        // The side-edge matching may join a side to a side of another
+        // direction (the teeth of a refined window meet the sides of the
+        // window's inner columns); the pair list then ties the two faces.
+        if (horizontal && (*back.neighbour)[n] != c && CrossJoined(c, s, n)) return;
         if ((*back.neighbour)[n] != c) {
             fatal("cell %d: %s neighbour %d has %d as its %s neighbour", c, side.name, n, (*back.neighbour)[n], back.name);
         }

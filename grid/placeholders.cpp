@@ -7,10 +7,6 @@ bool GenerateLayeredColumns() { ReportUnavailable("GenerateLayeredColumns"); ret
 bool GenerateFixedLevelColumns() { ReportUnavailable("GenerateFixedLevelColumns"); return true; }
 bool GenerateSteppedSlopeColumns() { ReportUnavailable("GenerateSteppedSlopeColumns"); return true; }
 bool BuildColumnsDirect() { ReportUnavailable("BuildColumnsDirect"); return true; }
-void AppendRefinedBlock() { ReportUnavailable("AppendRefinedBlock"); }
-void ConnectBlocks() { ReportUnavailable("ConnectBlocks"); }
-void FitShoreline() { ReportUnavailable("FitShoreline"); }
-void AdjustShorelineCells() { ReportUnavailable("AdjustShorelineCells"); }
 void AppendColumnLayerBlock(int) { ReportUnavailable("AppendColumnLayerBlock"); }
 void AppendColumnLayerBlockAlt(int) { ReportUnavailable("AppendColumnLayerBlockAlt"); }
 void AddDepthAveragedBlock() { ReportUnavailable("AddDepthAveragedBlock"); }
