@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kNoGrainSizesStatus = -8;
+constexpr int kInputRefusedStatus = -8;
 constexpr double kLeastTimeStep = 1e-8;
 constexpr int kPausePoint = 12;
 constexpr int kPauseAgain = 103;
@@ -70,7 +70,7 @@ void CheckInput() {
     if (FracresReadFlag == 0 && NoNDataSets < 1 && SkipFracresFlag == 0) {
         LogAppend("Error in input data: it is necessary to specify the grain size distribution\n");
         LogAppend("on the bed. This is done with an N data set in the control file or with a \n");
-        FailWithLog(kNoGrainSizesStatus, "fracres file read with the F 2 O option\n\n");
+        FailWithLog(kInputRefusedStatus, "fracres file read with the F 2 O option\n\n");
     }
     if (FlagTSC == 0) {
         LogAppend("In RIVAX 2 you have to specify a value on the F 37 data set \n");
@@ -90,23 +90,23 @@ void CheckInput() {
     // Without a size there is nothing to compute, and the run must not end
     // as if it had computed something.
     if (NoSizes < 1) {
-        FailWithLog(kNoGrainSizesStatus,
+        FailWithLog(kInputRefusedStatus,
                     "Error in control file: the G 1 data set gives no sediment size (its 4th value is %d),\n"
                     "so there is no sediment transport to compute\n\n",
                     NoSizes);
     }
     if (MorphologyBlock == -1 && !AnyPartnerBlock()) {
-        FailWithLog(kNoGrainSizesStatus,
+        FailWithLog(kInputRefusedStatus,
                     "Error in control file: F 188 -1 computes the sediment in the blocks with a partner block,\n"
                     "and no block of the grid has one\n\n");
     }
     if (MorphologyBlock > std::min(NoBlocks, kMaxBlocks)) {
-        FailWithLog(kNoGrainSizesStatus, "Error in control file: F 188 %d names a block the grid does not have (%d blocks)\n\n",
+        FailWithLog(kInputRefusedStatus, "Error in control file: F 188 %d names a block the grid does not have (%d blocks)\n\n",
                     MorphologyBlock, NoBlocks);
     }
     // The two-layer updates would leave a stacked top layer untouched.
     if ((FlagTSC == 1 || FlagTSC == 2) && SplitFaceFlag <= 0 && NoBedLayers > 2) {
-        FailWithLog(kNoGrainSizesStatus,
+        FailWithLog(kInputRefusedStatus,
                     "Error in control file: F 37 %d updates two bed layers, and F 134 %d asks for more.\n"
                     "Use F 134 2, F 37 3 or the F 137 multi-layer bed\n\n",
                     FlagTSC, NoBedLayers);

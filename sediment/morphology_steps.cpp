@@ -169,7 +169,8 @@ void WriteTimingReport() {
 void AppendTimingRecord() {
     for (int s = 1; s <= Sizes(); ++s) {
         double volume = 0.0;
-        for (int c = 1; c <= LastActiveCell(conc.extent2()) && c <= NoCells; ++c) volume += Cvol[c] * conc[s][c];
+        const int last = std::min(NoCells, static_cast<int>(std::min(conc.extent2(), Cvol.size())) - 1);
+        for (int c = 1; c <= last; ++c) volume += Cvol[c] * conc[s][c];
         if (6 + s < kEquationTableSize) MaxResidual[6 + s] = volume;
     }
     std::string line;
