@@ -1,12 +1,23 @@
 #include "run/placeholder.h"
 #include "sediment/sediment_services.h"
 
-int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return 0; }
+// Nothing is written, so the caller reports the file as not written.
+int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return -1; }
 void concRijn() { ReportUnavailable("concRijn"); }
 void ComputeElasticStresses() { ReportUnavailable("ComputeElasticStresses"); }
 void ComputeSandSlide() { ReportUnavailable("ComputeSandSlide"); }
-int morphology_tsc() { ReportUnavailable("morphology_tsc"); return 0; }
 void ComputeSlideCoefficients() { ReportUnavailable("ComputeSlideCoefficients"); }
 void ComputeBedChange() { ReportUnavailable("ComputeBedChange"); }
 void ComputeBedChangeRegrid1() { ReportUnavailable("ComputeBedChangeRegrid1"); }
 void ComputeBedChangeRegrid3() { ReportUnavailable("ComputeBedChangeRegrid3"); }
+int SolveSuspendedSedimentStep() { ReportUnavailable("SolveSuspendedSedimentStep"); return 0; }
+void UpdateBedFractionsTsc1(double) { ReportUnavailable("UpdateBedFractionsTsc1"); }
+void UpdateBedFractionsTsc2(double) { ReportUnavailable("UpdateBedFractionsTsc2"); }
+void UpdateBedLayersTsc3() { ReportUnavailable("UpdateBedLayersTsc3"); }
+void UpdateBedLayersMultiLayer(double) { ReportUnavailable("UpdateBedLayersMultiLayer"); }
+void StartSedimentContinuity() { ReportUnavailable("StartSedimentContinuity"); }
+void ComputeBedMassStart() { ReportUnavailable("ComputeBedMassStart"); }
+void UpdateGroupDischargesAndOutflow() { ReportUnavailable("UpdateGroupDischargesAndOutflow"); }
+void UpdateSedimentContinuity() { ReportUnavailable("UpdateSedimentContinuity"); }
+void WriteSedimentContinuityStep() { ReportUnavailable("WriteSedimentContinuityStep"); }
+void WriteSedimentContinuitySummary() { ReportUnavailable("WriteSedimentContinuitySummary"); }

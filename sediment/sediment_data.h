@@ -63,3 +63,18 @@ extern Array3<double> BSedDistrib;
 extern Array2<double> Cstress;
 extern Array1<double> CstressRatio;
 extern Array1<int> CstressCount;
+
+// ---- The morphology driver ---------------------------------------------------
+
+// The largest thickness of the active layer (m): F 106 when positive, else
+// the largest grain diameter.
+extern double ActiveLayerLimit;
+// Block groups run per time step: the largest G 25 value, at least 1.
+extern int NoMorphologyGroups;
+// Bed-change mass left unplaced, without and with sign (kg), and the
+// suspended mass the regenerations lost or gained.
+extern double BedMoveDefectAbs;
+extern double BedMoveDefect;
+extern double SuspVolumeChangeDefect;
+// "Max time %lf sec." with the simulated time at the end of a morphology run.
+extern char MaxTimeText[200];

@@ -10,3 +10,49 @@ void ComputeSlideCoefficients();
 void ComputeBedChange();
 void ComputeBedChangeRegrid1();
 void ComputeBedChangeRegrid3();
+
+// ---- The morphology driver and its own steps --------------------------------
+
+// Sets the cell, surface and column ranges and the BlockActive flags to the
+// blocks of G 25 group `group`. An empty group leaves FirstCell at 0.
+void SelectMorphologyBlock(int group);
+// The F 350 time step from the discharge of group 1. A step that is not a
+// finite number above 1e-8 is not taken: TimeStep keeps its value.
+void ComputeTimeStepFromDischarge();
+// Takes `candidate` as the time step when it is a finite number above 1e-8
+// and returns true; otherwise keeps TimeStep, says so once per run in
+// `boogie` (naming `source`) and returns false.
+bool AcceptMorphologyTimeStep(double candidate, const char* source);
+// The ranges of the sediment computation by F 188.
+void SetSedimentRanges();
+// The whole grid as the active range, every computational block active.
+void SelectWholeGrid();
+// Forgets the time-step and empty-group notices of an earlier run.
+void ResetMorphologyNotices();
+
+// The bed layers, solid fractions and fixed bed of every water column
+// before the first morphology step, and the run header in `boogie`.
+void BuildInitialBedState();
+// The F 264 = -1 solid fraction of bed layer `layer` of column `column`
+// from its grain mixture.
+double MixtureSolidFraction(int layer, int column);
+
+// ---- Steps of later work that the morphology driver calls --------------------
+
+// The suspended-sediment step of a morphology time step with the bed-cell
+// exchange: 0 goes on, anything else ends the driver without output.
+int SolveSuspendedSedimentStep();
+// The bed-layer updates of the time step.
+void UpdateBedFractionsTsc1(double activeLayerLimit);
+void UpdateBedFractionsTsc2(double activeLayerLimit);
+void UpdateBedLayersTsc3();
+void UpdateBedLayersMultiLayer(double activeLayerLimit);
+// The sediment continuity bookkeeping: start values of the suspended
+// sediment, start value of the bed mass, the group discharges and outflow of
+// a step, the sums after the bed change, and the two reports.
+void StartSedimentContinuity();
+void ComputeBedMassStart();
+void UpdateGroupDischargesAndOutflow();
+void UpdateSedimentContinuity();
+void WriteSedimentContinuityStep();
+void WriteSedimentContinuitySummary();

@@ -25,6 +25,9 @@ std::string Ran(const char* op) {
 // The water-flow driver of letter W, started without a grid.
 const char* const kFlowWithoutCells = "Error: the water flow computation has no active cells";
 
+// Letter S without an N data set stops at its first check.
+const char* const kNoGrainSizes = "Error in input data: it is necessary to specify the grain size distribution\n";
+
 // Rows at 0, 10 and 5 s: the third row's time falls.
 const char* const kFallingTimei = "I 0 1 1 1 1\nI 10 1 1 1 1\nI 5 1 1 1 1\n";
 
@@ -52,12 +55,12 @@ const EngineCase kRunDriverCases[] = {
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
      {"Error for F 7 data set in control file\n", "Use 10 spaces after the letters on the F 7 data set\n"},
      {kFlowWithoutCells}},
-    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", -1, {kFlowWithoutCells}, {"Error in timei file"},
+    {"SteadyRunNeverReadsTimei", "F 2 CGSW\n", -8, {kNoGrainSizes}, {"Error in timei file"},
      {{"timei", kFallingTimei}}},
     {"TimeStepAtThresholdIsSteady", "F 17 1e-8\nF 2 W\n", -1, {kFlowWithoutCells}, {"Error in timei file"},
      {{"timei", kFallingTimei}}},
-    {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", -1,
-     {Ran("ComputeComponents"), Ran("morphology_tsc"), kFlowWithoutCells}, {"Error in timei file"},
+    {"UnsteadyRunReadsTimeiBeforeEachTask", "F 17 1.0\nF 2 CGSW\n", -8,
+     {Ran("ComputeComponents"), kNoGrainSizes}, {"Error in timei file"},
      {{"timei", "I 0 1 1 1 1\nI 10 2 2 2 2\n"}}},
     {"BrokenTimeiStopsComponents", "F 17 1.0\nF 2 CW\n", -9, {"Error in timei file: code 9\n"},
      {Ran("ComputeComponents"), kFlowWithoutCells}, {{"timei", kFallingTimei}}},
