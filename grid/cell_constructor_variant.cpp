@@ -118,9 +118,10 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
         if (f <= 0) continue;
         for (int q = 0; q < 4; ++q) corner[kSides[s].corners[q]] = (*kFacePoints[q])[f];
     }
+    // A top corner held by a known face keeps its point (see AddHexCell).
     if (F299Option > 0) {
         for (int c = 1; c <= 4; ++c) {
-            if (corner[c] != 0 && work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
+            if (corner[c] != 0 && corner[c + 4] == 0 && work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
         }
     }
     SearchNeighbours(corner, i, j, k);
@@ -128,7 +129,7 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
         // The bottom face first, so its points are numbered before the sides'.
         work.surface[5] = NewFace(cell, kSides[5], corner);
         for (int c = 1; c <= 4; ++c) {
-            if (work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
+            if (corner[c + 4] == 0 && work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
         }
     }
     for (int s = 1; s <= 6; ++s) {

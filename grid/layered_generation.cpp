@@ -163,6 +163,12 @@ void MarkSteepBanks(const BlockRecord& r) {
 
 double Clamp01(double f) { return LayerWeight(f); }
 
+// The spacing divisor of a node's level fractions. The small addend of the
+// rules only keeps a one-level node from dividing by zero; a node with
+// levels divides by their exact count, so a level reached through two of the
+// rules lands on one height.
+double Spacing(int m, double guard) { return m > 1 ? m - 1.0 : guard; }
+
 double HeightAt(int a, int b, double f) { return Surface(a, b) - f * std::max(0.0, Depth(a, b)); }
 
 struct Cell {
@@ -180,14 +186,14 @@ void PlaceCorners(const Cell& cell) {
         double fb = 0.0, ft = 0.0;
         switch (cell.mem.heights) {
             case Heights::SurfaceAnchored: {
-                const double q = m - 1 + (cell.mem.value == 2 ? 1e-20 : 1e-10);
+                const double q = Spacing(m, cell.mem.value == 2 ? 1e-20 : 1e-10);
                 fb = Clamp01((nz - k + 1) / q);
                 ft = Clamp01((nz - k) / q);
                 break;
             }
             case Heights::BedNumbered:
             case Heights::BedNumberedFullTop: {
-                const double q = m - 1 + 1e-10;
+                const double q = Spacing(m, 1e-10);
                 fb = 1.0 - (layer - 1) / q;
                 ft = 1.0 - layer / q;
                 if (cell.mem.heights == Heights::BedNumberedFullTop && m > 2) {
@@ -199,7 +205,7 @@ void PlaceCorners(const Cell& cell) {
                 break;
             }
             case Heights::BedAnchored: {
-                const double q = m - 1 + 1e-10;
+                const double q = Spacing(m, 1e-10);
                 fb = (nz - k + 1) / q;
                 if (layer > 1) fb = std::min(fb, 1.0 - 1.0 / q);
                 fb = Clamp01(fb);
@@ -207,7 +213,7 @@ void PlaceCorners(const Cell& cell) {
                 break;
             }
             case Heights::SteepBank: {
-                const double q = m - 1 + 1e-10;
+                const double q = Spacing(m, 1e-10);
                 fb = (nz - k + 1) / q;
                 ft = (nz - k) / q;
                 int& mark = GenColumnWork1[a][b];
