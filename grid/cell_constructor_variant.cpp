@@ -108,6 +108,10 @@ void SearchNeighbours(int* corner, int i, int j, int k) {
     }
 }
 
+// Where bottom corner c lies: at its point when a face gave it one (the
+// algorithm's own height for it may differ), else at the height asked for.
+double BottomZ(const int* corner, int c) { return corner[c] != 0 ? Pz1[corner[c]] : CellWork.z[c]; }
+
 }  // namespace
 
 int AddHexCellVariant(int cell, int i, int j, int k) {
@@ -121,7 +125,7 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
     // A top corner held by a known face keeps its point (see AddHexCell).
     if (F299Option > 0) {
         for (int c = 1; c <= 4; ++c) {
-            if (corner[c] != 0 && corner[c + 4] == 0 && work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
+            if (corner[c] != 0 && corner[c + 4] == 0 && work.z[c + 4] - BottomZ(corner, c) < 1e-8) corner[c + 4] = corner[c];
         }
     }
     SearchNeighbours(corner, i, j, k);
@@ -129,7 +133,7 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
         // The bottom face first, so its points are numbered before the sides'.
         work.surface[5] = NewFace(cell, kSides[5], corner);
         for (int c = 1; c <= 4; ++c) {
-            if (corner[c + 4] == 0 && work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
+            if (corner[c + 4] == 0 && work.z[c + 4] - BottomZ(corner, c) < 1e-8) corner[c + 4] = corner[c];
         }
     }
     for (int s = 1; s <= 6; ++s) {

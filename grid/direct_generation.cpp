@@ -61,18 +61,24 @@ void ForEachColumn(const BlockRecord& r, F f) {
     }
 }
 
-// F 64 = 15: a node is raised (its cells never reach below its second
-// point) only when no thinned column touches it, so the cells on both sides
-// of every face agree on its corners. A node of one level has no second
-// point.
-bool Raised(const BlockRecord& r, int i, int j) {
-    if (!Joining() || GridWetPoint[i][j] <= 1) return false;
-    for (int a = i; a <= i + 1; ++a) {
-        for (int b = j; b <= j + 1; ++b) {
-            if (altgrid::InsideBlock(r, a, b) && GridWetColumn[a][b] > 0 && GenColumnWork1[a][b] > 0) return false;
+// F 64 = 15 raises a node (its cells never reach below its second point)
+// for every column at it or for none, so the cells on both sides of a face
+// agree on its corners. A thinned column is not raised, and a node raised
+// next to one that is not would leave a bed cell and the cell beside it at
+// one level with different corners; so a block with a thinned column keeps
+// all its nodes as they are (and its bed cells then meet no differently
+// shaped face to join). A node of one level has no second point.
+bool RaiseBlock = false;
+
+bool Raised(int i, int j) { return RaiseBlock && GridWetPoint[i][j] > 1; }
+
+bool AnyThinned(const BlockRecord& r) {
+    for (int j = r.jFirst; j <= r.jLast; ++j) {
+        for (int i = r.iFirst; i <= r.iLast; ++i) {
+            if (GridWetColumn[i][j] > 0 && GenColumnWork1[i][j] > 0) return true;
         }
     }
-    return true;
+    return false;
 }
 
 int NewFace(int cell1, int cell2, int p1, int p2, int p3, int p4) {
@@ -100,7 +106,7 @@ void BuildCell(const BlockRecord& r, int i, int j, int k, int c) {
         const int a = i + kColumnCornerDi[q], b = j + kColumnCornerDj[q];
         p[q + 1] = GenLevelWork[a][b][k - 1];
         p[q + 5] = GenLevelWork[a][b][k];
-        if (raise && Raised(r, a, b)) {
+        if (raise && Raised(a, b)) {
             const int second = GenLevelWork[a][b][nz - GridWetPoint[a][b] + 2];
             if (below != 0) p[q + 1] = std::max(p[q + 1], second);
             p[q + 5] = std::max(p[q + 5], second);
@@ -232,6 +238,7 @@ bool BuildBlock(const BlockRecord& r) {
         GridWetColumn[i][j] = std::max(n, 0);
     });
     altgrid::NumberColumns(r, true);
+    RaiseBlock = Joining() && !AnyThinned(r);
     bool built = true;
     ForEachColumn(r, [&](int i, int j) {
         for (int k = 1; k <= nz && built; ++k) {

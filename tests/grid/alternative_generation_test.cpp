@@ -178,15 +178,3 @@ INSTANTIATE_TEST_SUITE_P(Rows, Generators, ::testing::ValuesIn(SceneRows()),
                          });
 
 }  // namespace
-namespace {
-TEST_F(GridA, DebugTmp) {
-    StartA("F 64 6\nF 299 0\n");
-    Generate();
-    printf("before: %s\n", OpenCells().c_str());
-    CallEngine([] { metric(); return 0; });
-    printf("after: %s\n", OpenCells().c_str());
-    const Array1<int>* faces[6] = {&Csurfs, &Csurfe, &Csurfn, &Csurfw, &Csurfb, &Csurft};
-    int c = 8;
-    for (auto* side : faces) { int f = (*side)[c]; Vec v = FaceVector(f); printf("f%d c1=%d c2=%d pts %d %d %d %d v %.17g %.17g %.17g\n", f, Fcell1[f], Fcell2[f], Fpoint1[f], Fpoint2[f], Fpoint3[f], Fpoint4[f], v[0], v[1], v[2]); }
-}
-}
