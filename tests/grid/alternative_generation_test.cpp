@@ -178,3 +178,204 @@ INSTANTIATE_TEST_SUITE_P(Rows, Generators, ::testing::ValuesIn(SceneRows()),
                          });
 
 }  // namespace
+namespace {
+
+TEST_F(GridA, CutLevelsEndOnTheBedAndTopAtTheHighestLevel) {
+    StartA("F 64 1\nF 299 1\nG 3 0 0.4 0.8 1.2 1.6 2.0 2.4\n");
+    const EngineCall call = GenerateWithMetric();
+    ASSERT_EQ(call.result, 1) << call.log;
+    // The node (0, 0) lies on level 1: the water below level 2 is a cell of its own.
+    EXPECT_EQ(GridWetPoint[1][1], 7);
+    EXPECT_NEAR(VolumeOfCells(), 28.8 - 6.6, 1e-9 * 22.2);
+    for (int p = 1; p <= NoPoints; ++p) EXPECT_LE(Pz1[p], 2.4 + 1e-12) << p;
+    const GridCheck check = CheckGridInvariants();
+    EXPECT_TRUE(check.ok()) << Messages(check);
+    EXPECT_EQ(OpenCells(), "");
+}
+
+TEST_F(GridA, FlattenedLevelsMakeAStairOfWholeLayers) {
+    // Two unit columns in a row, node beds 0.5, 1.5 and 2.5 m.
+    Start(4, 4, 4, "F 64 0\nF 299 1\nG 3 0 1 2 3\n");
+    BlockTable[1].jLast = 2;
+    for (int j = 1; j <= 2; ++j) {
+        for (int i = 1; i <= 3; ++i) SetNode(i, j, i - 0.5, 3.0);
+    }
+    const EngineCall call = GenerateWithMetric();
+    ASSERT_EQ(call.result, 1) << call.log;
+    EXPECT_EQ(GridWetColumn[2][2], 3);
+    EXPECT_EQ(GridWetColumn[3][2], 2);
+    EXPECT_EQ(Gridz[2][1][1], 0.0);  // the middle bed went down to the west column's floor
+    EXPECT_NEAR(VolumeOfCells(), 5.0, 1e-12);
+    for (int c = 1; c <= NoCells; ++c) {
+        for (const Array1<int>* level : {&Cpoint1, &Cpoint5}) {
+            const double z = Pz1[(*level)[c]];
+            for (const Array1<int>* p : {&Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4}) {
+                const Array1<int>& same = level == &Cpoint1 ? *p : (p == &Cpoint1 ? Cpoint5 : p == &Cpoint2 ? Cpoint6 : p == &Cpoint3 ? Cpoint7 : Cpoint8);
+                EXPECT_EQ(Pz1[same[c]], z) << "cell " << c;
+            }
+            EXPECT_EQ(z, std::round(z)) << "cell " << c;
+        }
+    }
+    const GridCheck check = CheckGridInvariants();
+    EXPECT_TRUE(check.ok()) << Messages(check);
+}
+
+struct FixedRow {
+    int algorithm;
+    int layers;      // field 9
+    bool refused;
+};
+
+class FixedLayers : public GenerationCase, public ::testing::WithParamInterface<FixedRow> {};
+
+// A block of four columns whose layers do not follow the water: field 9
+// equal layers from 8 to 10 m, or a refusal naming the block.
+TEST_P(FixedLayers, EqualLayersBetweenTheBlockLevels) {
+    const FixedRow& row = GetParam();
+    Start(4, 4, 6, "F 64 " + std::to_string(row.algorithm) + "\nF 299 1\n");
+    BlockRecord& b = BlockTable[1];
+    b.field8 = 0;
+    b.field9 = row.layers;
+    b.real1 = 2.0;
+    b.real2 = 10.0;
+    const EngineCall call = CallEngine([] {
+        const int result = Unstructure();
+        metric();
+        return result;
+    });
+    if (row.refused) {
+        ASSERT_TRUE(call.ended);
+        EXPECT_NE(call.status, 0);
+        EXPECT_NE(call.log.find("Error: block 1 has " + std::to_string(row.layers) + " fixed layers; 1 to 5 are possible.\n"),
+                  std::string::npos)
+            << call.log;
+        return;
+    }
+    ASSERT_EQ(call.result, 1) << call.log;
+    ASSERT_EQ(NoCells, 4 * row.layers);
+    for (int k = 6 - row.layers; k <= 6; ++k) EXPECT_DOUBLE_EQ(Gridz[2][2][k], 10.0 - (6 - k) * 2.0 / row.layers) << k;
+    EXPECT_NEAR(VolumeOfCells(), 4 * 2.0, 1e-9);
+    const GridCheck check = CheckGridInvariants();
+    EXPECT_TRUE(check.ok()) << Messages(check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FixedLayers,
+                         ::testing::Values(FixedRow{1, 4, false}, FixedRow{0, 4, false}, FixedRow{5, 4, false},
+                                           FixedRow{12, 1, false}, FixedRow{1, 0, true}, FixedRow{1, 6, true},
+                                           FixedRow{5, 0, true}, FixedRow{7, 6, true}),
+                         [](const ::testing::TestParamInfo<FixedRow>& i) {
+                             return "F64_" + std::to_string(i.param.algorithm) + "_Layers" + std::to_string(i.param.layers);
+                         });
+
+// F 64 = 10 with the row y = 3 dry on a bed of 2.3 m: its nodes move towards
+// the water by the share of the side that is wet, and the points above the
+// bed move with them.
+TEST_F(GridA, ShorelineNodesMoveWithTheirWholeVerticalLine) {
+    for (int f299 : {0, 1}) {
+        StartA("F 64 10\nF 299 " + std::to_string(f299) + "\n");
+        for (int i = 1; i <= 5; ++i) SetNode(i, 4, 2.3, 2.0);
+        const EngineCall call = GenerateWithMetric();
+        ASSERT_FALSE(call.ended) << call.log;
+        ASSERT_EQ(call.result, 1) << call.log;
+        int moved = 0;
+        for (int p = 1; p <= NoPoints; ++p) {
+            if (Py1[p] <= 2.0 + 1e-12) continue;
+            const double x = Px1[p];
+            const double d = 2.0 - (0.2 * x + 0.2);
+            EXPECT_NEAR(Py1[p], 3.0 - 0.3 / (d + 0.3), 1e-12) << "point " << p << " x " << x << " F 299 " << f299;
+            ++moved;
+        }
+        EXPECT_GE(moved, 5);
+        EXPECT_EQ(OpenCells(), "");
+    }
+}
+
+TEST(Thinning, LayersLostToASteepBed) {
+    // Bed falling 5 m across a 2 m column; 10 levels at the deepest corner, 6 m deep.
+    struct Row {
+        int shallowLevels;
+        int lost;
+    };
+    for (const Row row : {Row{3, 5}, Row{7, 3}}) {
+        InProjectDir here;
+        WriteHere("control", "G 1 4 4 11 1\nF 65 200 400 400 50 50\n");
+        ASSERT_EQ(StartEngineHere().result, 0);
+        for (int i = 1; i <= 2; ++i) {
+            for (int j = 1; j <= 2; ++j) {
+                Gridx[i][j] = 2.0 * i;
+                Gridy[i][j] = 2.0 * j;
+                const bool deep = i == 2 && j == 2;
+                Gridz[i][j][1] = deep ? 0.0 : 5.0;
+                Gridz[i][j][NoGridLinesZ] = 6.0;
+                GridWetPoint[i][j] = deep ? 10 : row.shallowLevels;
+            }
+        }
+        EXPECT_EQ(altgrid::ThinningLayers(2, 2, altgrid::ShorterSide(2, 2)), row.lost) << row.shallowLevels;
+    }
+}
+
+TEST_F(GenerationCase, DirectBuildGivesANodeOnePointPerLevel) {
+    Start(4, 4, 3, "F 64 14\n");
+    for (int i = 1; i <= 3; ++i) {
+        for (int j = 1; j <= 3; ++j) SetNode(i, j, 0.0, 2.0);
+    }
+    ASSERT_EQ(Generate().result, 1);
+    ASSERT_EQ(GridWetPoint[2][2], 3);
+    for (int k = 1; k <= 3; ++k) EXPECT_DOUBLE_EQ(Pz1[GenLevelWork[2][2][k]], k - 1.0) << k;
+}
+
+// F 64 = 15: the bed cells of a 5-layer and a 3-layer column meet; the
+// deeper column's cell that faced the shallower bed cell keeps that face as
+// a wall of its own.
+TEST_F(GenerationCase, DirectBuildJoinsTheBedCells) {
+    Start(4, 4, 6, "F 64 15\nF 87 1\nF 299 1\n");
+    BlockTable[1].jLast = 2;
+    for (int j = 1; j <= 2; ++j) {
+        SetNode(1, j, 0.0, 1.0);
+        SetNode(2, j, 0.3, 1.0);
+        SetNode(3, j, 0.3, 1.0);
+    }
+    ASSERT_EQ(Generate().result, 1);
+    ASSERT_EQ(GridWetColumn[2][2], 5);
+    ASSERT_EQ(GridWetColumn[3][2], 3);
+    const int deep = Cell(2, 2, 1), shallow = Cell(3, 2, 1), beside = Cell(2, 2, 3);
+    EXPECT_EQ(Ccelle[deep], shallow);
+    EXPECT_EQ(Ccellw[shallow], deep);
+    EXPECT_EQ(Csurfw[shallow], Csurfe[deep]);
+    EXPECT_EQ(Ccelle[beside], 0);
+    const int wall = Csurfe[beside];
+    EXPECT_EQ(Fcell1[wall], beside);
+    EXPECT_EQ(Fcell2[wall], 0);
+    EXPECT_EQ(Fpoint1[wall], Cpoint2[beside]);
+    EXPECT_EQ(Fpoint3[wall], Cpoint7[beside]);
+    // No face names a cell that does not name it back.
+    for (int f = 1; f <= NoSurfaces; ++f) {
+        for (int c : {Fcell1[f], Fcell2[f]}) {
+            if (c == 0) continue;
+            const bool own = Csurfs[c] == f || Csurfe[c] == f || Csurfn[c] == f || Csurfw[c] == f || Csurfb[c] == f ||
+                             Csurft[c] == f;
+            EXPECT_TRUE(own) << "face " << f << " names cell " << c;
+        }
+    }
+    const GridCheck check = CheckGridInvariants();
+    EXPECT_TRUE(check.ok()) << Messages(check);
+    EXPECT_EQ(OpenCells(), "");
+}
+
+// The +30 values build the same cells, except that 32 does not hang a
+// shallower column on the points of its deeper neighbour.
+TEST_F(GridA, ThirtyMoreBuildsTheSameCells) {
+    int points[2][2];
+    for (int pair = 0; pair < 2; ++pair) {
+        for (int shift = 0; shift < 2; ++shift) {
+            const int a = (pair == 0 ? 0 : 2) + 30 * shift;
+            StartA("F 64 " + std::to_string(a) + "\nG 3 0 0.4 0.8 1.2 1.6 2.0 2.4\n");
+            ASSERT_EQ(Generate().result, 1);
+            points[pair][shift] = NoPoints;
+        }
+    }
+    EXPECT_EQ(points[0][0], points[0][1]);
+    EXPECT_LT(points[1][0], points[1][1]);
+}
+
+}  // namespace
