@@ -65,7 +65,9 @@ double SquaredSide(int i1, int j1, int i2, int j2) {
 
 }  // namespace
 
-double ShorterSide(int i, int j) { return std::sqrt(std::min(SquaredSide(i, j, i - 1, j), SquaredSide(i, j, i, j - 1))); }
+double ShorterSide(int i, int j) {
+    return std::sqrt(std::min(SquaredSide(i, j, i - 1, j), SquaredSide(i, j, i, j - 1)));
+}
 
 double PlanSide(int i, int j) {
     const double x1 = Gridx[i - 1][j - 1], y1 = Gridy[i - 1][j - 1], x2 = Gridx[i][j - 1], y2 = Gridy[i][j - 1];

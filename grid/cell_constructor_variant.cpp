@@ -125,7 +125,8 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
     // A top corner held by a known face keeps its point (see AddHexCell).
     if (F299Option > 0) {
         for (int c = 1; c <= 4; ++c) {
-            if (corner[c] != 0 && corner[c + 4] == 0 && work.z[c + 4] - BottomZ(corner, c) < 1e-8) corner[c + 4] = corner[c];
+            const bool flat = work.z[c + 4] - BottomZ(corner, c) < 1e-8;
+            if (corner[c] != 0 && corner[c + 4] == 0 && flat) corner[c + 4] = corner[c];
         }
     }
     SearchNeighbours(corner, i, j, k);

@@ -266,7 +266,8 @@ int Neighbour(const Cell& cell, int side) {
     }
     const int na[2] = {cell.i + kSideNodeDi[side][0], cell.i + kSideNodeDi[side][1]};
     const int nb[2] = {cell.j + kSideNodeDj[side][0], cell.j + kSideNodeDj[side][1]};
-    if (cell.mem.value == 12 && cell.n == 1 && n2 == 1 && WetPart(na[0], nb[0]) + WetPart(na[1], nb[1]) < MinWaterDepth) {
+    const bool shallowContact = WetPart(na[0], nb[0]) + WetPart(na[1], nb[1]) < MinWaterDepth;
+    if (cell.mem.value == 12 && cell.n == 1 && n2 == 1 && shallowContact) {
         return 0;
     }
     const bool steep = cell.mem.value == 7 && (GenColumnWork1[na[0]][nb[0]] >= 1 || GenColumnWork1[na[1]][nb[1]] >= 1);
@@ -351,7 +352,8 @@ void MoveShorelineCorners(const Cell& cell, std::vector<MovedNode>& moved) {
         }
     }
     for (int c = 1; c <= 4; ++c) {
-        if (changed[c]) moved.push_back({i + kColumnCornerDi[c - 1], j + kColumnCornerDj[c - 1], CellWork.x[c], CellWork.y[c]});
+        if (!changed[c]) continue;
+        moved.push_back({i + kColumnCornerDi[c - 1], j + kColumnCornerDj[c - 1], CellWork.x[c], CellWork.y[c]});
     }
 }
 

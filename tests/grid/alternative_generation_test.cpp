@@ -206,13 +206,13 @@ TEST_F(GridA, FlattenedLevelsMakeAStairOfWholeLayers) {
     EXPECT_EQ(GridWetColumn[3][2], 2);
     EXPECT_EQ(Gridz[2][1][1], 0.0);  // the middle bed went down to the west column's floor
     EXPECT_NEAR(VolumeOfCells(), 5.0, 1e-12);
+    // Every bottom and top face lies flat on a whole metre.
+    using Corners = std::array<const Array1<int>*, 4>;
+    const Corners bottom{&Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4}, top{&Cpoint5, &Cpoint6, &Cpoint7, &Cpoint8};
     for (int c = 1; c <= NoCells; ++c) {
-        for (const Array1<int>* level : {&Cpoint1, &Cpoint5}) {
-            const double z = Pz1[(*level)[c]];
-            for (const Array1<int>* p : {&Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4}) {
-                const Array1<int>& same = level == &Cpoint1 ? *p : (p == &Cpoint1 ? Cpoint5 : p == &Cpoint2 ? Cpoint6 : p == &Cpoint3 ? Cpoint7 : Cpoint8);
-                EXPECT_EQ(Pz1[same[c]], z) << "cell " << c;
-            }
+        for (const Corners& face : {bottom, top}) {
+            const double z = Pz1[(*face[0])[c]];
+            for (const Array1<int>* corner : face) EXPECT_EQ(Pz1[(*corner)[c]], z) << "cell " << c;
             EXPECT_EQ(z, std::round(z)) << "cell " << c;
         }
     }
@@ -246,9 +246,9 @@ TEST_P(FixedLayers, EqualLayersBetweenTheBlockLevels) {
     if (row.refused) {
         ASSERT_TRUE(call.ended);
         EXPECT_NE(call.status, 0);
-        EXPECT_NE(call.log.find("Error: block 1 has " + std::to_string(row.layers) + " fixed layers; 1 to 5 are possible.\n"),
-                  std::string::npos)
-            << call.log;
+        const std::string line =
+            "Error: block 1 has " + std::to_string(row.layers) + " fixed layers; 1 to 5 are possible.\n";
+        EXPECT_NE(call.log.find(line), std::string::npos) << call.log;
         return;
     }
     ASSERT_EQ(call.result, 1) << call.log;
@@ -264,7 +264,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, FixedLayers,
                                            FixedRow{12, 1, false}, FixedRow{1, 0, true}, FixedRow{1, 6, true},
                                            FixedRow{5, 0, true}, FixedRow{7, 6, true}),
                          [](const ::testing::TestParamInfo<FixedRow>& i) {
-                             return "F64_" + std::to_string(i.param.algorithm) + "_Layers" + std::to_string(i.param.layers);
+                             const FixedRow& r = i.param;
+                             return "F64_" + std::to_string(r.algorithm) + "_Layers" + std::to_string(r.layers);
                          });
 
 // F 64 = 10 with the row y = 3 dry on a bed of 2.3 m: its nodes move towards
@@ -376,6 +377,33 @@ TEST_F(GridA, ThirtyMoreBuildsTheSameCells) {
     }
     EXPECT_EQ(points[0][0], points[0][1]);
     EXPECT_LT(points[1][0], points[1][1]);
+}
+
+// F 64 = 12: two single-layer columns whose shared side holds less water
+// than F 86 (the positive parts of its node depths) are not neighbours.
+TEST_F(GenerationCase, ShallowSingleLayerContactIsClosed) {
+    struct Row {
+        double north;  // depth of the shared side's north node; the south one holds 0.0004 m
+        bool linked;
+    };
+    for (const Row row : {Row{-0.2, false}, Row{0.01, true}}) {
+        Start(4, 4, 4, "F 64 12\nF 299 1\n");
+        MinWaterDepth = 0.001;  // the F 86 default, which the F 94 depths of the fixture replace
+        BlockTable[1].jLast = 2;
+        for (int j = 1; j <= 2; ++j) {
+            SetNode(1, j, 0.9, 1.0);
+            SetNode(3, j, 0.9, 1.0);
+        }
+        SetNode(2, 1, 1.0 - 0.0004, 1.0);
+        SetNode(2, 2, 1.0 - row.north, 1.0);
+        ASSERT_EQ(Generate().result, 1);
+        ASSERT_EQ(GridWetColumn[2][2], 1);
+        ASSERT_EQ(GridWetColumn[3][2], 1);
+        EXPECT_EQ(Ccelle[Cell(2, 2, 1)], row.linked ? Cell(3, 2, 1) : 0) << row.north;
+        EXPECT_EQ(Ccellw[Cell(3, 2, 1)], row.linked ? Cell(2, 2, 1) : 0) << row.north;
+        const GridCheck check = CheckGridInvariants();
+        EXPECT_TRUE(check.ok()) << Messages(check);
+    }
 }
 
 }  // namespace
