@@ -62,9 +62,12 @@ int AddHexCell(int cell) {
         if (f <= 0) continue;
         for (int k = 0; k < 4; ++k) corner[kCellSides[s].corners[k]] = (*kFacePoints[k])[f];
     }
+    // A top corner that a known face already holds keeps that point: taking
+    // the bottom point instead would leave the face with a corner the cell
+    // does not have.
     if (F299Option > 0) {
         for (int c = 1; c <= 4; ++c) {
-            if (work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
+            if (corner[c + 4] == 0 && work.z[c + 4] - work.z[c] < 1e-8) corner[c + 4] = corner[c];
         }
     }
     for (int s = 1; s <= 6; ++s) {

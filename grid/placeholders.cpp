@@ -3,10 +3,6 @@
 #include "run/run_state.h"
 
 void ComputeBedRoughness() { ReportUnavailable("ComputeBedRoughness"); }
-bool GenerateLayeredColumns() { ReportUnavailable("GenerateLayeredColumns"); return true; }
-bool GenerateFixedLevelColumns() { ReportUnavailable("GenerateFixedLevelColumns"); return true; }
-bool GenerateSteppedSlopeColumns() { ReportUnavailable("GenerateSteppedSlopeColumns"); return true; }
-bool BuildColumnsDirect() { ReportUnavailable("BuildColumnsDirect"); return true; }
 void AppendColumnLayerBlock(int) { ReportUnavailable("AppendColumnLayerBlock"); }
 void AppendColumnLayerBlockAlt(int) { ReportUnavailable("AppendColumnLayerBlockAlt"); }
 void AddDepthAveragedBlock() { ReportUnavailable("AddDepthAveragedBlock"); }

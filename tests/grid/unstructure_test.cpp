@@ -443,7 +443,7 @@ TEST_P(GeneratorFrame, RunsTheChosenAlgorithmAndItsSteps) {
 const FrameRow kFrameRows[] = {
     {"DefaultFamily", "F 64 112\n", 8, {"Generating grid with F 64 112 algorithm\n"}},
     {"ValueWithoutAlgorithm", "F 64 20\n", 0, {"Generating grid with F 64 20 algorithm\n"}},
-    {"FixedLevelsNotBuiltYet", "F 64 30\n", 0, {"GenerateFixedLevelColumns is not available in this build\n"}},
+    {"FixedLevelsWithShoreline", "F 64 30\nG 3 0 0.25 0.5 1\n", 12, {"Generating grid with F 64 30 algorithm\n"}},
     {"SplitFacesInsteadOfF64", "F 137 1\nF 64 20\n", 12, {"Generating grid with F 64 20 algorithm\n"}},
     {"PauseReportedOnceAndPassed", "F 156 1\nF 299 1\n", 8, {"PauseFlag = 1\n", "End of Unstructure"}},
     {"EndLinesWithF299", "F 299 1\n", 8,
