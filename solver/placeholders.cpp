@@ -6,4 +6,3 @@ void BuildMultigridLevels() { ReportUnavailable("BuildMultigridLevels"); }
 void SolveMultigrid3D() { ReportUnavailable("SolveMultigrid3D"); }
 void SolveLineTdma() { ReportUnavailable("SolveLineTdma"); }
 void SolveMultigrid2D() { ReportUnavailable("SolveMultigrid2D"); }
-void SolvePlanCellRange(int, int, int) { ReportUnavailable("SolvePlanCellRange"); }
