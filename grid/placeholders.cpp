@@ -2,7 +2,6 @@
 #include "run/placeholder.h"
 #include "run/run_state.h"
 
-void ComputeBedRoughness() { ReportUnavailable("ComputeBedRoughness"); }
 bool GenerateLayeredColumns() { ReportUnavailable("GenerateLayeredColumns"); return true; }
 bool GenerateFixedLevelColumns() { ReportUnavailable("GenerateFixedLevelColumns"); return true; }
 bool GenerateSteppedSlopeColumns() { ReportUnavailable("GenerateSteppedSlopeColumns"); return true; }

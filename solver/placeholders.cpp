@@ -5,4 +5,3 @@ void ApplyBlockCorrection() { ReportUnavailable("ApplyBlockCorrection"); }
 void BuildMultigridLevels() { ReportUnavailable("BuildMultigridLevels"); }
 void SolveMultigrid3D() { ReportUnavailable("SolveMultigrid3D"); }
 void SolveLineTdma() { ReportUnavailable("SolveLineTdma"); }
-void SolveMultigrid2D() { ReportUnavailable("SolveMultigrid2D"); }

@@ -19,13 +19,16 @@ constexpr int kHalfStepMinSpan = 300;
 
 // The four side neighbours, then in the far form the cells one further, then
 // the source, added in that order.
-template <bool kFar>
-inline double PlanSum(const CellStencil& s, const double* f, int c) {
+template <bool kFar, class Field = PlainField>
+inline double PlanSum(const CellStencil& s, double* f, int c) {
     const int e = s.next[kEast][c], w = s.next[kWest][c], n = s.next[kNorth][c], so = s.next[kSouth][c];
-    double sum = s.a[kEast][c] * f[e] + s.a[kWest][c] * f[w] + s.a[kNorth][c] * f[n] + s.a[kSouth][c] * f[so];
+    double sum = s.a[kEast][c] * Field::load(f, e) + s.a[kWest][c] * Field::load(f, w) +
+                 s.a[kNorth][c] * Field::load(f, n) + s.a[kSouth][c] * Field::load(f, so);
     if constexpr (kFar) {
-        sum = sum + s.a[kDirections + kEast][c] * f[s.next[kEast][e]] + s.a[kDirections + kWest][c] * f[s.next[kWest][w]] +
-              s.a[kDirections + kNorth][c] * f[s.next[kNorth][n]] + s.a[kDirections + kSouth][c] * f[s.next[kSouth][so]];
+        sum = sum + s.a[kDirections + kEast][c] * Field::load(f, s.next[kEast][e]) +
+              s.a[kDirections + kWest][c] * Field::load(f, s.next[kWest][w]) +
+              s.a[kDirections + kNorth][c] * Field::load(f, s.next[kNorth][n]) +
+              s.a[kDirections + kSouth][c] * Field::load(f, s.next[kSouth][so]);
     }
     return sum + s.source[c];
 }
@@ -77,45 +80,49 @@ void SolvePlanCellRangeJacobiFarBody(const ParallelRange& r, int sweeps) { Jacob
 void SolvePlanCellRangeHalfStepBody(const ParallelRange& r) { PlanHalfStep<false, false>(r); }
 void SolvePlanCellRangeHalfStepBackBody(const ParallelRange& r) { PlanHalfStep<false, true>(r); }
 
-template <bool kFar>
+template <class Field, bool kFar>
 void GaussSeidelSweeps(const CellStencil& stencil, double* f, int first, int last, int sweeps) {
     const CellStencil s = stencil;
     for (int it = 0; it < sweeps; ++it) {
-        for (int c = first; c <= last; ++c) f[c] = PlanSum<kFar>(s, f, c) / s.ap[c];
-        for (int c = last; c >= first; --c) f[c] = PlanSum<kFar>(s, f, c) / s.ap[c];
+        for (int c = first; c <= last; ++c) Field::store(f, c, PlanSum<kFar, Field>(s, f, c) / s.ap[c]);
+        for (int c = last; c >= first; --c) Field::store(f, c, PlanSum<kFar, Field>(s, f, c) / s.ap[c]);
     }
 }
 
 // Split faces: the source first, then east, west, south and north, each side
 // by its count. Without the lists every side is an ordinary face.
-template <bool kFar>
+template <class Field, bool kFar>
 double PlanSplitValue(const CellStencil& s, const SplitFaces& sf, double* f, int c) {
-    if (!sf.present) return PlanSum<kFar>(s, f, c) / s.ap[c];
+    if (!sf.present) return PlanSum<kFar, Field>(s, f, c) / s.ap[c];
     double sum = s.source[c];
-    for (const SplitSide& d : sf.side) sum = AddSplitSide<PlainField, kFar>(d, f, c, sum);
+    for (const SplitSide& d : sf.side) sum = AddSplitSide<Field, kFar>(d, f, c, sum);
     return sum / s.ap[c];
 }
 
 // One symmetric sweep whatever the count: the split sides couple levels whose
 // coefficients were not restricted for them, and more sweeps do not help.
-template <bool kFar>
+template <class Field, bool kFar>
 void SplitFaceSweep(const CellStencil& s, double* f, int first, int last) {
     const SplitFaces sf = CurrentSplitFaces(s);
-    for (int c = first; c <= last; ++c) f[c] = PlanSplitValue<kFar>(s, sf, f, c);
-    for (int c = last; c >= first; --c) f[c] = PlanSplitValue<kFar>(s, sf, f, c);
+    for (int c = first; c <= last; ++c) Field::store(f, c, PlanSplitValue<Field, kFar>(s, sf, f, c));
+    for (int c = last; c >= first; --c) Field::store(f, c, PlanSplitValue<Field, kFar>(s, sf, f, c));
 }
 
-void SolveSerially(const CellStencil& s, double* f, int first, int last, int sweeps) {
+template <class Field>
+void SolveSerially(int first, int last, int sweeps) {
+    const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1);
+    if (!PrepareCellRange(first, last, std::min(s.cells, Cf.size()))) return;
+    double* const f = Cf.data();
     if (SplitFaceFlag != 0) {
         if (s.far()) {
-            SplitFaceSweep<true>(s, f, first, last);
+            SplitFaceSweep<Field, true>(s, f, first, last);
         } else {
-            SplitFaceSweep<false>(s, f, first, last);
+            SplitFaceSweep<Field, false>(s, f, first, last);
         }
     } else if (s.far()) {
-        GaussSeidelSweeps<true>(s, f, first, last, sweeps);
+        GaussSeidelSweeps<Field, true>(s, f, first, last, sweeps);
     } else {
-        GaussSeidelSweeps<false>(s, f, first, last, sweeps);
+        GaussSeidelSweeps<Field, false>(s, f, first, last, sweeps);
     }
 }
 
@@ -123,16 +130,13 @@ void SolveSerially(const CellStencil& s, double* f, int first, int last, int swe
 
 void SolvePlanCellRange(int first, int last, int sweeps) {
     const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1);
-    const bool parallel = SolverVariant == 27 || ((SolverVariant == 29 || SolverVariant == 30 || SolverVariant == 33) &&
-                                                  last - first > kHalfStepMinSpan && !s.far());
-    const size_t cells = parallel ? std::min({s.cells, Cf.size(), Cwork.size()}) : std::min(s.cells, Cf.size());
-    ParallelRange r{s, Cf.data(), Cwork.data(), first, last};
-    if (!PrepareCellRange(r.first, r.last, cells)) return;
-    if (!parallel) {
-        SolveSerially(s, r.f, r.first, r.last, sweeps);
+    const bool halfSteps = SolverVariant == 29 || SolverVariant == 30 || SolverVariant == 33;
+    if (SolverVariant != 27 && !(halfSteps && last - first > kHalfStepMinSpan && !s.far())) {
+        SolveSerially<PlainField>(first, last, sweeps);
         return;
     }
-    if (sweeps <= 0) return;
+    ParallelRange r{s, Cf.data(), Cwork.data(), first, last};
+    if (!PrepareCellRange(r.first, r.last, std::min({s.cells, Cf.size(), Cwork.size()})) || sweeps <= 0) return;
     if (SolverVariant == 27) {
         if (s.far()) {
 #pragma omp parallel
@@ -150,3 +154,5 @@ void SolvePlanCellRange(int first, int last, int sweeps) {
         SolvePlanCellRangeHalfStepBackBody(r);
     }
 }
+
+void SolvePlanCellRangeInBlock(int first, int last, int sweeps) { SolveSerially<SharedField>(first, last, sweeps); }
