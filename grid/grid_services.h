@@ -12,7 +12,13 @@ int WriteUnstrucFile();
 // outer iteration is a multiple of the first F 101 interval.
 void WriteUnstrucSnapshot();
 
-void ComputeBedRoughness();
+// Letter K: the roughness height of every column of block 1 from the bed
+// points in it, columns without points smoothed from their neighbours,
+// written to `bedrough.new`. 0 when there are no bed points, else 1.
+int ComputeBedRoughness();
+// 1 when bed point k lies strictly inside the plan quadrilateral of the
+// bottom corners of cell c (counter-clockwise), else 0.
+int IsPointInCell(int k, int c);
 
 // Results of ReadUnstructure besides 0 (read and set up) and those of the
 // set-up: -1 no memory for the arrays, -54/-55 a block beyond the G 1 sizes.

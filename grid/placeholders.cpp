@@ -2,7 +2,6 @@
 #include "run/placeholder.h"
 #include "run/run_state.h"
 
-void ComputeBedRoughness() { ReportUnavailable("ComputeBedRoughness"); }
 void AppendColumnLayerBlock(int) { ReportUnavailable("AppendColumnLayerBlock"); }
 void AppendColumnLayerBlockAlt(int) { ReportUnavailable("AppendColumnLayerBlockAlt"); }
 void AddDepthAveragedBlock() { ReportUnavailable("AddDepthAveragedBlock"); }

@@ -280,6 +280,20 @@ public:
     bool designates(const Array1<T>& a) const { return array_ == &a; }
     void release() override { designate(*home_); }
 
+    // The current designation, for an operation that borrows the name and
+    // must give it back as it found it.
+    struct Saved {
+        Array1<T>* array;
+        T* row;
+        size_t n;
+    };
+    Saved save() const { return {array_, row_, n_}; }
+    void restore(const Saved& s) {
+        array_ = s.array;
+        row_ = s.row;
+        n_ = s.n;
+    }
+
 private:
     Array1<T>* home_;
     Array1<T>* array_;

@@ -32,6 +32,7 @@
     X(int, NoEdges, 0)                              \
     X(int, NoBedCells, 0)                           \
     X(int, NoGeodataPoints, 0)                      \
+    X(int, MultigridLevels, 0)                      \
     X(double, MaxDepth, 0.0)                        \
     X(int, GridLevel, 0)                            \
     X(int, GridRegeneratedFlag, 0)                  \

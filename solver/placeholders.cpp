@@ -5,5 +5,3 @@ void ApplyBlockCorrection() { ReportUnavailable("ApplyBlockCorrection"); }
 void BuildMultigridLevels() { ReportUnavailable("BuildMultigridLevels"); }
 void SolveMultigrid3D() { ReportUnavailable("SolveMultigrid3D"); }
 void SolveLineTdma() { ReportUnavailable("SolveLineTdma"); }
-void SolveMultigrid2D() { ReportUnavailable("SolveMultigrid2D"); }
-void SolvePlanCellRange(int, int, int) { ReportUnavailable("SolvePlanCellRange"); }

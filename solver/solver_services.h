@@ -61,3 +61,6 @@ void SolvePlanEquation(int mode);
 void SolveMultigrid2D();
 // Point sweeps of a range of cells linked only sideways (a multigrid level).
 void SolvePlanCellRange(int first, int last, int sweeps);
+// Its serial sweeps for one chunk of a range that other threads solve at the
+// same time, reading their border cells as they change.
+void SolvePlanCellRangeInBlock(int first, int last, int sweeps);

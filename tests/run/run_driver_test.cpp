@@ -83,7 +83,7 @@ const EngineCase kRunDriverCases[] = {
      {"Warning: Have not been able to open interpol file\n\n", "Have not used 'bedres' file\n",
       "Have read 0 cell values from result file\n", Ran("ReadCon2resFiles")}},
     {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
-     {Ran("ComputeBedRoughness"), Ran("SolveShallowWater"),
+     {"Bed roughness: no bed points, so 'bedrough.new' is not written\n", Ran("SolveShallowWater"),
       "Error, cannot open the geodata file; the bed levels are not interpolated\n",
       "Generating grid with F 64 11 algorithm\n"}},
 };

@@ -1,0 +1,66 @@
+// Whole runs whose surface follows the plan water-level equation (F 36 10),
+// with the reference column at the downstream corner, the column of the
+// grid's last cell, where the pressure correction anchors the pressure.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "flow/flow_data.h"
+#include "grid/grid_data.h"
+#include "run/globals.h"
+#include "tests/support/project_dir.h"
+#include "tools/channel_project.h"
+
+namespace {
+
+ChannelSpec LevelChannel(int along, int across, double length, double width) {
+    ChannelSpec spec;
+    spec.columnsAlong = along;
+    spec.columnsAcross = across;
+    spec.gridLinesZ = 6;
+    spec.length = length;
+    spec.width = width;
+    spec.depth = 1.0;
+    spec.version = 4;
+    spec.letters = "UW";
+    return spec;
+}
+
+class WaterLevelRuns : public ::testing::Test {
+protected:
+    void Run(const ChannelSpec& spec, const std::string& control) {
+        ChannelSpec s = spec;
+        s.extraControl = "W 1 50 1 1\n" + control;
+        ASSERT_TRUE(WriteChannelProject(dir_.path(), s));
+        status_ = dir_.runInProcess();
+        log_ = dir_.read("boogie");
+    }
+    ProjectDir dir_;
+    int status_ = 0;
+    std::string log_;
+};
+
+// Still water has no pressure drop to follow: the surface stays level, and
+// moves only with the reference pressure that the pressure correction's
+// anchoring builds up slowly.
+TEST_F(WaterLevelRuns, StillWaterStaysLevelAtItsStartLevel) {
+    Run(LevelChannel(20, 2, 20.0, 2.0), "F 36 10\nF 91 21 3\nF 105 1\nK 1 60\nF 200 2 1e-5 1e-6 0.1 10\n");
+    EXPECT_EQ(status_, 1) << log_;
+    EXPECT_GE(NoSurfaceUpdates, 15);
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    for (int i = 1; i <= 21; ++i) {
+        for (int j = 1; j <= 3; ++j) {
+            low = std::min(low, Gridz[i][j][NoGridLinesZ]);
+            high = std::max(high, Gridz[i][j][NoGridLinesZ]);
+        }
+    }
+    std::printf("still water after %d updates: nodes from %.7f to %.7f m\n", NoSurfaceUpdates, low, high);
+    EXPECT_LT(high - low, 1e-4);
+    EXPECT_NEAR(low, 1.0, 1e-3);
+    EXPECT_NEAR(high, 1.0, 1e-3);
+}
+
+}  // namespace
