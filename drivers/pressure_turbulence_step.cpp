@@ -46,19 +46,6 @@ constexpr int kSwitchTurbulenceAssembly = 9;
 bool Unsteady() { return TimeStep > kUnsteadyTimeStep; }
 bool FreeSurfaceTopCells() { return FreeSurfaceOption >= 13 && FreeSurfaceOption <= 19; }
 
-// A batch run has no observer that could lift a pause, so a pause point is
-// reported and the pass goes on. 100 and 101 ask for a pause later.
-void PausePoint(int flag) {
-    if (PauseFlag == flag) {
-        SetStatusText("PauseFlag = %d", flag);
-        LogAppend("PauseFlag = %d\n", flag);
-    } else if (flag == 3 && PauseFlag == 100) {
-        PauseFlag = 3;
-    } else if (flag == 3 && PauseFlag == 101) {
-        PauseFlag = 1;
-    }
-}
-
 void WriteSnapshot(const char* caption, int pass) {
     if (ResultStartIteration == 0 || ResultStartIteration >= Iter) return;
     std::snprintf(ResultTitle, sizeof ResultTitle, "%s %d", caption, pass);
@@ -185,31 +172,6 @@ void TieTopCellPressures(int first, int last) {
     }
 }
 
-void BlendLinkedVelocities() {
-    if (!Clink.exists()) return;
-    const double w = BlockLinkWeight;
-    for (int c = 1; c <= NoCells; ++c) {
-        const int l = Clink[c];
-        if (l == 0) continue;
-        Cu[c] = w * Cu[l] + (1.0 - w) * Cu[c];
-        Cv[c] = w * Cv[l] + (1.0 - w) * Cv[c];
-        Cw[c] = w * Cw[l] + (1.0 - w) * Cw[c];
-    }
-}
-
-void SummariseContinuity() {
-    ContDefect = 0.0;
-    DefMax = 0.0;
-    DefMaxCell = 1;
-    for (int c = FirstCell; c <= LastCell; ++c) {
-        ContDefect += Csource[c];
-        if (std::fabs(Csource[c]) > DefMax) {
-            DefMax = std::fabs(Csource[c]);
-            DefMaxCell = c;
-        }
-    }
-}
-
 void SimpleCorrectionChunks(int pass) {
     const int chunks = NoThreads;
 #pragma omp parallel for num_threads(chunks) schedule(static, 1)
@@ -237,6 +199,44 @@ bool FreeSurfaceHooks(int pass, double previousResidual) {
 }
 
 }  // namespace
+
+// A batch run has no observer that could lift a pause, so a pause point is
+// reported and the pass goes on. 100 and 101 ask for a pause later.
+void PausePoint(int flag) {
+    if (PauseFlag == flag) {
+        SetStatusText("PauseFlag = %d", flag);
+        LogAppend("PauseFlag = %d\n", flag);
+    } else if (flag == 3 && PauseFlag == 100) {
+        PauseFlag = 3;
+    } else if (flag == 3 && PauseFlag == 101) {
+        PauseFlag = 1;
+    }
+}
+
+void BlendLinkedVelocities() {
+    if (!Clink.exists()) return;
+    const double w = BlockLinkWeight;
+    for (int c = 1; c <= NoCells; ++c) {
+        const int l = Clink[c];
+        if (l == 0) continue;
+        Cu[c] = w * Cu[l] + (1.0 - w) * Cu[c];
+        Cv[c] = w * Cv[l] + (1.0 - w) * Cv[c];
+        Cw[c] = w * Cw[l] + (1.0 - w) * Cw[c];
+    }
+}
+
+void SummariseContinuity() {
+    ContDefect = 0.0;
+    DefMax = 0.0;
+    DefMaxCell = 1;
+    for (int c = FirstCell; c <= LastCell; ++c) {
+        ContDefect += Csource[c];
+        if (std::fabs(Csource[c]) > DefMax) {
+            DefMax = std::fabs(Csource[c]);
+            DefMaxCell = c;
+        }
+    }
+}
 
 void ComputePressureCorrectionFluxes() {
     if (StepRunsInParallel(kSwitchPressureFluxes)) {

@@ -134,6 +134,14 @@ void FinishPressureCorrection(int pass, bool blocking);
 // The surface fluxes of the pressure correction, serial or chunked by G 50
 // integer 4.
 void ComputePressureCorrectionFluxes();
+// Pause point `flag` (3 before, 4 after the SIMPLE corrections).
+void PausePoint(int flag);
+// U, V and W of every cell with a linked cell blended towards the link's by
+// F 66.
+void BlendLinkedVelocities();
+// The continuity sum, the largest defect and its cell from Csource over the
+// active range.
+void SummariseContinuity();
 
 // Eddy viscosity, cleared coefficients, turbulence sources and wall laws of
 // the k or epsilon equation over cells first..last.
