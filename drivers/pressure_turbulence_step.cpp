@@ -185,17 +185,23 @@ void SimpleCorrectionChunks(int pass) {
 
 // The free-surface updates that sit inside the last pass; false when the
 // update ended the call.
-bool FreeSurfaceHooks(int pass, double previousResidual) {
-    if (pass != NoIterPerStep || !(previousResidual < 1e6) || SurfaceUpdateFlag != 1) return true;
+bool SurfaceHookDue(int pass, double previousResidual) {
+    return pass == NoIterPerStep && previousResidual < 1e6 && SurfaceUpdateFlag == 1;
+}
+
+bool FreeSurfaceOptionSixHook(int pass, double previousResidual) {
+    if (!SurfaceHookDue(pass, previousResidual)) return true;
     if (FreeSurfaceOption == 6 && Iter != 0 && (FlagTSC == 0 || IsMultipleOf(Iter, SurfaceInterval))) {
         surface();
         return false;
     }
-    if (FreeSurfaceOption == 50) {
-        ComputeMassDefectSource();
-        UpdateLevelsF36Fifty();
-    }
     return true;
+}
+
+void FreeSurfaceOptionFiftyHook(int pass, double previousResidual) {
+    if (!SurfaceHookDue(pass, previousResidual) || FreeSurfaceOption != 50) return;
+    ComputeMassDefectSource();
+    UpdateLevelsF36Fifty();
 }
 
 }  // namespace
@@ -256,6 +262,7 @@ void BuildAndSolvePressureCorrection(int pass) {
             if (Ctrekant[c] != 0) Csource[c] *= 0.5;
         }
     }
+    RestoreTransientInverse();
     Stamp(11);
     if (NoBoundaryCells > 0) AddBlockInterfaceSources();
     Stamp(12);
@@ -304,10 +311,14 @@ bool SolvePressureCorrection(int pass, double previousResidual) {
     PointAtEntryFields();
     ComputePressureCorrectionFluxes();
     Stamp(10);
-    if (!FreeSurfaceHooks(pass, previousResidual)) return false;
+    if (!FreeSurfaceOptionSixHook(pass, previousResidual)) return false;
+    KeepVelocitiesBeforeCorrection();
+    ExchangeTransientInverse();
+    FreeSurfaceOptionFiftyHook(pass, previousResidual);
     BuildAndSolvePressureCorrection(pass);
     if (TrekantOption == 6) SmoothTrekantCorrections();
     FinishPressureCorrection(pass, AppendedBlockFlag > 0 && BlockingOption > 0);
+    SecondPressureCorrector(pass);
     Stamp(17);
     return true;
 }

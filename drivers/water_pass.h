@@ -158,6 +158,23 @@ double LargestResidualOfPass();
 // The triangle-cell bookkeeping of the last pass.
 void CountTrekantErrors(int pass);
 
+// ---- The momentum scheme variants of F 171 ---------------------------------
+
+// Ends the run (status -5) when F 171 is 1 in a run without a time step.
+void RefuseTransientInverseWithoutTimeStep();
+// Value 1: CinvAp and CinvAp_transient exchange their storage for the face
+// coefficients of the pressure correction ...
+void ExchangeTransientInverse();
+// ... and exchange it back (nothing when they were not exchanged).
+void RestoreTransientInverse();
+// Fluxes of surfaces first..last with a far cell on one side only from the
+// quadratic upwind weights 0.75, 0.375 and -0.125 of Cu, Cv and Cw.
+void SetQuadraticPseudoFluxes(int first, int last);
+// Value 3: the velocities before the pressure correction ...
+void KeepVelocitiesBeforeCorrection();
+// ... and the second corrector after the continuity summary.
+void SecondPressureCorrector(int pass);
+
 // ---- End of an outer iteration --------------------------------------------
 
 // WriteResults when P 10 or P 15 asks for it.
