@@ -74,6 +74,8 @@ void AddTimingLines(LogLines& out) {
     }
 }
 
+}  // namespace
+
 void AddMonitorLine(LogLines& out) {
     const int last = LastReadable();
     switch (MonitorOption) {
@@ -116,6 +118,8 @@ void AddMonitorLine(LogLines& out) {
             break;
     }
 }
+
+namespace {
 
 bool ResidualLineDue(int pass) {
     if (PrintSkip != 0) return false;

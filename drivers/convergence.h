@@ -8,3 +8,7 @@ int LargestResidualEquation();
 
 // The diagnosis of a diverged iteration in `boogie` and the plan VTK file.
 void PrintDivergenceDetails();
+
+class LogLines;
+// The P 11 monitor line of a residual report.
+void AddMonitorLine(LogLines& out);

@@ -26,16 +26,6 @@ void SubtractHydrostaticSource() {
     for (int c = FirstCell; c <= LastCell; ++c) Csource[c] -= Cvol[c] * weight * conc[0][c];
 }
 
-// The buoyancy of the water-quality temperature against the reference: the
-// weight of the density difference, a force in N.
-void AddTemperatureBuoyancy() {
-    if (!Components.exists() || NoComponents < 1) return;
-    const double reference = RelativeWaterDensity(WaterTemperature);
-    for (int c = FirstCell; c <= LastCell; ++c) {
-        Csource[c] += kGravity * kWaterDensity * Cvol[c] * (reference - RelativeWaterDensity(Components[0][c]));
-    }
-}
-
 // The plan area of the column of cell c, 0 when the column tables do not
 // hold it.
 double ColumnPlanArea(int c) {
@@ -45,6 +35,16 @@ double ColumnPlanArea(int c) {
 }
 
 }  // namespace
+
+// The buoyancy of the water-quality temperature against the reference: the
+// weight of the density difference, a force in N.
+void AddTemperatureBuoyancy() {
+    if (!Components.exists() || NoComponents < 1) return;
+    const double reference = RelativeWaterDensity(WaterTemperature);
+    for (int c = FirstCell; c <= LastCell; ++c) {
+        Csource[c] += kGravity * kWaterDensity * Cvol[c] * (reference - RelativeWaterDensity(Components[0][c]));
+    }
+}
 
 bool WideColumn(int c) { return ColumnPlanArea(c) > kWideColumnRatio * Fareaz[Csurfb[c]]; }
 

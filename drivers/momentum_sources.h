@@ -18,3 +18,5 @@ void DoubleCentreCoefficient(int c);
 // F 291 second value 3: every wide-column cell and each of its four side
 // neighbours doubled, once per wide-column cell.
 void DoubleAroundWideColumns();
+// The buoyancy of the water-quality temperature in the W equation.
+void AddTemperatureBuoyancy();

@@ -46,19 +46,6 @@ constexpr int kSwitchTurbulenceAssembly = 9;
 bool Unsteady() { return TimeStep > kUnsteadyTimeStep; }
 bool FreeSurfaceTopCells() { return FreeSurfaceOption >= 13 && FreeSurfaceOption <= 19; }
 
-// A batch run has no observer that could lift a pause, so a pause point is
-// reported and the pass goes on. 100 and 101 ask for a pause later.
-void PausePoint(int flag) {
-    if (PauseFlag == flag) {
-        SetStatusText("PauseFlag = %d", flag);
-        LogAppend("PauseFlag = %d\n", flag);
-    } else if (flag == 3 && PauseFlag == 100) {
-        PauseFlag = 3;
-    } else if (flag == 3 && PauseFlag == 101) {
-        PauseFlag = 1;
-    }
-}
-
 void WriteSnapshot(const char* caption, int pass) {
     if (ResultStartIteration == 0 || ResultStartIteration >= Iter) return;
     std::snprintf(ResultTitle, sizeof ResultTitle, "%s %d", caption, pass);
@@ -185,6 +172,53 @@ void TieTopCellPressures(int first, int last) {
     }
 }
 
+void SimpleCorrectionChunks(int pass) {
+    const int chunks = NoThreads;
+#pragma omp parallel for num_threads(chunks) schedule(static, 1)
+    for (int n = 0; n < chunks; ++n) {
+        const ChunkBounds s = Chunk(FirstSurface, LastSurface, chunks, n);
+        const ChunkBounds c = Chunk(FirstCell, LastCell, chunks, n);
+        ApplySimpleCorrections(pass, s.first, s.last, c.first, c.last);
+    }
+    ReportRegionFatal();
+}
+
+// The free-surface updates that sit inside the last pass; false when the
+// update ended the call.
+bool SurfaceHookDue(int pass, double previousResidual) {
+    return pass == NoIterPerStep && previousResidual < 1e6 && SurfaceUpdateFlag == 1;
+}
+
+bool FreeSurfaceOptionSixHook(int pass, double previousResidual) {
+    if (!SurfaceHookDue(pass, previousResidual)) return true;
+    if (FreeSurfaceOption == 6 && Iter != 0 && (FlagTSC == 0 || IsMultipleOf(Iter, SurfaceInterval))) {
+        surface();
+        return false;
+    }
+    return true;
+}
+
+void FreeSurfaceOptionFiftyHook(int pass, double previousResidual) {
+    if (!SurfaceHookDue(pass, previousResidual) || FreeSurfaceOption != 50) return;
+    ComputeMassDefectSource();
+    UpdateLevelsF36Fifty();
+}
+
+}  // namespace
+
+// A batch run has no observer that could lift a pause, so a pause point is
+// reported and the pass goes on. 100 and 101 ask for a pause later.
+void PausePoint(int flag) {
+    if (PauseFlag == flag) {
+        SetStatusText("PauseFlag = %d", flag);
+        LogAppend("PauseFlag = %d\n", flag);
+    } else if (flag == 3 && PauseFlag == 100) {
+        PauseFlag = 3;
+    } else if (flag == 3 && PauseFlag == 101) {
+        PauseFlag = 1;
+    }
+}
+
 void BlendLinkedVelocities() {
     if (!Clink.exists()) return;
     const double w = BlockLinkWeight;
@@ -210,34 +244,6 @@ void SummariseContinuity() {
     }
 }
 
-void SimpleCorrectionChunks(int pass) {
-    const int chunks = NoThreads;
-#pragma omp parallel for num_threads(chunks) schedule(static, 1)
-    for (int n = 0; n < chunks; ++n) {
-        const ChunkBounds s = Chunk(FirstSurface, LastSurface, chunks, n);
-        const ChunkBounds c = Chunk(FirstCell, LastCell, chunks, n);
-        ApplySimpleCorrections(pass, s.first, s.last, c.first, c.last);
-    }
-    ReportRegionFatal();
-}
-
-// The free-surface updates that sit inside the last pass; false when the
-// update ended the call.
-bool FreeSurfaceHooks(int pass, double previousResidual) {
-    if (pass != NoIterPerStep || !(previousResidual < 1e6) || SurfaceUpdateFlag != 1) return true;
-    if (FreeSurfaceOption == 6 && Iter != 0 && (FlagTSC == 0 || IsMultipleOf(Iter, SurfaceInterval))) {
-        surface();
-        return false;
-    }
-    if (FreeSurfaceOption == 50) {
-        ComputeMassDefectSource();
-        UpdateLevelsF36Fifty();
-    }
-    return true;
-}
-
-}  // namespace
-
 void ComputePressureCorrectionFluxes() {
     if (StepRunsInParallel(kSwitchPressureFluxes)) {
         RunOverRange(true, FirstSurface, LastSurface, ComputeSurfaceFluxRange);
@@ -256,6 +262,7 @@ void BuildAndSolvePressureCorrection(int pass) {
             if (Ctrekant[c] != 0) Csource[c] *= 0.5;
         }
     }
+    RestoreTransientInverse();
     Stamp(11);
     if (NoBoundaryCells > 0) AddBlockInterfaceSources();
     Stamp(12);
@@ -304,10 +311,14 @@ bool SolvePressureCorrection(int pass, double previousResidual) {
     PointAtEntryFields();
     ComputePressureCorrectionFluxes();
     Stamp(10);
-    if (!FreeSurfaceHooks(pass, previousResidual)) return false;
+    if (!FreeSurfaceOptionSixHook(pass, previousResidual)) return false;
+    KeepVelocitiesBeforeCorrection();
+    ExchangeTransientInverse();
+    FreeSurfaceOptionFiftyHook(pass, previousResidual);
     BuildAndSolvePressureCorrection(pass);
     if (TrekantOption == 6) SmoothTrekantCorrections();
     FinishPressureCorrection(pass, AppendedBlockFlag > 0 && BlockingOption > 0);
+    SecondPressureCorrector(pass);
     Stamp(17);
     return true;
 }

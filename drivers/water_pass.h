@@ -134,6 +134,14 @@ void FinishPressureCorrection(int pass, bool blocking);
 // The surface fluxes of the pressure correction, serial or chunked by G 50
 // integer 4.
 void ComputePressureCorrectionFluxes();
+// Pause point `flag` (3 before, 4 after the SIMPLE corrections).
+void PausePoint(int flag);
+// U, V and W of every cell with a linked cell blended towards the link's by
+// F 66.
+void BlendLinkedVelocities();
+// The continuity sum, the largest defect and its cell from Csource over the
+// active range.
+void SummariseContinuity();
 
 // Eddy viscosity, cleared coefficients, turbulence sources and wall laws of
 // the k or epsilon equation over cells first..last.
@@ -149,6 +157,23 @@ void CompleteTurbulenceCells(int first, int last, double relax);
 double LargestResidualOfPass();
 // The triangle-cell bookkeeping of the last pass.
 void CountTrekantErrors(int pass);
+
+// ---- The momentum scheme variants of F 171 ---------------------------------
+
+// Ends the run (status -5) when F 171 is 1 in a run without a time step.
+void RefuseTransientInverseWithoutTimeStep();
+// Value 1: CinvAp and CinvAp_transient exchange their storage for the face
+// coefficients of the pressure correction ...
+void ExchangeTransientInverse();
+// ... and exchange it back (nothing when they were not exchanged).
+void RestoreTransientInverse();
+// Fluxes of surfaces first..last with a far cell on one side only from the
+// quadratic upwind weights 0.75, 0.375 and -0.125 of Cu, Cv and Cw.
+void SetQuadraticPseudoFluxes(int first, int last);
+// Value 3: the velocities before the pressure correction ...
+void KeepVelocitiesBeforeCorrection();
+// ... and the second corrector after the continuity summary.
+void SecondPressureCorrector(int pass);
 
 // ---- End of an outer iteration --------------------------------------------
 

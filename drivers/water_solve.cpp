@@ -230,6 +230,7 @@ void RunLayerBlockTasks(int pass) {
 
 int WaterSolve() {
     CheckFlowDriverEntry();
+    RefuseTransientInverseWithoutTimeStep();
     StartUp();
     const int bound = OuterIterationBound();
     double largestResidual = kResidualBeforeFirstPass;

@@ -5,6 +5,8 @@
 // With RIVAX_BOUNDS_CHECK every index is checked (the test build turns it on).
 #pragma once
 
+#include <utility>
+
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -155,6 +157,13 @@ public:
     }
     size_t size() const { return this->data_ ? n1_ : 0; }
     void release() override { ArrayStorage<T>::release(); n1_ = 0; }
+    // Exchanges the storage of two arrays, so that each name reads what the
+    // other held.
+    void exchange(Array1& o) {
+        std::swap(this->data_, o.data_);
+        std::swap(this->count_, o.count_);
+        std::swap(n1_, o.n1_);
+    }
 
 private:
     size_t n1_ = 0;

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The flow benchmark: letter W on a channel of 200 x 40 columns of 20 layers
 # (160 000 cells), written into a scratch directory by rivax-channel, on one
-# thread and on all threads (F 206), with the default driver (`default` rows)
-# and with the block-parallel driver of F 328 = 1 (`block` rows).
+# thread and on all threads (F 206), with the default driver (`default` rows),
+# the block-parallel driver of F 328 = 1 (`block` rows) and the fast driver of
+# F 170 = 1 (`fast` rows).
 #
 #   scripts/bench-flow.sh [fixed|converge|all]     (default all)
 #
 # fixed:    a run of 1 + N outer iterations (K 1) with the timing lines of
 #           F 1 P; the N iterations after the first give the cell-iterations
 #           per second of the iteration alone, without reading the grid and
-#           starting the run.
+#           starting the run. The fast driver writes no timing lines: its
+#           row times runs of K 1 1 and K 1 1+N and divides the difference of
+#           their wall times by N.
 # converge: a run to "Solution converged" (at most RIVAX_BENCH_MAX_ITER outer
 #           iterations): wall time, outer iterations (from `result`), and
 #           the largest residual of the last "Iter:" line of `boogie`.
@@ -19,7 +22,8 @@
 # 10000), RIVAX_BENCH_THREADS (the thread counts, default "1 <nproc>"),
 # RIVAX_BENCH_DIR (keep the scratch projects there), RIVAX_JOBS (compile jobs),
 # RIVAX_BENCH_CONTROL (extra control data sets for every run, separated by
-# ";", e.g. "F 164 27").
+# ";", e.g. "F 164 27"), RIVAX_BENCH_DRIVERS (the rows, default
+# "default block fast").
 # The control data sets of examples/channel/control (other than its title,
 # letters, grid sizes and capacities) are used as they stand.
 set -euo pipefail
@@ -78,13 +82,29 @@ echo "Flow benchmark: $cells cells, $(uptime | sed 's/.*load/load/')"
 echo "scratch: $work"
 [ -n "$extra" ] && printf 'extra control data sets:\n%s' "$extra"
 # The drivers compared: a name and the control lines that choose it.
-variants=(default block)
-declare -A variant_lines=([default]="" [block]=$'F 328 1\n')
+read -r -a variants <<<"${RIVAX_BENCH_DRIVERS:-default block fast}"
+declare -A variant_lines=([default]="" [block]=$'F 328 1\n' [fast]=$'F 170 1\n')
+for v in "${variants[@]}"; do
+  [ -n "${variant_lines[$v]+set}" ] || { echo "unknown driver row '$v' (default, block, fast)" >&2; exit 2; }
+done
+
+# Prints a fixed row from the time of the N iterations and the run's wall time.
+fixed_row() {
+  awk -v n="$cells" -v it="$iterations" -v d="$3" -v w="$wall" -v t="$2" -v m="$(per_cell "$rss")" -v name="$1" 'BEGIN {
+    rate = d > 0 ? sprintf("%.3g", n * it / d) : "n/a"
+    printf "%-8s threads %2d  %d outer iterations: %.3f s (%.1f ms each)  %s cell-iterations/s  run %.2f s  peak %s bytes/cell\n", name, t, it, d, 1000 * d / it, rate, w, m
+  }'
+}
 
 for t in $threads; do
 for v in "${variants[@]}"; do
   lines=${variant_lines[$v]}
-  if [ "$mode" != converge ]; then
+  if [ "$mode" != converge ] && [ "$v" = fast ]; then
+    run "fixed-$v-t$t-one" "$t" "${lines}K 1 1"$'\n'
+    one=$wall
+    run "fixed-$v-t$t" "$t" "${lines}K 1 $((iterations + 1))"$'\n'
+    fixed_row "$v" "$t" "$(awk -v a="$one" -v b="$wall" 'BEGIN { print b - a }')"
+  elif [ "$mode" != converge ]; then
     # F 1 P puts the wall clock since the start of the iterations after the
     # residual lines; slot 25 is stamped at the end of each pass.
     run "fixed-$v-t$t" "$t" "${lines}K 1 $((iterations + 1))"$'\nF 1 P\n'
@@ -92,11 +112,7 @@ for v in "${variants[@]}"; do
       /^Iter: / { it = $2 + 0 }
       /^OpenMP 25 = / { v = $4 + 0; if (it == 1) a = v; if (it == n) b = v }
       END { print a + 0, b + 0 }' "$work/fixed-$v-t$t/boogie")
-    awk -v n="$cells" -v it="$iterations" -v a="$first" -v b="$last" -v w="$wall" -v t="$t" -v m="$(per_cell "$rss")" -v name="$v" 'BEGIN {
-      d = b - a
-      rate = d > 0 ? sprintf("%.3g", n * it / d) : "n/a"
-      printf "%-8s threads %2d  %d outer iterations: %.3f s (%.1f ms each)  %s cell-iterations/s  run %.2f s  peak %s bytes/cell\n", name, t, it, d, 1000 * d / it, rate, w, m
-    }'
+    fixed_row "$v" "$t" "$(awk -v a="$first" -v b="$last" 'BEGIN { print b - a }')"
   fi
   if [ "$mode" != fixed ]; then
     run "converge-$v-t$t" "$t" "${lines}K 1 $most"$'\n'

@@ -96,23 +96,18 @@ struct MultiFields {
     const double* invAp[kMultiFields];
 };
 
-template <bool kFar>
+template <class Field, bool kFar>
 void MultiSweeps(const CellStencil& s, const MultiFields& m, int first, int last, int sweeps) {
     SymmetricSweeps(first, last, sweeps, [&](int c) {
         const CellTerms t = LoadCellTerms<kFar>(s, c);
         for (int r = 0; r < kMultiFields; ++r) {
-            m.f[r][c] = (SumCellTerms<PlainField, kFar>(t, m.f[r]) + m.source[r][c]) * m.invAp[r][c];
+            Field::store(m.f[r], c, (SumCellTerms<Field, kFar>(t, m.f[r]) + m.source[r][c]) * m.invAp[r][c]);
         }
     });
 }
 
-}  // namespace
-
-void SolveCellRange(int first, int last, int sweeps) { SolveRange<PlainField>(first, last, sweeps); }
-
-void SolveCellRangeInBlock(int first, int last, int sweeps) { SolveRange<SharedField>(first, last, sweeps); }
-
-void SolveCellRangeMulti(int first, int last, int sweeps) {
+template <class Field>
+void SolveMultiRange(int first, int last, int sweeps) {
     // The split-face lists are not used here; split faces only bring in the far terms.
     const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1 || SplitFaceFlag != 0);
     size_t cells = 0;
@@ -128,8 +123,18 @@ void SolveCellRangeMulti(int first, int last, int sweeps) {
         m.invAp[r] = InvApMulti.data() + static_cast<size_t>(r) * InvApMulti.extent2();
     }
     if (s.far()) {
-        MultiSweeps<true>(s, m, first, last, sweeps);
+        MultiSweeps<Field, true>(s, m, first, last, sweeps);
     } else {
-        MultiSweeps<false>(s, m, first, last, sweeps);
+        MultiSweeps<Field, false>(s, m, first, last, sweeps);
     }
 }
+
+}  // namespace
+
+void SolveCellRange(int first, int last, int sweeps) { SolveRange<PlainField>(first, last, sweeps); }
+
+void SolveCellRangeInBlock(int first, int last, int sweeps) { SolveRange<SharedField>(first, last, sweeps); }
+
+void SolveCellRangeMulti(int first, int last, int sweeps) { SolveMultiRange<PlainField>(first, last, sweeps); }
+
+void SolveCellRangeMultiInBlock(int first, int last, int sweeps) { SolveMultiRange<SharedField>(first, last, sweeps); }

@@ -28,18 +28,21 @@ int SweepCount() {
     return Equation == 4 && UniformSweepsFlag == 0 ? 3 * sweeps : sweeps;
 }
 
-void SolveInThreadBlocks(int sweeps) {
+void SolveInThreadBlocks(int sweeps, void (*kernel)(int, int, int)) {
     const int cells = LastCell + 1 - FirstCell;
     if (cells <= 0) return;
     const int blockSize = cells / NoThreads;
 #pragma omp parallel
-    SolveBlocksBody(blockSize, sweeps);
+    SolveBlocksBody(blockSize, sweeps, kernel);
     ReportRegionFatal();
 }
 
+// Set only for the duration of the fast driver's five-field solve.
+bool g_fiveFieldSolve = false;
+
 }  // namespace
 
-void SolveBlocksBody(int blockSize, int sweeps) {
+void SolveBlocksBody(int blockSize, int sweeps, void (*kernel)(int, int, int)) {
     const int threads = omp_get_num_threads();
     const int thread = omp_get_thread_num();
     const int perThread = (NoThreads + threads - 1) / threads;
@@ -47,7 +50,7 @@ void SolveBlocksBody(int blockSize, int sweeps) {
     for (int k = thread * perThread; k < end; ++k) {
         const int first = FirstCell + k * blockSize;
         const int last = k == NoThreads - 1 ? LastCell : first + blockSize - 1;
-        SolverKernels.block(first, last, sweeps);
+        kernel(first, last, sweeps);
     }
 }
 
@@ -55,20 +58,36 @@ void SolveEquation() {
     const int sweeps = SweepCount();
     // Without threads every run is serial; a negative F 206 counts as none.
     const bool serial = NoThreads <= 0;
+    if (g_fiveFieldSolve) {
+        // The five fields share one sweep; every setting that makes a
+        // single-field solve serial makes this one serial too.
+        if (serial || OpenMPSwitches[kSolverSwitch] == 1 || SolverVariant > 20 || LayerBlockOption >= 1) {
+            SolverKernels.multi(FirstCell, LastCell, sweeps);
+        } else {
+            SolveInThreadBlocks(sweeps, SolverKernels.multiBlock);
+        }
+        return;
+    }
     if (LayerBlockOption >= 2) {
         SolverKernels.serial(FirstCell, LastCell, sweeps);
     } else if (LayerBlockOption == 1) {
         SolverKernels.serial(BlockTable[1].firstCell, BlockTable[1].lastCell, sweeps);
     } else if (SolverVariant > 20) {
         SolverKernels.parallel(FirstCell, LastCell, sweeps);
-    } else if (serial && FastSolverFlag <= 0) {
+    } else if (serial || OpenMPSwitches[kSolverSwitch] == 1) {
         SolverKernels.serial(FirstCell, LastCell, sweeps);
-    } else if (OpenMPSwitches[kSolverSwitch] == 1) {
-        SolverKernels.serial(FirstCell, LastCell, sweeps);
-    } else if (serial) {
-        // The fast driver runs for any F 170 of 1 or more and solves its five fields together.
-        SolverKernels.multi(FirstCell, LastCell, sweeps);
     } else {
-        SolveInThreadBlocks(sweeps);
+        SolveInThreadBlocks(sweeps, SolverKernels.block);
     }
+}
+
+void SolveFiveFields() {
+    g_fiveFieldSolve = true;
+    try {
+        SolveEquation();
+    } catch (...) {
+        g_fiveFieldSolve = false;
+        throw;
+    }
+    g_fiveFieldSolve = false;
 }

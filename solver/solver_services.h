@@ -15,6 +15,14 @@ void SolveCellRange(int first, int last, int sweeps);
 // share the neighbour coefficients and keep their own sources and inverse
 // diagonals.
 void SolveCellRangeMulti(int first, int last, int sweeps);
+// One thread block of the five-field sweeps, reading the border cells of the
+// neighbouring blocks as SolveCellRangeInBlock does.
+void SolveCellRangeMultiInBlock(int first, int last, int sweeps);
+
+// The five-field solve of the fast driver: SolveEquation for the current
+// `Equation` with the five fields of `CfMulti` in place of `Cf`. Every other
+// solve of a run goes through SolveEquation and sweeps `Cf`.
+void SolveFiveFields();
 
 // The parallel solver family chosen by F 164 above 20.
 void SolveEquationParallel(int first, int last, int sweeps);
@@ -24,8 +32,9 @@ void SolveEquationParallel(int first, int last, int sweeps);
 void SolveCellRangeInBlock(int first, int last, int sweeps);
 
 // The body of the thread-block region: each thread solves its consecutive
-// blocks of `blockSize` cells (the last block takes the remainder).
-void SolveBlocksBody(int blockSize, int sweeps);
+// blocks of `blockSize` cells (the last block takes the remainder) with
+// `kernel`.
+void SolveBlocksBody(int blockSize, int sweeps, void (*kernel)(int, int, int));
 
 // Corrections of Cf by blocks of cells, before the point sweeps.
 void ApplyBlockCorrection();
@@ -44,9 +53,10 @@ struct EquationKernels {
     void (*multi)(int first, int last, int sweeps);
     void (*parallel)(int first, int last, int sweeps);
     void (*block)(int first, int last, int sweeps);
+    void (*multiBlock)(int first, int last, int sweeps);
 };
 inline constexpr EquationKernels kEquationKernels = {SolveCellRange, SolveCellRangeMulti, SolveEquationParallel,
-                                                     SolveCellRangeInBlock};
+                                                     SolveCellRangeInBlock, SolveCellRangeMultiInBlock};
 extern EquationKernels SolverKernels;
 
 // Line-by-line TDMA sweeps of Cf along the vertical lines.

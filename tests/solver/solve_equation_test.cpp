@@ -45,6 +45,7 @@ void SpyBlock(int f, int l, int n) {
     std::lock_guard<std::mutex> lock(g_mutex);
     g_blockThreads.push_back(omp_get_thread_num() * 1000 + f);
 }
+void SpyMultiBlock(int f, int l, int n) { Record("multi block", f, l, n); }
 
 class SolveEquationTest : public EquationTest {
 protected:
@@ -53,7 +54,7 @@ protected:
         Equation = 1;
         g_calls.clear();
         g_blockThreads.clear();
-        SolverKernels = {SpySerial, SpyMulti, SpyParallel, SpyBlock};
+        SolverKernels = {SpySerial, SpyMulti, SpyParallel, SpyBlock, SpyMultiBlock};
     }
     std::vector<Call> calls() const {
         std::vector<Call> c = g_calls;
@@ -66,6 +67,7 @@ struct DispatchCase {
     const char* name;
     void (*setup)();
     std::vector<Call> expected;
+    bool fiveFields = false;  // the fast driver's request for its five-field solve
 };
 
 TEST_F(SolveEquationTest, ChoosesTheKernelInOrder) {
@@ -87,17 +89,29 @@ TEST_F(SolveEquationTest, ChoosesTheKernelInOrder) {
         {"F 164 above 20 without threads", [] { SolverVariant = 21; }, {{"parallel", 1, 10, 1}}},
         {"F 164 above 20 with threads", [] { SolverVariant = 21; NoThreads = 3; }, {{"parallel", 1, 10, 1}}},
         {"F 164 of 20 stays serial", [] { SolverVariant = 20; }, {{"serial", 1, 10, 1}}},
-        {"fast solver", [] { FastSolverFlag = 1; }, {{"multi", 1, 10, 1}}},
+        // The fast driver's pressure correction and components solve Cf;
+        // only its requested five-field solve sweeps CfMulti.
+        {"fast solver, single field", [] { FastSolverFlag = 1; }, {{"serial", 1, 10, 1}}},
+        {"fast solver, five fields", [] { FastSolverFlag = 1; }, {{"multi", 1, 10, 1}}, true},
+        {"fast solver, five fields in thread blocks", [] { FastSolverFlag = 1; NoThreads = 4; },
+         {{"multi block", 1, 2, 1}, {"multi block", 3, 4, 1}, {"multi block", 5, 6, 1}, {"multi block", 7, 10, 1}},
+         true},
+        {"fast solver, five fields, G 50 makes the solver serial",
+         [] { FastSolverFlag = 1; NoThreads = 4; OpenMPSwitches[8] = 1; }, {{"multi", 1, 10, 1}}, true},
+        {"fast solver, five fields, F 164 above 20", [] { FastSolverFlag = 1; NoThreads = 4; SolverVariant = 21; },
+         {{"multi", 1, 10, 1}}, true},
+        {"fast solver, five fields, layer block", [] { FastSolverFlag = 1; NoThreads = 4; LayerBlockOption = 2; },
+         {{"multi", 1, 10, 1}}, true},
         {"fast solver, G 50 makes the solver serial", [] { FastSolverFlag = 1; OpenMPSwitches[8] = 1; },
          {{"serial", 1, 10, 1}}},
-        {"fast solver F 170 = 2 without threads", [] { FastSolverFlag = 2; }, {{"multi", 1, 10, 1}}},
+        {"fast solver F 170 = 2 without threads", [] { FastSolverFlag = 2; }, {{"serial", 1, 10, 1}}},
         {"threads, G 50 makes the solver serial", [] { NoThreads = 3; OpenMPSwitches[8] = 1; },
          {{"serial", 1, 10, 1}}},
         {"negative F 206 is serial", [] { NoThreads = -2; }, {{"serial", 1, 10, 1}}},
-        {"negative F 206 with the fast solver", [] { NoThreads = -2; FastSolverFlag = 1; }, {{"multi", 1, 10, 1}}},
+        {"negative F 206 with the fast solver", [] { NoThreads = -2; FastSolverFlag = 1; }, {{"multi", 1, 10, 1}}, true},
         {"thread blocks", [] { NoThreads = 3; }, {{"block", 1, 3, 1}, {"block", 4, 6, 1}, {"block", 7, 10, 1}}},
-        {"thread blocks with the fast solver", [] { NoThreads = 2; FastSolverFlag = 1; },
-         {{"block", 1, 5, 1}, {"block", 6, 10, 1}}},
+        {"thread blocks with the fast solver, single field", [] { NoThreads = 4; FastSolverFlag = 1; },
+         {{"block", 1, 2, 1}, {"block", 3, 4, 1}, {"block", 5, 6, 1}, {"block", 7, 10, 1}}},
         {"more threads than cells", [] { NoThreads = 20; }, {{"block", 1, 10, 1}}},
         {"thread blocks of an active range",
          [] {
@@ -121,7 +135,11 @@ TEST_F(SolveEquationTest, ChoosesTheKernelInOrder) {
         Equation = 1;
         g_calls.clear();
         c.setup();
-        SolveEquation();
+        if (c.fiveFields) {
+            SolveFiveFields();
+        } else {
+            SolveEquation();
+        }
         std::vector<Call> expected = c.expected;
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(calls(), expected);
