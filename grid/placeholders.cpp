@@ -13,5 +13,3 @@ void FitShoreline() { ReportUnavailable("FitShoreline"); }
 void AdjustShorelineCells() { ReportUnavailable("AdjustShorelineCells"); }
 void AppendColumnLayerBlock(int) { ReportUnavailable("AppendColumnLayerBlock"); }
 void AppendColumnLayerBlockAlt(int) { ReportUnavailable("AppendColumnLayerBlockAlt"); }
-void AddDepthAveragedBlock() { ReportUnavailable("AddDepthAveragedBlock"); }
-void AddDepthAveragedBlockAlt() { ReportUnavailable("AddDepthAveragedBlockAlt"); }
