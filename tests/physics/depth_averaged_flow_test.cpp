@@ -174,6 +174,20 @@ TEST_F(DepthAveragedFlow, GridLevelsEndOnTheDefaultFlow) {
     EXPECT_NEAR(f.drop, full.drop, 0.01 * std::fabs(full.drop));
 }
 
+// A level whose WaterSolve call diverges ends the driver: its fields are
+// not handed to the next level, and no later call diverges again.
+TEST_F(DepthAveragedFlow, DivergedLevelStopsTheGridLevels) {
+    Run("F 152 2\nK 1 5\nF 301 1e-9\n");
+    EXPECT_EQ(status_, -1) << log_;
+    size_t diverged = 0;
+    for (size_t at = log_.find("Solution diverged"); at != std::string::npos;
+         at = log_.find("Solution diverged", at + 1)) {
+        ++diverged;
+    }
+    EXPECT_EQ(diverged, 1u) << log_;
+    EXPECT_EQ(GridLevel, 2);
+}
+
 // The channel of examples/channel, for the figures of a release build.
 TEST_F(DepthAveragedFlow, DISABLED_ExampleChannelFigures) {
     ChannelSpec spec;
