@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "drivers/depth_averaged.h"
 #include "drivers/flow_drivers.h"
 #include "flow/cell_lookup.h"
 #include "run/globals.h"
@@ -363,18 +364,26 @@ bool ClearThreeDimensionalSources() {
     return true;
 }
 
+// Each column's water goes to the depth-averaged cell of its own grid
+// position (see PairDepthAveragedColumns).
 void CarryColumnsToDepthAveraged() {
-    int next = FirstCell;
-    for (int b = 1; b <= NoBlocks - 1; ++b) {
-        if (!ThreeDimensionalBlock(b)) continue;
-        for (int c = std::max(BlockTable[b].firstCell, 1); c <= std::min(BlockTable[b].lastCell, NoCells); ++c) {
-            if (!IsTopCell(c)) continue;
-            if (next > LastCell) return;
-            double sum = 0.0;
-            for (int k = c, steps = 0; k > 0 && steps < NoCells; k = Ccellb[k], ++steps) sum += Csource[k];
-            Csource[next++] += sum;
-        }
+    for (const ColumnPair& pair : ColumnPairs) {
+        if (pair.depthAveraged < FirstCell || pair.depthAveraged > LastCell) continue;
+        double sum = 0.0;
+        ForEachCellOfColumn(pair.top, [&sum](int k) { sum += Csource[k]; });
+        Csource[pair.depthAveraged] += sum;
     }
+}
+
+// ---- Coarser grid levels ---------------------------------------------------
+
+// The cell of the current grid level that holds cell c of level 1.
+int LevelCellOf(int c) {
+    for (int l = 1; l < GridLevel && c > 0; ++l) {
+        if (!Cchildren.exists() || static_cast<size_t>(c) >= Cchildren.extent1()) return 0;
+        c = Cchildren[c][0];
+    }
+    return c > 0 && c <= NoCells ? c : 0;
 }
 
 // ---- Hydrostatic outflow --------------------------------------------------
@@ -395,6 +404,30 @@ void HydrostaticOutflow() {
 }
 
 }  // namespace
+
+void AddCoarseLevelGroupSources() {
+    for (int k = kFirstGroup; k <= kLastGroup; ++k) {
+        const GroupSurfaces g(DischargeGroups[k]);
+        if (g.count <= 0) continue;
+        const double q = GroupDischarge[k];
+        if (g.group.groupMode == 0 || g.group.groupType == 1) {
+            const double area = g.area();
+            const double sign = g.group.groupType == 1 ? 1.0 : -1.0;
+            g.forEach([&](int, int s, int c) {
+                const int l = LevelCellOf(c);
+                if (l > 0) Csource[l] += sign * Farea[s] * q / (area + 1e-30);
+            });
+            continue;
+        }
+        if (g.group.groupMode != 1) continue;
+        double outflow = 0.0;
+        g.forEach([&outflow](int, int s, int c) { outflow += std::max(OutwardVelocity(s, c), 0.0) * Farea[s]; });
+        g.forEach([&](int, int s, int c) {
+            const int l = LevelCellOf(c);
+            if (l > 0) Csource[l] -= std::max(OutwardVelocity(s, l), 0.0) * Farea[s] * q / (outflow + 1e-20);
+        });
+    }
+}
 
 void ComputeMassDefectSource() {
     MassDefects();

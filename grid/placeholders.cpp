@@ -4,5 +4,3 @@
 
 void AppendColumnLayerBlock(int) { ReportUnavailable("AppendColumnLayerBlock"); }
 void AppendColumnLayerBlockAlt(int) { ReportUnavailable("AppendColumnLayerBlockAlt"); }
-void AddDepthAveragedBlock() { ReportUnavailable("AddDepthAveragedBlock"); }
-void AddDepthAveragedBlockAlt() { ReportUnavailable("AddDepthAveragedBlockAlt"); }

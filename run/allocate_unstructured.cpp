@@ -58,7 +58,9 @@ bool SecondOrderScheme() {
 long long CellIndexLevels() {
     const double side = static_cast<double>(std::max(NoGridLinesX, NoGridLinesY)) + 2.0;
     const long long multigrid = static_cast<long long>(std::log(side)) + 3;
-    return std::max({static_cast<long long>(NoGridLinesZ), static_cast<long long>(MultigridChoice), multigrid});
+    // Level L of the grid-level driver sits in plane L - 1.
+    return std::max({static_cast<long long>(NoGridLinesZ), static_cast<long long>(MultigridChoice), multigrid,
+                     static_cast<long long>(NoGridLevels)});
 }
 
 bool CellArrays(ArrayAllocation& a, const Sizes& n) {

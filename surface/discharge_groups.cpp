@@ -52,7 +52,8 @@ Edge NearestEdge(double x, double y, double* tol) {
     Edge e;
     for (int n = 1; n <= NoBlocks; ++n) {
         const BlockRecord& b = BlockTable[n];
-        if (b.lastCell <= 0 || b.layerBlock != 0) continue;
+        // The blocks behind the grid stand for water the grid already holds.
+        if (b.lastCell <= 0 || b.layerBlock != 0 || b.depthAveraged != 0 || b.gridLevel != 0) continue;
         *tol = BlockTolerance(b);
         for (int j = b.jFirst; j <= b.jLast; ++j) TrySegment(x, y, b.iFirst - 1, j - 1, b.iFirst - 1, j, 4, b.iFirst, j, &e);
         for (int j = b.jFirst; j <= b.jLast; ++j) TrySegment(x, y, b.iLast, j - 1, b.iLast, j, 2, b.iLast, j, &e);

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "drivers/depth_averaged.h"
 #include "flow/flow_services.h"
 #include "run/timei_data.h"
+#include "solver/solver_data.h"
 #include "tests/drivers/pressure_case.h"
 
 namespace {
@@ -298,19 +300,41 @@ TEST_F(MassDefectSource, DepthAveragedCellsCollectTheirColumns) {
     Csource[g.cell(1, 0, 1)] = 9.0;  // left from before: not the water of this pass
     Group(1, 1, 0, 100.0, WestFaces(g, 0));
     Group(2, 0, 0, 60.0, EastFaces(g, 0));
+    // Paired by position, not by order: cell 6 stands for the first column.
+    ColumnPairs = {{g.cell(0, 0, 1), 6}, {g.cell(1, 0, 1), 5}};
     ComputeMassDefectSource();
-    EXPECT_DOUBLE_EQ(Csource[5], 100.0);
-    EXPECT_DOUBLE_EQ(Csource[6], -60.0);
+    ColumnPairs.clear();
+    EXPECT_DOUBLE_EQ(Csource[6], 100.0);
+    EXPECT_DOUBLE_EQ(Csource[5], -60.0);
     EXPECT_EQ(Csource[g.cell(1, 0, 1)], -30.0);
 }
 
-TEST_F(MassDefectSource, CoarseLevelsAwaitTheirLevelCells) {
+// On grid level 3 the inflow of the west column reaches the cell two
+// parent links up; an outflow group of mode 1 shares its discharge by what
+// each level cell carries out through the group's faces.
+TEST_F(MassDefectSource, CoarseLevelsTakeTheGroupsThroughTheirParents) {
     const BoxGrid g = Columns(3, 1, 2, kCells);
+    ASSERT_TRUE(Cchildren.allocate(static_cast<size_t>(NoCells) + 1, 2));
+    const int levelTwo = g.cell(1, 0, 0), levelThree = g.cell(2, 0, 1), outflowLevel = g.cell(1, 0, 1);
+    for (int k = 0; k < 2; ++k) {
+        Cchildren[g.cell(0, 0, k)][0] = levelTwo;
+        Cchildren[g.cell(2, 0, k)][0] = outflowLevel;
+    }
+    Cchildren[levelTwo][0] = levelThree;
+    Cchildren[outflowLevel][0] = g.cell(0, 0, 1);
     Group(1, 1, 0, 100.0, WestFaces(g, 0));
-    GridLevel = 2;
+    Group(2, 0, 1, 60.0, EastFaces(g, 0));
+    for (int c = 1; c <= NoCells; ++c) Cu[c] = 0.0;
+    Cu[g.cell(2, 0, 0)] = Cu[g.cell(2, 0, 1)] = 1.0;
+    Cu[g.cell(0, 0, 1)] = 2.0;  // the level cell of the outflow, by which the share goes
+    GridLevel = 3;
     ComputeMassDefectSource();
-    EXPECT_EQ(Csource[g.cell(0, 0, 0)], 0.0);
-    EXPECT_NE(log().find("AddCoarseLevelGroupSources is not available in this build"), std::string::npos);
+    Cchildren.release();
+    EXPECT_DOUBLE_EQ(Csource[levelThree], 100.0);
+    EXPECT_DOUBLE_EQ(Csource[g.cell(0, 0, 0)], 0.0);
+    // Two faces of 0.5 m2 at 1 m/s: 1 m3/s; each face gives 2 x 0.5 / 1 of 60.
+    EXPECT_DOUBLE_EQ(Csource[g.cell(0, 0, 1)], -120.0);
+    EXPECT_EQ(log().find("AddCoarseLevelGroupSources is not available"), std::string::npos);
 }
 
 // The level change of the reservoir balance, spread over the surface

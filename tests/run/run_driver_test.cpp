@@ -44,12 +44,12 @@ const EngineCase kRunDriverCases[] = {
      {kFlowWithoutCells}},
     {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", -1, {kFlowWithoutCells}},
     {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGHIX\n", 1,
-     {Ran("ComputeComponents"), Ran("SolveFlowLastBlock"), Ran("WriteCompresFile"), Ran("WriteCon2resFile"),
+     {Ran("ComputeComponents"), Ran("WriteCompresFile"), Ran("WriteCon2resFile"),
       Ran("concRijn")},
      {Ran("ComputeGroundwater")}},
-    {"GridReadOncePerRunFlowEveryPass", "F 20 3\nF 2 UD\n", 1,
-     {kGridSetUp, Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock"), Ran("SolveFlowLastBlock")},
-     {Ran("SolveFlowLastBlock") + "\n" + kGridSetUp, Ran("SolveFlowLastBlock") + kGridSetUp},
+    {"GridReadOncePerRunTaskEveryPass", "F 20 3\nF 2 UC\n", 1,
+     {kGridSetUp, Ran("ComputeComponents"), Ran("ComputeComponents"), Ran("ComputeComponents")},
+     {Ran("ComputeComponents") + "\n" + kGridSetUp, Ran("ComputeComponents") + kGridSetUp},
      {{"unstruc", Fixture("unit_cube", "unstruc")}}},
     {"LowerCaseLettersIgnored", "F 2 wyW\n", -1, {kFlowWithoutCells}, {"Generating grid"}},
     {"F7WithSRefused", "F 7 S\nF 2 W\n", -1,
@@ -149,14 +149,14 @@ TEST(RunDriver, LogThatCannotBeCreatedEndsWithMinusThree) {
 
 TEST(RunDriver, RunsTwiceInOneProcess) {
     ProjectDir first, second;
-    first.write("control", "F 20 2\nF 24 3\nF 2 D\n");
-    second.write("control", "F 2 D\n");
+    first.write("control", "F 20 2\nF 24 3\nF 2 C\n");
+    second.write("control", "F 2 C\n");
     EXPECT_EQ(first.runInProcess(), 1);
     EXPECT_EQ(second.runInProcess(), 1);
     std::vector<std::string> log = second.boogieLines();
     EXPECT_TRUE(HasLine(log, "TurbulenceModel = 0 (F 24)"));
     int flows = 0;
-    for (const std::string& l : log) flows += l == "SolveFlowLastBlock is not available in this build";
+    for (const std::string& l : log) flows += l == "ComputeComponents is not available in this build";
     EXPECT_EQ(flows, 1);
 }
 
