@@ -112,9 +112,7 @@ void ExpectContinuityLines(const std::string& log) {
 
 // The runs of WaterSolve to convergence take minutes under the sanitizers:
 // they run when RIVAX_LONG_PHYSICS is set (in a release build, seconds).
-void SkipUnlessLongRuns() {
-    if (std::getenv("RIVAX_LONG_PHYSICS") == nullptr) GTEST_SKIP() << "set RIVAX_LONG_PHYSICS to run";
-}
+bool LongRunsWanted() { return std::getenv("RIVAX_LONG_PHYSICS") != nullptr; }
 
 TEST(FastDriverFlow, ConvergesToTheChannelFlowWithoutThreads) {
     const Flow f = RunChannel("F 170 1\nK 1 5000\n");
@@ -161,7 +159,7 @@ TEST(SchemeVariantFlow, TransientInverseRunsTimeSteps) {
 }
 
 TEST(SchemeVariantLongFlow, DefaultDriverReachesTheChannelFlow) {
-    SkipUnlessLongRuns();
+    if (!LongRunsWanted()) GTEST_SKIP() << "set RIVAX_LONG_PHYSICS to run";
     const Flow f = RunChannel("K 1 5000\n");
     ASSERT_EQ(f.status, 1) << f.log;
     ASSERT_TRUE(Converged(f)) << f.log;
@@ -170,7 +168,7 @@ TEST(SchemeVariantLongFlow, DefaultDriverReachesTheChannelFlow) {
 
 // At the fixed point the second correction vanishes.
 TEST(SchemeVariantLongFlow, SecondCorrectorReachesTheSameFlow) {
-    SkipUnlessLongRuns();
+    if (!LongRunsWanted()) GTEST_SKIP() << "set RIVAX_LONG_PHYSICS to run";
     const Flow f = RunChannel("F 171 3\nK 1 5000\n");
     ASSERT_EQ(f.status, 1) << f.log;
     ASSERT_TRUE(Converged(f)) << f.log;
@@ -181,7 +179,7 @@ TEST(SchemeVariantLongFlow, SecondCorrectorReachesTheSameFlow) {
 }
 
 TEST(SchemeVariantLongFlow, PseudoVelocityStepRunsWithoutDiverging) {
-    SkipUnlessLongRuns();
+    if (!LongRunsWanted()) GTEST_SKIP() << "set RIVAX_LONG_PHYSICS to run";
     const Flow f = RunChannel("F 171 2\nK 1 1000\n");
     EXPECT_EQ(f.log.find("diverged"), std::string::npos) << f.log;
     EXPECT_TRUE(std::isfinite(f.meanU) && std::isfinite(f.drop));
