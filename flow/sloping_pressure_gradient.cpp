@@ -134,7 +134,7 @@ void SlopingForce(int first, int last) {
 // A missing side neighbour of a cell above the bed is taken from the same
 // side of its column's bed cell.
 int LevelNeighbour(int c, int nb, const int* side) {
-    if (nb > 0 || Ccellb[c] <= 0) return nb;
+    if (nb > 0 || Ccellb[c] <= 0 || !Cbedcell.exists() || !Bcellt.exists()) return nb;
     return side[Bcellt[Cbedcell[c]]];
 }
 

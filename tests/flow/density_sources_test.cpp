@@ -148,6 +148,31 @@ TEST_F(DensitySources, LevelWiseStopsAtMismatchedLevels) {
     EXPECT_NE(whole[middle[3]], 0.0);
 }
 
+// Depth-following beside a column whose centres lie 0.1 m lower under the
+// same surface (its top cell is thicker): the levels of the middle column
+// above the neighbour's top centre take the top cell's density, not that of
+// the missing cell 0 (0 degrees here), so uniform water stays without force.
+TEST_F(DensitySources, DepthFollowingAcrossOffsetLevels) {
+    F69Int2 = 3;
+    for (int c = 1; c <= NoCells; ++c) Components[0][c] = 12.0;
+    Components[0][0] = 0.0;
+    for (int k = 0; k < 4; ++k) Czcenter[g_.cell(2, 0, k)] -= 0.1;
+    Ckdist[g_.cell(2, 0, 3)] += 0.1;
+    for (const double f : Sources(1)) EXPECT_NEAR(f, 0.0, 1e-9);
+
+    // With the temperatures rising along x the column's forces still add up
+    // to nothing.
+    for (int c = 1; c <= NoCells; ++c) Components[0][c] = 10.0 + 5.0 * std::floor(Cxcenter[c]);
+    const std::vector<double> u = Sources(1);
+    double sum = 0.0;
+    for (const int c : Column(1)) {
+        EXPECT_TRUE(std::isfinite(u[c]));
+        sum += u[c];
+    }
+    EXPECT_NEAR(sum, 0.0, 1e-12);
+    EXPECT_GT(std::fabs(u[Column(1)[0]]), 0.1);
+}
+
 // Stable stratification damps W: N from the densities above and below,
 // a = Cvol dt N 9810, taken explicitly as far as it cancels the source, the
 // rest on Cap. Unstable water and the steady time step get nothing.

@@ -1,6 +1,7 @@
 // Pressure force on grids whose layers follow a sloping bed: the variants
 // that take the horizontal pressure difference apart from the hydrostatic
 // one along the sloping grid lines (F 114 = 4, 6, 7, 8).
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -70,12 +71,17 @@ TEST_F(SlopingPressure, StillWaterStaysStill) {
         SCOPED_TRACE(v.name);
         Select(v);
         const std::vector<double> u = Force(v.option, 1), fv = Force(v.option, 2), w = Force(v.option, 3);
+        double largest = 0.0;
         for (int c = 1; c <= NoCells; ++c) {
             const double weight = 9810.0 * Cvol[c];
             EXPECT_LT(std::fabs(u[c]), 1e-6 * weight) << "cell " << c;
             EXPECT_LT(std::fabs(fv[c]), 1e-6 * weight) << "cell " << c;
             EXPECT_GT(w[c], 0.5 * weight) << "cell " << c;
+            largest = std::max({largest, std::fabs(u[c]) / weight, std::fabs(fv[c]) / weight});
         }
+        RecordProperty(std::string("largest_force_of_weight_") + std::to_string(v.option) + "_" +
+                           std::to_string(v.sigmaOption),
+                       std::to_string(largest * 1e9) + "e-9");
     }
     CstressRatio.release();
 }
