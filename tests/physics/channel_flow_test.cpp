@@ -50,21 +50,6 @@ protected:
         EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
     }
 
-    // The bed cell of the column whose centre lies nearest to (x, y).
-    static int BedCellNear(double x, double y) {
-        int best = 0;
-        double bestDistance = HUGE_VAL;
-        for (int c = 1; c <= NoCells; ++c) {
-            if (Ccellb[c] != 0) continue;
-            const double d = std::hypot(Cxcenter[c] - x, Cycenter[c] - y);
-            if (d < bestDistance) {
-                best = c;
-                bestDistance = d;
-            }
-        }
-        return best;
-    }
-
     // The bed shear velocity of the bed cell: the friction that the wall law
     // puts on the bed face in the U equation, per square metre of bed.
     static double BedShearVelocity(int bed) {

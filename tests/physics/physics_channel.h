@@ -1,6 +1,9 @@
 // The channel of the physics checks.
 #pragma once
 
+#include <cmath>
+
+#include "run/globals.h"
 #include "tools/channel_project.h"
 
 // 16 m long, 1.5 m wide and 0.25 m deep, in 16 x 3 columns of 8 layers: 64
@@ -21,4 +24,19 @@ inline ChannelSpec PhysicsChannel(double discharge) {
     spec.letters = "UW";
     spec.extraControl = "F 16 0.01\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n";
     return spec;
+}
+
+// The bed cell of the column whose centre lies nearest to (x, y), after a run.
+inline int BedCellNear(double x, double y) {
+    int best = 0;
+    double bestDistance = HUGE_VAL;
+    for (int c = 1; c <= NoCells; ++c) {
+        if (Ccellb[c] != 0) continue;
+        const double d = std::hypot(Cxcenter[c] - x, Cycenter[c] - y);
+        if (d < bestDistance) {
+            best = c;
+            bestDistance = d;
+        }
+    }
+    return best;
 }
