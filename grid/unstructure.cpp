@@ -245,7 +245,10 @@ bool MakeBoundaryRecords() {
     return true;
 }
 
-void JoinSideEdges() {
+// False when the pair list is full: a grid joined along some of its side
+// edges and not others would pass water through the one and wall off the
+// other, so it must not be used.
+bool JoinSideEdges() {
     NoEdgePairs = 0;
     FirstCell = 1;
     LastCell = NoCells;
@@ -254,14 +257,15 @@ void JoinSideEdges() {
     if (NoEdges > 0) {
         for (int c = 1; c <= NoCells; ++c) {
             if (Ccellt[c] != 0) continue;
-            if (Ccells[c] == 0) AddSurfaceEdge(Cpoint1[c], Cpoint2[c], c, 1);
-            if (Ccelle[c] == 0) AddSurfaceEdge(Cpoint2[c], Cpoint3[c], c, 2);
-            if (Ccelln[c] == 0) AddSurfaceEdge(Cpoint3[c], Cpoint4[c], c, 3);
-            if (Ccellw[c] == 0) AddSurfaceEdge(Cpoint4[c], Cpoint1[c], c, 4);
+            if (Ccells[c] == 0 && AddSurfaceEdge(Cpoint1[c], Cpoint2[c], c, 1) < 0) return false;
+            if (Ccelle[c] == 0 && AddSurfaceEdge(Cpoint2[c], Cpoint3[c], c, 2) < 0) return false;
+            if (Ccelln[c] == 0 && AddSurfaceEdge(Cpoint3[c], Cpoint4[c], c, 3) < 0) return false;
+            if (Ccellw[c] == 0 && AddSurfaceEdge(Cpoint4[c], Cpoint1[c], c, 4) < 0) return false;
         }
     }
     FileNoEdgePairs = NoEdgePairs;
     if (InterfaceSide > 0) ConnectBlocks();
+    return true;
 }
 
 // Later generations keep the numbering of the first.
@@ -374,7 +378,12 @@ int Unstructure() {
     // Every option that reads the bed-cell neighbours gets them rebuilt.
     if (BedNeighboursNeeded()) BuildBedNeighbours();
     if (!MakeBoundaryRecords()) return -46;
-    JoinSideEdges();
+    if (!JoinSideEdges()) {
+        LogAppend("Error: the side edges need more than %d edge pairs. Increase with the F 65 data set.\n",
+                  MaxEdgePairs);
+        SetStatusText(" Unstructured arrays are too small (F 65) ");
+        EndRun(kGridOverflowStatus);
+    }
     NumberColumns();
     Gridz[0][0][1] = 0.0;
     Gridz[0][0][NoGridLinesZ] = 0.0;

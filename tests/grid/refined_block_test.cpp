@@ -112,6 +112,19 @@ TEST_F(RefinedBlock, AppendsTheBlockWithDryWindowAndJoinedTeeth) {
 // Nodes of the subdivision that no copy overwrites lie on the coarse grid
 // and the planar bed exactly, also far from the origin, where weights
 // rounded to five decimals put (3, 12) 5 m off.
+// The teeth need more edge pairs than the list holds: a grid joined on some
+// side edges and not on others must end the run, not go on half-joined.
+TEST_F(RefinedBlock, AFullEdgePairListEndsTheRun) {
+    Build();
+    MaxEdgePairs = 20;
+    const EngineCall call = Generate();
+    ASSERT_TRUE(call.ended) << call.log;
+    EXPECT_EQ(call.status, -5);
+    EXPECT_NE(call.log.find("Error: the side edges need more than 20 edge pairs. Increase with the F 65 data set.\n"),
+              std::string::npos)
+        << call.log;
+}
+
 TEST_F(RefinedBlock, RefinedNodesAreExactThirds) {
     for (double x0 : {0.0, 500000.0}) {
         Build(x0);
