@@ -208,6 +208,12 @@ void DropFailedBlocks(int failed) {
     EndRun(kGridOverflowStatus);
 }
 
+[[noreturn]] void ReportRecordsFull(const char* where, int capacity, const char* records) {
+    LogAppend("Error: the %s need more than %d %s. Increase with the F 65 data set.\n", where, capacity, records);
+    SetStatusText(" Unstructured arrays are too small (F 65) ");
+    EndRun(kGridOverflowStatus);
+}
+
 bool ValidCell(int c) { return c > 0 && c <= NoCells; }
 
 bool AddBoundaryRecord(int cell, int face, int block) {
@@ -377,13 +383,12 @@ int Unstructure() {
 
     // Every option that reads the bed-cell neighbours gets them rebuilt.
     if (BedNeighboursNeeded()) BuildBedNeighbours();
-    if (!MakeBoundaryRecords()) return -46;
-    if (!JoinSideEdges()) {
-        LogAppend("Error: the side edges need more than %d edge pairs. Increase with the F 65 data set.\n",
-                  MaxEdgePairs);
-        SetStatusText(" Unstructured arrays are too small (F 65) ");
-        EndRun(kGridOverflowStatus);
+    // No caller reads a result: a grid missing some of its records must end
+    // the run here.
+    if (!MakeBoundaryRecords()) {
+        ReportRecordsFull("block edges", MaxBoundaryCells, "boundary records");
     }
+    if (!JoinSideEdges()) ReportRecordsFull("side edges", MaxEdgePairs, "edge pairs");
     NumberColumns();
     Gridz[0][0][1] = 0.0;
     Gridz[0][0][NoGridLinesZ] = 0.0;

@@ -112,17 +112,25 @@ TEST_F(RefinedBlock, AppendsTheBlockWithDryWindowAndJoinedTeeth) {
 // Nodes of the subdivision that no copy overwrites lie on the coarse grid
 // and the planar bed exactly, also far from the origin, where weights
 // rounded to five decimals put (3, 12) 5 m off.
-// The teeth need more edge pairs than the list holds: a grid joined on some
-// side edges and not on others must end the run, not go on half-joined.
-TEST_F(RefinedBlock, AFullEdgePairListEndsTheRun) {
-    Build();
-    MaxEdgePairs = 20;
-    const EngineCall call = Generate();
-    ASSERT_TRUE(call.ended) << call.log;
-    EXPECT_EQ(call.status, -5);
-    EXPECT_NE(call.log.find("Error: the side edges need more than 20 edge pairs. Increase with the F 65 data set.\n"),
-              std::string::npos)
-        << call.log;
+// The refined block needs more boundary records and edge pairs than these
+// capacities: a grid missing some of them must end the run, not go on with
+// some edges open and others walled off.
+TEST_F(RefinedBlock, FullRecordListsEndTheRun) {
+    struct Case {
+        int* capacity;
+        const char* message;
+    };
+    for (const Case& k : {Case{&MaxBoundaryCells, "Error: the block edges need more than 3 boundary records."},
+                          Case{&MaxEdgePairs, "Error: the side edges need more than 3 edge pairs."}}) {
+        SCOPED_TRACE(k.message);
+        Build();
+        *k.capacity = 3;
+        const EngineCall call = Generate();
+        ASSERT_TRUE(call.ended) << call.log;
+        EXPECT_EQ(call.status, -5);
+        EXPECT_NE(call.log.find(std::string(k.message) + " Increase with the F 65 data set.\n"), std::string::npos)
+            << call.log;
+    }
 }
 
 TEST_F(RefinedBlock, RefinedNodesAreExactThirds) {
