@@ -500,7 +500,13 @@ TEST_P(BoundaryRecords, CoverTheBlockEdges) {
     Start(4, 4, 4, GetParam().control);
     BlockTable[1].overlapLevel = 1;
     EngineCall call = Generate();
-    EXPECT_EQ(call.result, GetParam().result) << call.log;
+    // A negative figure is the status of a run that the full list ended.
+    if (GetParam().result < 0) {
+        EXPECT_TRUE(call.ended) << call.log;
+        EXPECT_EQ(call.status, GetParam().result) << call.log;
+    } else {
+        EXPECT_EQ(call.result, GetParam().result) << call.log;
+    }
     EXPECT_EQ(NoBoundaryCells, GetParam().records);
     EXPECT_EQ(C2DFlag[1], 2);
     EXPECT_EQ(BoundaryCellNo[1], 1);
@@ -512,7 +518,7 @@ const BoundaryRow kBoundaryRows[] = {
     {"AllSides", "", 1, 16},
     {"WithTopFaces", "F 241 1\n", 1, 20},
     {"OnlyWestSidesWithF280", "F 280 3\n", 1, 4},
-    {"RecordsFull", "F 65 2000 4000 4000 5 50\n", -46, 4},
+    {"RecordsFull", "F 65 2000 4000 4000 5 50\n", -5, 4},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, BoundaryRecords, ::testing::ValuesIn(kBoundaryRows),
