@@ -2,49 +2,21 @@
 // levels: a corner may already exist on a neighbour cell one level up, or on
 // a deeper neighbour column below it.
 #include "grid/alternative_columns.h"
+#include "grid/cell_sides.h"
 #include "grid/grid_data.h"
 #include "run/globals.h"
 
 namespace {
 
-struct VariantSide {
-    Array1<int>* surface;
-    Array1<int>* neighbour;
-    int corners[4];  // the cell corners in the order of the face's points
-    bool plus;       // the face lies on the +i/+j/+k side of the cell
-};
-
-const VariantSide kSides[7] = {
-    {nullptr, nullptr, {0, 0, 0, 0}, false},
-    {&Csurfs, &Ccells, {1, 5, 6, 2}, false},
-    {&Csurfe, &Ccelle, {2, 3, 7, 6}, true},
-    {&Csurfn, &Ccelln, {4, 8, 7, 3}, true},
-    {&Csurfw, &Ccellw, {1, 4, 8, 5}, false},
-    {&Csurfb, &Ccellb, {1, 2, 3, 4}, false},
-    {&Csurft, &Ccellt, {5, 6, 7, 8}, true},
-};
-
-Array1<int>* const kFacePoints[4] = {&Fpoint1, &Fpoint2, &Fpoint3, &Fpoint4};
-Array1<int>* const kCorners[9] = {nullptr, &Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4,
-                                  &Cpoint5, &Cpoint6, &Cpoint7, &Cpoint8};
-
-int NewPoint(int corner) {
-    const int p = ++NoPoints;
-    Px1[p] = CellWork.x[corner];
-    Py1[p] = CellWork.y[corner];
-    Pz1[p] = CellWork.z[corner];
-    return p;
-}
-
 // A new face; its missing corners become points in the order of its slots.
-int NewFace(int cell, const VariantSide& side, int* corner) {
+int NewFace(int cell, const HexSide& side, int* corner) {
     const int f = ++NoSurfaces;
     Fcell1[f] = side.plus ? cell : 0;
     Fcell2[f] = side.plus ? 0 : cell;
     for (int k = 0; k < 4; ++k) {
         int& c = corner[side.corners[k]];
-        if (c == 0) c = NewPoint(side.corners[k]);
-        (*kFacePoints[k])[f] = c;
+        if (c == 0) c = NewCellPoint(side.corners[k]);
+        (*kHexFacePoints[k])[f] = c;
     }
     return f;
 }
@@ -120,7 +92,7 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
     for (int s = 1; s <= 6; ++s) {
         const int f = work.surface[s];
         if (f <= 0) continue;
-        for (int q = 0; q < 4; ++q) corner[kSides[s].corners[q]] = (*kFacePoints[q])[f];
+        for (int q = 0; q < 4; ++q) corner[kHexSides[s].corners[q]] = (*kHexFacePoints[q])[f];
     }
     // A top corner held by a known face keeps its point (see AddHexCell).
     if (F299Option > 0) {
@@ -132,13 +104,13 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
     SearchNeighbours(corner, i, j, k);
     if (GridAlgorithm == 2 && CellAt(i, j, k - 1) == 0 && work.surface[5] <= 0) {
         // The bottom face first, so its points are numbered before the sides'.
-        work.surface[5] = NewFace(cell, kSides[5], corner);
+        work.surface[5] = NewFace(cell, kHexSides[5], corner);
         for (int c = 1; c <= 4; ++c) {
             if (corner[c + 4] == 0 && work.z[c + 4] - BottomZ(corner, c) < 1e-8) corner[c + 4] = corner[c];
         }
     }
     for (int s = 1; s <= 6; ++s) {
-        const VariantSide& side = kSides[s];
+        const HexSide& side = kHexSides[s];
         int f = work.surface[s];
         if (f > 0) {
             if (s == 5) {
@@ -155,7 +127,7 @@ int AddHexCellVariant(int cell, int i, int j, int k) {
         }
         (*side.surface)[cell] = f;
     }
-    for (int c = 1; c <= 8; ++c) (*kCorners[c])[cell] = corner[c];
-    for (int s = 1; s <= 6; ++s) (*kSides[s].neighbour)[cell] = work.neighbour[s];
+    for (int c = 1; c <= 8; ++c) (*kHexCorners[c])[cell] = corner[c];
+    for (int s = 1; s <= 6; ++s) (*kHexSides[s].neighbour)[cell] = work.neighbour[s];
     return 0;
 }
