@@ -39,7 +39,7 @@ const IntRule kIntRules[] = {
     {274, &BedAngleFileOption, 0, INT_MAX},
     {276, &RaiseGroupTopFlag, 0, INT_MAX},
     {277, &F277Option, 0, INT_MAX},
-    {278, &SurfaceWeightOption, 0, INT_MAX},
+    {278, &SurfaceWeightOption, 0, 17},
     {279, &F279Option, 0, INT_MAX},
     {280, &F280Option, 0, INT_MAX},
     {282, &LevelCorrectionVariant, 0, INT_MAX},

@@ -12,5 +12,3 @@ void RaiseSupercriticalPressure(double, double) { ReportUnavailable("RaiseSuperc
 void AverageCoupledPressure() { ReportUnavailable("AverageCoupledPressure"); }
 void AdjustCoupledBlockLevels() { ReportUnavailable("AdjustCoupledBlockLevels"); }
 void AdjustLevelsAtGroups(double) { ReportUnavailable("AdjustLevelsAtGroups"); }
-void BuildSurfaceEquationColumnFlux() { ReportUnavailable("BuildSurfaceEquationColumnFlux"); }
-void SolveDriverLevelEquation(double, double, int) { ReportUnavailable("SolveDriverLevelEquation"); }

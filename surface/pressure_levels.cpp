@@ -11,9 +11,6 @@
 
 namespace {
 
-// 1/9810 as the level updates write it (not exactly equal).
-constexpr double kHeadPerPascal = 0.000101937;
-
 struct NodeColumns {
     int t[4] = {0, 0, 0, 0};
     int n = 0;

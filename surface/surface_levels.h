@@ -9,6 +9,9 @@
 #include "grid/grid_data.h"
 #include "run/globals.h"
 
+// 1/9810 as the level updates write it (not exactly equal).
+inline constexpr double kHeadPerPascal = 0.000101937;
+
 // The top face of a cell.
 inline double CellLevel(int c) { return Czcenter[c] + Ckdist[c]; }
 

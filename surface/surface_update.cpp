@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr double kHeadPerPascal = 0.000101937;
-
 void ClearElementZero() {
     for (Array1<int>* a : {&Ccells, &Ccellw, &Ccelln, &Ccelle}) (*a)[0] = 0;
     Pres[0] = 0.0;

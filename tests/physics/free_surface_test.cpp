@@ -291,3 +291,32 @@ TEST_F(FreeSurface, SlopingChannelReachesNormalDepth) {
 }
 
 }  // namespace
+
+namespace {
+
+// The plan level equations of F 36 = 4, 7, 8 and 9 on the update driver's
+// route tie each column to the level difference the pressures demand, so
+// they come to rest where the node pressure method does. F 1 E makes each
+// of them check its solved equation.
+constexpr int kLevelEquationOptions[] = {4, 7, 8, 9};
+
+std::string LevelEquationControl(int option) { return "F 36 " + std::to_string(option) + "\nF 1 E\n"; }
+
+constexpr const char* kStrangeValues = "Warning, strange values in surface algorithm";
+
+TEST_F(FreeSurface, LevelEquationsKeepStillWaterLevel) {
+    for (const int option : kLevelEquationOptions) {
+        SCOPED_TRACE(option);
+        std::string control = LevelEquationControl(option) + "F 105 1\nK 1 60\nF 200 2 1e-5 1e-6 0.1 10\nF 91 11 2\n";
+        Run(SurfaceChannel(20, 2, 20.0, 2.0, 1.0, 0.0), control);
+        EXPECT_EQ(status_, 1) << log_;
+        EXPECT_GE(NoSurfaceUpdates, 15);
+        EXPECT_EQ(log_.find(kStrangeValues), std::string::npos) << log_;
+        for (int i = 1; i <= 21; ++i) {
+            for (int j = 1; j <= 3; ++j) EXPECT_NEAR(Gridz[i][j][NoGridLinesZ], 1.0, 1e-4) << i << " " << j;
+        }
+        EXPECT_LT(LargestSpeed(), 1e-6);
+    }
+}
+
+}  // namespace

@@ -33,6 +33,9 @@ TEST(DataSetsF250, ValuesChecksAndMessages) {
         {"F 261 15 2", "Error for F 261 in control\n", 1},
         {"F 261 11 0.99", "", kAccepted, [] { return BlockInterfaceOption == 11; }},
         {"F 261 16 1.0", "", kAccepted, [] { return BlockInterfaceRelax == 1.0; }},
+        // F 278 chooses one of the weight formulas 0 to 17.
+        {"F 278 18", "Error for F 278 in control\n", 1},
+        {"F 278 17", "", kAccepted, [] { return SurfaceWeightOption == 17; }},
         {"F 262 1 -1", "Error for F 262 in control\n", 1},
         {"F 262 1 1e-5", "", kAccepted, [] { return GroundwaterOption == 1 && GroundwaterConductivity == 1e-5; }},
         {"F 263 10 1", "Error for F 263 in control\n", 1},
