@@ -61,6 +61,17 @@ protected:
         return largest;
     }
 
+    struct BackwaterRow {
+        const char* name;
+        double width;
+        int across;
+        bool wholeDropNearManning;
+    };
+    // The backwater and normal-depth runs below with the surface algorithm
+    // of `surface`.
+    void CheckBackwater(const BackwaterRow& row, const std::string& surface);
+    void CheckNormalDepth(const std::string& surface);
+
     ProjectDir dir_;
     int status_ = 0;
     std::string log_;
@@ -214,45 +225,44 @@ double FrictionBetweenSections(bool bedOnly) {
 // channel the side walls take little, and the drop itself comes near that;
 // in the 4 m wide channel they take some 30 % of the friction, so that only
 // the bed's share of the drop does.
-TEST_F(FreeSurface, BackwaterDropBalancesTheFriction) {
-    const struct {
-        const char* name;
-        double width;
-        int across;
-        bool wholeDropNearManning;
-    } rows[] = {{"4 m wide, 4 across", 4.0, 4, false}, {"40 m wide, 2 across", 40.0, 2, true}};
+void FreeSurface::CheckBackwater(const BackwaterRow& row, const std::string& surface) {
+    SCOPED_TRACE(row.name);
     const double manning = 0.025;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        ChannelSpec spec = SurfaceChannel(50, row.across, 100.0, row.width, 1.0, 0.0);
-        spec.discharge = row.width;
-        Run(spec, "F 36 2\nF 91 51 2\nF 105 10\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
-        EXPECT_EQ(status_, 1) << log_;
-        EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
-        EXPECT_GE(NoSurfaceUpdates, 20);
+    ChannelSpec spec = SurfaceChannel(50, row.across, 100.0, row.width, 1.0, 0.0);
+    spec.discharge = row.width;
+    Run(spec, surface + "F 91 51 2\nF 105 10\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
+    EXPECT_EQ(status_, 1) << log_;
+    EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
+    EXPECT_GE(NoSurfaceUpdates, 20);
 
-        const double upstream = LineLevel(11, row.across), downstream = LineLevel(41, row.across);  // x = 20, 80 m
-        const double drop = upstream - downstream;
-        // The outlet is held at the reference level, the inlet stands highest.
-        EXPECT_NEAR(Gridz[51][1][NoGridLinesZ], 1.0, 1e-3);
-        EXPECT_GT(LineLevel(1, row.across), upstream);
+    const double upstream = LineLevel(11, row.across), downstream = LineLevel(41, row.across);  // x = 20, 80 m
+    const double drop = upstream - downstream;
+    // The outlet is held at the reference level, the inlet stands highest.
+    EXPECT_NEAR(Gridz[51][1][NoGridLinesZ], 1.0, 1e-3);
+    EXPECT_GT(LineLevel(1, row.across), upstream);
 
-        const double friction = FrictionBetweenSections(false), bed = FrictionBetweenSections(true);
-        const double q = 1.0, g = 9.81;
-        const double h = 0.5 * (upstream + downstream);
-        const double froude2 = q * q / (g * h * h * h);
-        const double balanced = friction / (1000.0 * g * row.width * h * (1.0 - froude2));
-        const double bedShare = drop * bed / friction;
-        std::printf("%s: drop from x = 20 to 80 m %.5f m, balancing the friction %.5f m, the bed's share %.5f m "
-                    "(%.1f %% of the friction), updates %d\n",
-                    row.name, drop, balanced, bedShare, 100.0 * bed / friction, NoSurfaceUpdates);
-        EXPECT_NEAR(drop, balanced, 0.1 * balanced);
-        EXPECT_NEAR(bedShare, manning, 0.25 * manning);
-        if (row.wholeDropNearManning) {
-            EXPECT_NEAR(drop, manning, 0.25 * manning);
-        } else {
-            EXPECT_GT(drop, 1.25 * manning);  // the side walls' friction
-        }
+    const double friction = FrictionBetweenSections(false), bed = FrictionBetweenSections(true);
+    const double q = 1.0, g = 9.81;
+    const double h = 0.5 * (upstream + downstream);
+    const double froude2 = q * q / (g * h * h * h);
+    const double balanced = friction / (1000.0 * g * row.width * h * (1.0 - froude2));
+    const double bedShare = drop * bed / friction;
+    std::printf("%s: drop from x = 20 to 80 m %.5f m, balancing the friction %.5f m, the bed's share %.5f m "
+                "(%.1f %% of the friction), updates %d\n",
+                row.name, drop, balanced, bedShare, 100.0 * bed / friction, NoSurfaceUpdates);
+    EXPECT_NEAR(drop, balanced, 0.1 * balanced);
+    EXPECT_NEAR(bedShare, manning, 0.25 * manning);
+    if (row.wholeDropNearManning) {
+        EXPECT_NEAR(drop, manning, 0.25 * manning);
+    } else {
+        EXPECT_GT(drop, 1.25 * manning);  // the side walls' friction
+    }
+}
+
+TEST_F(FreeSurface, BackwaterDropBalancesTheFriction) {
+    for (const BackwaterRow& row : {BackwaterRow{"4 m wide, 4 across", 4.0, 4, false},
+                                    BackwaterRow{"40 m wide, 2 across", 40.0, 2, true}}) {
+        CheckBackwater(row, "F 36 2\n");
     }
 }
 
@@ -265,10 +275,10 @@ TEST_F(FreeSurface, BackwaterDropBalancesTheFriction) {
 // 2500 iterations the depths stand within 0.5 mm of those of the converged
 // run (5040 iterations with updates every 30); the test stops there to stay
 // short.
-TEST_F(FreeSurface, SlopingChannelReachesNormalDepth) {
+void FreeSurface::CheckNormalDepth(const std::string& surface) {
     ChannelSpec spec = SurfaceChannel(100, 2, 100.0, 2.0, 0.15, 0.0015);
     spec.discharge = 0.24;
-    Run(spec, "F 36 2\nF 91 101 2\nF 105 20\nK 1 2500\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
+    Run(spec, surface + "F 91 101 2\nF 105 20\nK 1 2500\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
     EXPECT_EQ(status_, 1) << log_;
     EXPECT_EQ(Iter, 2500);
     EXPECT_EQ(log_.find("diverged"), std::string::npos) << log_;
@@ -289,6 +299,8 @@ TEST_F(FreeSurface, SlopingChannelReachesNormalDepth) {
     }
     std::printf("iterations %d, surface updates %d\n", Iter, NoSurfaceUpdates);
 }
+
+TEST_F(FreeSurface, SlopingChannelReachesNormalDepth) { CheckNormalDepth("F 36 2\n"); }
 
 }  // namespace
 
@@ -318,5 +330,25 @@ TEST_F(FreeSurface, LevelEquationsKeepStillWaterLevel) {
         EXPECT_LT(LargestSpeed(), 1e-6);
     }
 }
+
+}  // namespace
+
+namespace {
+
+// The backwater and the normal depth on the channels: each option
+// on its own, so that a slow one does not hold the others.
+class LevelEquationRuns : public FreeSurface, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LevelEquationRuns, BackwaterDropBalancesTheFriction) {
+    CheckBackwater(BackwaterRow{"4 m wide, 4 across", 4.0, 4, false}, LevelEquationControl(GetParam()));
+    EXPECT_EQ(log_.find(kStrangeValues), std::string::npos) << log_;
+}
+
+TEST_P(LevelEquationRuns, SlopingChannelReachesNormalDepth) {
+    CheckNormalDepth(LevelEquationControl(GetParam()));
+    EXPECT_EQ(log_.find(kStrangeValues), std::string::npos) << log_;
+}
+
+INSTANTIATE_TEST_SUITE_P(FreeSurface, LevelEquationRuns, ::testing::ValuesIn(kLevelEquationOptions));
 
 }  // namespace
