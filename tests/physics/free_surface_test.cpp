@@ -232,7 +232,9 @@ void FreeSurface::CheckBackwater(const BackwaterRow& row, const std::string& sur
     spec.discharge = row.width;
     Run(spec, surface + "F 91 51 2\nF 105 10\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n");
     EXPECT_EQ(status_, 1) << log_;
-    if (converges) EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
+    if (converges) {
+        EXPECT_NE(log_.find("\nSolution converged\n"), std::string::npos) << log_;
+    }
     EXPECT_GE(NoSurfaceUpdates, 20);
 
     const double upstream = LineLevel(11, row.across), downstream = LineLevel(41, row.across);  // x = 20, 80 m
