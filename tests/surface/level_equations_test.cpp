@@ -169,6 +169,23 @@ TEST_F(LevelEquations, NineHoldsAnIsolatedColumnAtItsLevel) {
     EXPECT_NEAR(Cf[c], 1.0, 1e-12);
 }
 
+TEST_F(LevelEquations, NineIsHeldAtTheBedCellsWhereverItsNeighboursAreFound) {
+    FreeSurfaceOption = 9;
+    for (const int walk : {0, 1}) {
+        SCOPED_TRACE(walk);
+        TopCellWalkFlag = walk;
+        BuildSurfaceEquationF36Nine();
+        const int c = Bottom(3, 3), top = Top(3, 3);
+        EXPECT_GT(Caw[c], 0.0);
+        EXPECT_GT(Cae[c], 0.0);
+        EXPECT_NEAR(Cap[c], Caw[c] + Cae[c] + Cas[c] + Can[c], 1e-9);
+        EXPECT_NEAR(Cf[c], 1.0, 1e-12);  // the present level
+        EXPECT_EQ(Caw[top], 0.0);
+        EXPECT_EQ(Cap[top], 0.0);
+    }
+    TopCellWalkFlag = 0;
+}
+
 // Ten columns 2 m long, 1 m wide and 1 m deep in a row.
 class LevelRow : public UnstrucCase {
 protected:
