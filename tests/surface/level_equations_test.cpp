@@ -186,6 +186,46 @@ TEST_F(LevelEquations, NineIsHeldAtTheBedCellsWhereverItsNeighboursAreFound) {
     TopCellWalkFlag = 0;
 }
 
+TEST_F(LevelEquations, NineTimeTermByTheTimeStepOptions) {
+    FreeSurfaceOption = 9;
+    TimeStep = 2.0;
+    FalseTimeStep = 4.0;
+    const struct {
+        int option, mode;
+        double factor;
+    } rows[] = {{0, 0, 0.0}, {1, 1, 0.5}, {2, 0, 0.5}, {2, 1, 0.25}, {3, 1, 0.5}};
+    const int c = Bottom(3, 3);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.option * 10 + r.mode);
+        SurfaceTimeTermOption = r.option;
+        FalseTimeStepMode = r.mode;
+        BuildSurfaceEquationF36Nine();
+        EXPECT_NEAR(Cap[c] - (Cae[c] + Caw[c] + Can[c] + Cas[c]), r.factor, 1e-12);
+        EXPECT_NEAR(Csource[c], r.factor * 1.0, 1e-12);  // the present level is 1 m
+    }
+    SurfaceTimeTermOption = 0;
+}
+
+TEST_F(LevelEquations, NineExtraTermsMoveWaterBetweenUnequalSpeeds) {
+    FreeSurfaceOption = 9;
+    BuildSurfaceEquationF36Nine();
+    AddSurfaceEquationTermsF36Nine();
+    // Equal speeds everywhere: nothing to add.
+    for (int c = 1; c <= NoCells; ++c) EXPECT_EQ(Csource[c], 0.0) << c;
+    // The column at (3, 3) twice as fast as the others: h A du / L over the
+    // bed area, 1 m * 0.5 m2 * 1 m/s / 1 m / 0.5 m2 = 1 across each of its
+    // west and east sides, taken from it and given to its neighbours.
+    const int c = Bottom(3, 3);
+    for (int x = c; x > 0; x = Ccellt[x]) Cu[x] = 2.0;
+    BuildSurfaceEquationF36Nine();
+    AddSurfaceEquationTermsF36Nine();
+    EXPECT_NEAR(std::fabs(Csource[c]), 2.0, 1e-9);
+    EXPECT_NEAR(Csource[Bottom(2, 3)], -0.5 * Csource[c], 1e-9);
+    EXPECT_NEAR(Csource[Bottom(4, 3)], -0.5 * Csource[c], 1e-9);
+    EXPECT_EQ(Csource[Bottom(3, 2)], 0.0);
+    EXPECT_EQ(Csource[Bottom(3, 4)], 0.0);
+}
+
 // Ten columns 2 m long, 1 m wide and 1 m deep in a row.
 class LevelRow : public UnstrucCase {
 protected:
