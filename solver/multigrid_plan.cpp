@@ -16,13 +16,15 @@
 #include "run/params_f50.h"
 #include "run/params_g.h"
 #include "run/run_state.h"
+#include "solver/multigrid_level_records.h"
 #include "solver/parallel_solver.h"
 #include "solver/solver_data.h"
 #include "solver/solver_services.h"
 
 namespace {
 
-constexpr int kLevelKind = 2;
+using namespace multigrid;
+
 // A bed cell with a diagonal above this holds a fixed value.
 constexpr double kFixedDiagonal = 1e15;
 constexpr double kSmallDiagonal = 1e-15;
@@ -30,23 +32,6 @@ constexpr double kSmallDiagonal = 1e-15;
 constexpr int kSmallLevelSpan = 8;
 // The G 50 switch that makes the equation solvers serial.
 constexpr int kSolverSwitch = 8;
-
-enum Child : int { kParent = 0, kSW = 1, kNW = 2, kNE = 3, kSE = 4 };
-
-struct LevelRange {
-    int first = 0, last = -1;
-    bool empty() const { return last < first; }
-};
-
-// The cells of level record `rec`, or an empty range where the record names
-// cells the arrays do not hold.
-LevelRange Cells(int rec, size_t cells) {
-    const BlockRecord& b = BlockTable[rec];
-    if (b.firstCell < 1 || b.lastCell < b.firstCell || static_cast<size_t>(b.lastCell) >= cells) return {};
-    return {b.firstCell, b.lastCell};
-}
-
-double At(const Array1<double>& a, int c) { return c != 0 ? a[c] : 0.0; }
 
 // The column level copies the equation of its bed cell; a fixed bed cell
 // brings only its couplings, so the level is not pinned to a value it
@@ -107,14 +92,6 @@ void RestrictLevel(LevelRange r) {
     }
 }
 
-void ProlongLevel(LevelRange r) {
-    for (int n = r.first; n <= r.last; ++n) {
-        for (int k = kSW; k <= kSE; ++k) {
-            if (const int child = Cchildren[n][k]) Cf[child] = Cf[n];
-        }
-    }
-}
-
 // The east links that the reference tie replaced, to be put back after the
 // solve: the 3D multigrid reads the same levels and must not meet a bed cell
 // as the east neighbour of a level cell.
@@ -169,14 +146,6 @@ void SolveColumnLevel(LevelRange r) {
     const ChunkedRange chunks{r.first, r.last, NoThreads};
 #pragma omp parallel
     SolveMultigrid2DBody(chunks);
-}
-
-// The column level: the first multigrid level record behind the blocks.
-int ColumnLevelRecord() {
-    for (int rec = std::max(NoBlocks, 0) + 1; rec <= kMaxBlocks; ++rec) {
-        if (BlockTable[rec].depthAveraged == kLevelKind) return rec;
-    }
-    return 0;
 }
 
 }  // namespace

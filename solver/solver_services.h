@@ -43,6 +43,13 @@ void BuildMultigridLevels();
 // ... and a multigrid correction of Cf through them.
 void SolveMultigrid3D();
 
+// Column cycles of the levels that no driver chooses: the pressure-correction
+// start value from column cells summed straight from the blocks' cells ...
+void SolveMultigridBlockColumns();
+// ... and corrections of U, V, W, k and epsilon by the column means of their
+// per-cell residuals, solved on the levels up to `levelLimit` as they stand.
+void SolveMultigridResidualMeans(int levelLimit);
+
 // The plan water-level equation of F 36 = 10 with the column of `referenceCell`
 // held at `referenceLevel`, applied to the top node levels.
 void SetWaterLevelCoefficients(int referenceCell, double referenceLevel);

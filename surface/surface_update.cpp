@@ -127,8 +127,13 @@ void NewLevels(const SurfaceReference& ref) {
         case 5:
         case 6: BuildSurfaceEquationColumnFlux(); break;
         case 10:
-            SurfaceZRef -= kHeadPerPascal * Pres[ref.top];
-            SetWaterLevelCoefficients(ref.top, SurfaceZRef);
+            // The reference column is solved at the reference level less the
+            // head of its top pressure, so that its nodes, which add that head
+            // back, stand at the reference level. The level is not lowered
+            // for good: the pressure correction shifts the pressure's constant
+            // a little in every iteration, and summed from update to update
+            // that shift would lift the water without end.
+            SetWaterLevelCoefficients(ref.top, SurfaceZRef - kHeadPerPascal * Pres[ref.top]);
             break;
         default: MoveByPressure(ref); break;
     }

@@ -1,6 +1,7 @@
 // The plan multigrid start on hand-built levels: an 8 x 8 plan of one-cell
 // columns, its column level, a level of 2 x 2 groups and one of 4 x 4 groups.
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -10,90 +11,16 @@
 #include "run/params_f50.h"
 #include "run/run_state.h"
 #include "solver/solver_data.h"
-#include "tests/support/equation_fixture.h"
+#include "tests/solver/hand_built_levels.h"
 
 namespace {
 
-constexpr int kN = 8;
-constexpr int kBeds = kN * kN;
-constexpr int kColumn = kBeds;                // column cell of bed c: kColumn + c
-constexpr int kLevel3 = kColumn + kBeds;      // 16 cells of 2 x 2 columns
-constexpr int kLevel4 = kLevel3 + kBeds / 4;  // 4 cells of 4 x 4 columns
-constexpr int kCells = kLevel4 + kBeds / 16;
-
-class MultigridPlan : public EquationTest {
+class MultigridPlan : public HandBuiltLevels {
 protected:
-    MultigridPlan() { BuildLevels(); }
-    // A clean set of levels, also for each case of a table.
-    void BuildLevels() {
-        ResetGlobals();
-        MakeBoxGrid(kCells, 1, 1);  // arrays for the level cells too
-        g_ = MakeBoxGrid(kN, kN, 1);
-        for (int c = kBeds + 1; c <= kCells; ++c) {
-            Ccelle[c] = Ccellw[c] = Ccelln[c] = Ccells[c] = 0;
-            Cap[c] = Cae[c] = Caw[c] = Can[c] = Cas[c] = Csource[c] = Cf[c] = 0.0;
-        }
-        EXPECT_TRUE(Cchildren.allocate(kCells + 1, 5));
-        EXPECT_TRUE(Gridz.allocate(kN + 2, kN + 2, 3));
-        NoBlocks = 1;
-        BlockTable[1].iFirst = BlockTable[1].jFirst = 1;
-        BlockTable[1].iLast = BlockTable[1].jLast = kN;
-        BlockTable[1].firstCell = 1;
-        BlockTable[1].lastCell = kBeds;
-        // Weight 1 to every existing neighbour, a diagonal excess of 0.5.
-        for (int i = 0; i < kN; ++i) {
-            for (int j = 0; j < kN; ++j) {
-                const int c = bed(i, j);
-                Gridz[i + 1][j + 1][0] = c;
-                Cae[c] = Ccelle[c] != 0 ? 1.0 : 0.0;
-                Caw[c] = Ccellw[c] != 0 ? 1.0 : 0.0;
-                Can[c] = Ccelln[c] != 0 ? 1.0 : 0.0;
-                Cas[c] = Ccells[c] != 0 ? 1.0 : 0.0;
-                Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c] + 0.5;
-                Csource[c] = 1.0;
-            }
-        }
-        BuildLevel(2, 1, kColumn);
-        BuildLevel(3, 2, kLevel3);
-        BuildLevel(4, 4, kLevel4);
-        MultigridLevels = 4;
-        MultigridChoice = 4;
-    }
-    int bed(int i, int j) const { return g_.cell(i, j, 0); }
-    // The level-L cell that holds position (i, j), step s.
-    static int LevelCell(int first, int s, int i, int j) { return first + 1 + (j / s) + (kN / s) * (i / s); }
-
-    // Level L with step s in record L: cells, children, parents and links.
-    void BuildLevel(int level, int s, int first) {
-        const int per = kN / s;
-        for (int i = 0; i < kN; i += s) {
-            for (int j = 0; j < kN; j += s) {
-                const int n = LevelCell(first, s, i, j);
-                if (s == 1) {
-                    Cchildren[n][1] = Cchildren[n][2] = bed(i, j);
-                    Cchildren[bed(i, j)][0] = n;
-                } else {
-                    const int h = s / 2, below = first - (kN / h) * (kN / h);
-                    const int kids[4] = {LevelCell(below, h, i, j), LevelCell(below, h, i, j + h),
-                                         LevelCell(below, h, i + h, j + h), LevelCell(below, h, i + h, j)};
-                    for (int k = 0; k < 4; ++k) {
-                        Cchildren[n][k + 1] = kids[k];
-                        Cchildren[kids[k]][0] = n;
-                    }
-                }
-                Ccelle[n] = i / s + 1 < per ? LevelCell(first, s, i + s, j) : 0;
-                Ccellw[n] = i > 0 ? LevelCell(first, s, i - s, j) : 0;
-                Ccelln[n] = j / s + 1 < per ? LevelCell(first, s, i, j + s) : 0;
-                Ccells[n] = j > 0 ? LevelCell(first, s, i, j - s) : 0;
-            }
-        }
-        BlockRecord& r = BlockTable[NoBlocks + level - 1];
-        r.depthAveraged = 2;
-        r.gridLevel = level;
-        r.firstCell = first + 1;
-        r.lastCell = first + per * per;
-    }
-    BoxGrid g_;
+    MultigridPlan() : HandBuiltLevels(1), kBeds(gridCells_), kColumn(column_), kLevel3(level3_), kLevel4(level4_),
+                      kCells(allCells_) {}
+    // One-cell columns: the column cell of bed cell c is kColumn + c.
+    const int kBeds, kColumn, kLevel3, kLevel4, kCells;
 };
 
 TEST_F(MultigridPlan, CoarseCellsHalveTheirSidesAndKeepTheirExcess) {
@@ -149,7 +76,7 @@ TEST_F(MultigridPlan, ReferenceTieIsUndoneAfterTheSolve) {
     iPres = kN;  // the east edge, where the coarse cells have no east side
     jPres = 3;
     MultigridChoice = 3;
-    int before[kCells + 1];
+    std::vector<int> before(kCells + 1);
     for (int c = 0; c <= kCells; ++c) before[c] = Ccelle[c];
     SolveMultigrid2D();
     const int column = kColumn + bed(kN - 1, 2), coarse = LevelCell(kLevel3, 2, kN - 1, 2);
