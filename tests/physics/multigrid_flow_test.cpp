@@ -59,11 +59,14 @@ TEST(MultigridFlow, AcceleratedSolversReachTheDefaultFlow) {
     for (const Case k : {Case{"block", "K 5 0 0 0 1 0 0\n", true},
                          Case{"multigrid", "F 168 2\nK 5 0 0 0 10 0 0\n", true},
                          Case{"multigrid_all", "F 168 1\nK 5 10 10 10 10 10 0\n", false},
-                         Case{"epsilon_tdma", "F 186 1\n", false}}) {
+                         Case{"epsilon_tdma", "F 186 1\n", false},
+                         Case{"multigrid_columns", "F 168 2\nF 344 1\nK 5 0 0 0 10 0 0\n", false},
+                         Case{"multigrid_lines", "F 168 2\nF 344 2\nK 5 0 0 0 10 0 0\n", false}}) {
         SCOPED_TRACE(k.control);
         const Outcome o = RunWith(k.control);
         EXPECT_TRUE(Converged(o)) << o.log;
         EXPECT_EQ(o.log.find("not available"), std::string::npos) << o.log;
+        EXPECT_EQ(o.log.find("no TDMA work arrays"), std::string::npos) << o.log;
         EXPECT_NEAR(o.u, plain.u, 0.005 * plain.u);
         if (k.noSlower) {
             EXPECT_LE(o.iterations, plain.iterations);
