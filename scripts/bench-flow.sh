@@ -162,9 +162,9 @@ for v in "${variants[@]}"; do
         awk -v name="$s" -v it="$(converged "$sdir" || true)" -v bit="$base_outer" -v w="$wall" -v bw="$base_wall" \
           -v u="$(probe_u "$sdir")" -v bu="$base_u" -v most="$most" 'BEGIN {
           if (it == "") outer = sprintf("not converged within %d outer iterations", most)
-          else outer = sprintf("%d outer iterations (%s of the default)", it, bit > 0 ? sprintf("%.3f", it / bit) : "n/a")
+          else outer = sprintf("%d outer iterations (%s of the default)", it, (bit > 0 ? sprintf("%.3f", it / bit) : "n/a"))
           dev = (u != "" && bu != "" && bu + 0 != 0) ? sprintf("%+.3f %%", 100 * (u - bu) / bu) : "n/a"
-          printf "  %-9s  %s, %.2f s (%.3f of the default), U %s (%s)\n", name, outer, w, bw > 0 ? w / bw : 0, u == "" ? "n/a" : u, dev
+          printf "  %-9s  %s, %.2f s (%.3f of the default), U %s (%s)\n", name, outer, w, (bw > 0 ? w / bw : 0), (u == "" ? "n/a" : u), dev
         }'
       done
     fi
