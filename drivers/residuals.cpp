@@ -98,17 +98,6 @@ void ReportLargeResidual(int c, double residual, double value, bool far, bool pr
 
 // ---- Sums ----------------------------------------------------------------
 
-Array1<double>* CellResidualArray() {
-    switch (Equation) {
-        case 1: return &Cu_res;
-        case 2: return &Cv_res;
-        case 3: return &Cw_res;
-        case 5: return &Ck_res;
-        case 6: return &Cepsilon_res;
-        default: return nullptr;
-    }
-}
-
 // Where the per-cell residuals go, or null when none are kept.
 double* CellResidualSlots(Array1<double>* a, int last) {
     if (CellResidualFlag != 1 || !a || static_cast<size_t>(last) >= a->size()) return nullptr;
@@ -191,7 +180,7 @@ bool ResidualSum(int first, int last, double* sum) {
             return true;
         }
     }
-    double* slots = CellResidualSlots(CellResidualArray(), last);
+    double* slots = CellResidualSlots(CellResidualField(Equation), last);
     const bool report = CellResidualFlag != 1;
     *sum = far ? PointResidualSum<true>(s, f, first, last, slots, report)
                : PointResidualSum<false>(s, f, first, last, slots, report);

@@ -70,6 +70,18 @@ extern Array1<double> Cw_res;
 extern Array1<double> Cpres_res;
 extern Array1<double> Ck_res;
 extern Array1<double> Cepsilon_res;
+// The residual field of `equation`; null for the pressure correction, whose
+// residual is the mass defect.
+inline Array1<double>* CellResidualField(int equation) {
+    switch (equation) {
+        case 1: return &Cu_res;
+        case 2: return &Cv_res;
+        case 3: return &Cw_res;
+        case 5: return &Ck_res;
+        case 6: return &Cepsilon_res;
+        default: return nullptr;
+    }
+}
 
 // Scheme variants of F 171.
 extern Array1<double> CinvAp_transient;

@@ -175,7 +175,10 @@ bool BlockBoundaryArrays(ArrayAllocation& a, const Sizes& n) {
 bool SolverArrays(ArrayAllocation& a, const Sizes& n) {
     if (F147Int2 == 0 && !a.make(Czcenter_old, n.cells)) return false;
     if (F147Int2 == 2 && !a.make(Ckdist_old, n.cells)) return false;
-    if ((LineSolverFlag > 0 || BlockInterfaceOption == 18 || BlockInterfaceOption == 19 || PlanSolverOption == 2) &&
+    // The line solves after the 3D multigrid (F 344) use them too.
+    const bool multigridLines = MultigridChoice > 0 && (MultigridVariant == 1 || MultigridVariant == 2);
+    if ((LineSolverFlag > 0 || multigridLines || BlockInterfaceOption == 18 || BlockInterfaceOption == 19 ||
+         PlanSolverOption == 2) &&
         !a.makeAll({&CtdmaP, &CtdmaQ}, n.cells)) {
         return false;
     }

@@ -16,6 +16,15 @@
 # converge: a run to "Solution converged" (at most RIVAX_BENCH_MAX_ITER outer
 #           iterations): wall time, outer iterations (from `result`), and
 #           the largest residual of the last "Iter:" line of `boogie`.
+#           Beside the default row and at its thread counts, converge mode
+#           also runs the solver settings `block` (the block correction of
+#           the pressure correction, K 5 0 0 0 1 0 0), `multigrid` (the 3D
+#           multigrid of the pressure correction, F 168 2, K 5 0 0 0 10 0 0)
+#           and `both` (F 168 2, K 5 1 1 1 10 0 0). Each prints its outer
+#           iterations and wall time, also as ratios to the default run, and
+#           U of the probe cell (column 151 along, 21 across, layer 10 of 20:
+#           cell 83010, centre (15.05, 1.025) m) with its deviation from the
+#           default run's.
 # Every run reports its peak resident memory per cell.
 #
 # Environment: RIVAX_BENCH_ITER (N, default 20), RIVAX_BENCH_MAX_ITER (default
@@ -23,7 +32,8 @@
 # RIVAX_BENCH_DIR (keep the scratch projects there), RIVAX_JOBS (compile jobs),
 # RIVAX_BENCH_CONTROL (extra control data sets for every run, separated by
 # ";", e.g. "F 164 27"), RIVAX_BENCH_DRIVERS (the rows, default
-# "default block fast").
+# "default block fast"), RIVAX_BENCH_SOLVERS (the solver settings of converge
+# mode, default "block multigrid both"; empty for none).
 # The control data sets of examples/channel/control (other than its title,
 # letters, grid sizes and capacities) are used as they stand.
 set -euo pipefail
@@ -88,6 +98,23 @@ for v in "${variants[@]}"; do
   [ -n "${variant_lines[$v]+set}" ] || { echo "unknown driver row '$v' (default, block, fast)" >&2; exit 2; }
 done
 
+# The solver settings of converge mode, compared with the default driver's
+# converge run at the same thread count.
+read -r -a solvers <<<"${RIVAX_BENCH_SOLVERS-block multigrid both}"
+declare -A solver_lines=([block]=$'K 5 0 0 0 1 0 0\n' [multigrid]=$'F 168 2\nK 5 0 0 0 10 0 0\n'
+  [both]=$'F 168 2\nK 5 1 1 1 10 0 0\n')
+for s in "${solvers[@]}"; do
+  [ -n "${solver_lines[$s]+set}" ] || { echo "unknown solver setting '$s' (block, multigrid, both)" >&2; exit 2; }
+done
+probe=83010
+
+# converged DIR: the outer iterations of a converged run, empty otherwise.
+converged() {
+  grep -q "Solution converged" "$1/boogie" && sed -n '2s/.*iter = *//p' "$1/result"
+}
+# probe_u DIR: U of the probe cell in the run's `result`.
+probe_u() { awk -v n="$probe" '$1 == "C" && $2 == n { print $3; exit }' "$1/result" 2>/dev/null || true; }
+
 # Prints a fixed row from the time of the N iterations and the run's wall time.
 fixed_row() {
   awk -v n="$cells" -v it="$iterations" -v d="$3" -v w="$wall" -v t="$2" -v m="$(per_cell "$rss")" -v name="$1" 'BEGIN {
@@ -117,8 +144,8 @@ for v in "${variants[@]}"; do
   if [ "$mode" != fixed ]; then
     run "converge-$v-t$t" "$t" "${lines}K 1 $most"$'\n'
     dir=$work/converge-$v-t$t
-    if grep -q "Solution converged" "$dir/boogie"; then
-      outer=$(sed -n '2s/.*iter = *//p' "$dir/result")
+    outer=$(converged "$dir" || true)
+    if [ -n "$outer" ]; then
       verdict="converged after $outer outer iterations"
     else
       verdict="not converged within $most outer iterations"
@@ -126,6 +153,21 @@ for v in "${variants[@]}"; do
     last=$(grep '^Iter:' "$dir/boogie" | tail -1 || true)
     printf '%-8s threads %2d  %s in %.2f s  peak %s bytes/cell  last: %s\n' \
       "$v" "$t" "$verdict" "$wall" "$(per_cell "$rss")" "${last:-no Iter: line}"
+    if [ "$v" = default ] && [ "${#solvers[@]}" -gt 0 ]; then
+      base_outer=$outer base_wall=$wall base_u=$(probe_u "$dir")
+      printf '  %-9s  default: U at cell %d = %s m/s\n' solver "$probe" "${base_u:-n/a}"
+      for s in "${solvers[@]}"; do
+        run "converge-solver-$s-t$t" "$t" "${solver_lines[$s]}K 1 $most"$'\n'
+        sdir=$work/converge-solver-$s-t$t
+        awk -v name="$s" -v it="$(converged "$sdir" || true)" -v bit="$base_outer" -v w="$wall" -v bw="$base_wall" \
+          -v u="$(probe_u "$sdir")" -v bu="$base_u" -v most="$most" 'BEGIN {
+          if (it == "") outer = sprintf("not converged within %d outer iterations", most)
+          else outer = sprintf("%d outer iterations (%s of the default)", it, (bit > 0 ? sprintf("%.3f", it / bit) : "n/a"))
+          dev = (u != "" && bu != "" && bu + 0 != 0) ? sprintf("%+.3f %%", 100 * (u - bu) / bu) : "n/a"
+          printf "  %-9s  %s, %.2f s (%.3f of the default), U %s (%s)\n", name, outer, w, (bw > 0 ? w / bw : 0), (u == "" ? "n/a" : u), dev
+        }'
+      done
+    fi
   fi
 done
 done

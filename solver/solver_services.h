@@ -66,8 +66,14 @@ inline constexpr EquationKernels kEquationKernels = {SolveCellRange, SolveCellRa
                                                      SolveCellRangeInBlock, SolveCellRangeMultiInBlock};
 extern EquationKernels SolverKernels;
 
-// Line-by-line TDMA sweeps of Cf along the vertical lines.
+// Line-by-line TDMA sweeps of Cf along the vertical lines, over the active
+// cell range ...
 void SolveLineTdma();
+// ... and block by block over the columns of five cells or more.
+void SolveLineTdmaK();
+// The sum of the mean pressures of the columns below the given cells (0 or
+// less: none).
+double SumColumnPressures(int c1, int c2, int c3, int c4);
 
 // The plan equation at the bed cells (one value per water column) into `Cf`.
 // Modes: 4 (5-point, to the tolerance), 43 (4 bounded below by `Benergy`),

@@ -44,6 +44,18 @@ inline BoxGrid MakeChain(int n, double source) {
     return g;
 }
 
+// A structured block of the grid index behind the last one: columns i0..i1
+// by j0..j1, active.
+inline void AddActiveBlock(int i0, int i1, int j0, int j1) {
+    BlockRecord& r = BlockTable[++NoBlocks];
+    r = BlockRecord{};
+    r.iFirst = i0;
+    r.iLast = i1;
+    r.jFirst = j0;
+    r.jLast = j1;
+    r.field11 = 1;
+}
+
 // Split-face lists of `width` entries per cell (their far coefficients too).
 inline void AllocateSplitFaces(int width) {
     const size_t slots = static_cast<size_t>(NoCells) + 1;
