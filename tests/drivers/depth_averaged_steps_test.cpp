@@ -110,6 +110,7 @@ TEST_F(DepthAveragedSteps, ModeTwoOnOneBlockMakesNoColumnSums) {
     LastCell = NoCells;
     FirstSurface = 1;
     LastSurface = NoSurfaces;
+    for (int eq = 1; eq <= 6; ++eq) ResidualScale[eq] = 1.0;
     std::vector<double> solved[2];
     for (int mode : {3, 2}) {
         for (int c = 1; c <= NoCells; ++c) {
