@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "drivers/flow_drivers.h"
+#include "drivers/grid_levels.h"
 #include "grid/grid_data.h"
 #include "grid/level_blocks.h"
 #include "run/fatal.h"
@@ -55,7 +56,24 @@ void Clip(const Array1<double>* field, double& value) {
     if (field == &Cepsilon) value = std::max(value, kLeastEpsilon);
 }
 
-void SetStartValues() {
+void SelectLevel(int level) {
+    GridLevel = level;
+    CurrentBlock = BlockOfLevel(level);
+    const BlockRecord& r = BlockTable[CurrentBlock];
+    FirstCell = level == 1 ? 1 : r.firstCell;
+    FirstSurface = level == 1 ? 1 : r.firstSurface;
+    LastCell = r.lastCell;
+    LastSurface = r.lastSurface;
+}
+
+bool LevelsBuilt() {
+    return NoBlocks >= 1 && NoBlocks <= kMaxBlocks && BlockTable[NoBlocks].gridLevel > 0 && BlockOfLevel(1) >= 1 &&
+           BlockTable[NoBlocks].gridLevel == std::max(NoGridLevels, 2) && Cchildren.exists();
+}
+
+}  // namespace
+
+void SetGridLevelStartValues() {
     for (int level = 2; level <= NoGridLevels; ++level) {
         CurrentBlock = BlockOfLevel(level);
         GridLevel = level;
@@ -70,7 +88,7 @@ void SetStartValues() {
 }
 
 // Shifts the cells of the level below by what the coarse solve changed.
-void CorrectLevelBelow() {
+void CorrectGridLevelBelow() {
     if (GridLevel < 2) return;
     for (Array1<double>* f : kFields) {
         for (int cell = FirstCell; cell <= LastCell; ++cell) {
@@ -92,23 +110,6 @@ void CorrectLevelBelow() {
     }
 }
 
-void SelectLevel(int level) {
-    GridLevel = level;
-    CurrentBlock = BlockOfLevel(level);
-    const BlockRecord& r = BlockTable[CurrentBlock];
-    FirstCell = level == 1 ? 1 : r.firstCell;
-    FirstSurface = level == 1 ? 1 : r.firstSurface;
-    LastCell = r.lastCell;
-    LastSurface = r.lastSurface;
-}
-
-bool LevelsBuilt() {
-    return NoBlocks >= 1 && NoBlocks <= kMaxBlocks && BlockTable[NoBlocks].gridLevel > 0 && BlockOfLevel(1) >= 1 &&
-           BlockTable[NoBlocks].gridLevel == std::max(NoGridLevels, 2) && Cchildren.exists();
-}
-
-}  // namespace
-
 int SolveFlowGridLevels() {
     // The grid levels take the surface numbers of a depth-averaged block.
     if (DepthAveragedBlockWanted()) {
@@ -122,7 +123,7 @@ int SolveFlowGridLevels() {
         FlowFailedFlag = 1;
         return 0;
     }
-    if (FlowInitialisedFlag == 1) SetStartValues();
+    if (FlowInitialisedFlag == 1) SetGridLevelStartValues();
     const int limit = FlagTSC >= 1 ? kSedimentStepIterations : iterGlobalMax;
     for (int n = 1; n <= limit; ++n) {
         if (FlagTSC == 0) Iter = n;
@@ -131,7 +132,7 @@ int SolveFlowGridLevels() {
             WaterSolve();
             // A failed level would hand its fields on to every later call.
             if (FlowFailedFlag == 1) return 0;
-            CorrectLevelBelow();
+            CorrectGridLevelBelow();
         }
     }
     return 0;

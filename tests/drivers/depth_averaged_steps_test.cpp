@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "drivers/depth_averaged.h"
+#include "grid/grid_data.h"
 #include "run/globals.h"
 #include "run/status.h"
 #include "tests/flow/flow_case.h"
@@ -91,6 +93,46 @@ TEST_F(DepthAveragedSteps, ZeroUDiagonalIsDumpedAndFailsTheFlow) {
     EXPECT_EQ(FlowFailedFlag, 1);
     EXPECT_EQ(std::string(StatusText), "Error, Cap(1) = 0.000000e+00\n");
     EXPECT_EQ(Cu[g.cell(1, 0, 0)], 0.25);
+}
+
+// A grid of one block has no 3D columns: mode 2 pairs none, clears none and
+// sums none, so the cells keep their own terms and solve as in mode 3.
+TEST_F(DepthAveragedSteps, ModeTwoOnOneBlockMakesNoColumnSums) {
+    Box(2, 1, 2);
+    NoBlocks = 1;
+    BlockTable[1].depthAveraged = 1;
+    BlockTable[1].overlapLevel = 0;
+    BlockTable[1].firstCell = 1;
+    BlockTable[1].lastCell = NoCells;
+    ASSERT_TRUE(PairDepthAveragedColumns());
+    EXPECT_TRUE(ColumnPairs.empty());
+    FirstCell = 1;
+    LastCell = NoCells;
+    FirstSurface = 1;
+    LastSurface = NoSurfaces;
+    for (int eq = 1; eq <= 6; ++eq) ResidualScale[eq] = 1.0;
+    std::vector<double> solved[2];
+    for (int mode : {3, 2}) {
+        for (int c = 1; c <= NoCells; ++c) {
+            Cae[c] = Caw[c] = Can[c] = Cas[c] = Cat[c] = Cab[c] = 1.0 + 0.1 * c;
+            Cu[c] = 0.1 * c;
+            Cv[c] = 0.05 * c;
+            Pres[c] = 10.0 - c;
+        }
+        const EngineCall call = CallEngine([mode] {
+            SolveMomentumSimple(mode);
+            return 0;
+        });
+        ASSERT_FALSE(call.ended) << call.log;
+        ASSERT_EQ(FlowFailedFlag, 0) << call.log;
+        for (int c = 1; c <= NoCells; ++c) {
+            solved[mode - 2].push_back(Cu[c]);
+            solved[mode - 2].push_back(Cv[c]);
+            solved[mode - 2].push_back(CinvAp[c]);
+            EXPECT_GT(Cap[c], 0.0) << mode << " " << c;
+        }
+    }
+    EXPECT_EQ(solved[0], solved[1]);
 }
 
 }  // namespace
