@@ -11,8 +11,6 @@ void ComputeBedChange() { ReportUnavailable("ComputeBedChange"); }
 void ComputeBedChangeRegrid1() { ReportUnavailable("ComputeBedChangeRegrid1"); }
 void ComputeBedChangeRegrid3() { ReportUnavailable("ComputeBedChangeRegrid3"); }
 int SolveSuspendedSedimentStep() { ReportUnavailable("SolveSuspendedSedimentStep"); return 0; }
-void UpdateBedFractionsTsc1(double) { ReportUnavailable("UpdateBedFractionsTsc1"); }
-void UpdateBedFractionsTsc2(double) { ReportUnavailable("UpdateBedFractionsTsc2"); }
 void UpdateBedLayersTsc3() { ReportUnavailable("UpdateBedLayersTsc3"); }
 void UpdateBedLayersMultiLayer(double) { ReportUnavailable("UpdateBedLayersMultiLayer"); }
 void StartSedimentContinuity() { ReportUnavailable("StartSedimentContinuity"); }
