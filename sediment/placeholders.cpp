@@ -3,7 +3,6 @@
 
 // Nothing is written, so the caller reports the file as not written.
 int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return -1; }
-void concRijn() { ReportUnavailable("concRijn"); }
 void ComputeElasticStresses() { ReportUnavailable("ComputeElasticStresses"); }
 void ComputeSandSlide() { ReportUnavailable("ComputeSandSlide"); }
 void ComputeSlideCoefficients() { ReportUnavailable("ComputeSlideCoefficients"); }
