@@ -28,6 +28,8 @@ void StoreRunStateStartValues() {
     std::memset(ActiveSlides, 0, sizeof ActiveSlides);
     SedimentBedSum = 0.0;
     SedimentOutflowSum = 0.0;
+    NonMovableBedDefect = 0.0;
+    std::memset(BedLayerChangeBySize, 0, sizeof BedLayerChangeBySize);
     StoreDriverStartValues();
     for (double& q : GroupDischarge) q = -1.0;
     ResetBlocksAndGroups();

@@ -3,7 +3,6 @@
 
 // Nothing is written, so the caller reports the file as not written.
 int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return -1; }
-void concRijn() { ReportUnavailable("concRijn"); }
 void ComputeElasticStresses() { ReportUnavailable("ComputeElasticStresses"); }
 void ComputeSandSlide() { ReportUnavailable("ComputeSandSlide"); }
 void ComputeSlideCoefficients() { ReportUnavailable("ComputeSlideCoefficients"); }
@@ -11,8 +10,6 @@ void ComputeBedChange() { ReportUnavailable("ComputeBedChange"); }
 void ComputeBedChangeRegrid1() { ReportUnavailable("ComputeBedChangeRegrid1"); }
 void ComputeBedChangeRegrid3() { ReportUnavailable("ComputeBedChangeRegrid3"); }
 int SolveSuspendedSedimentStep() { ReportUnavailable("SolveSuspendedSedimentStep"); return 0; }
-void UpdateBedFractionsTsc1(double) { ReportUnavailable("UpdateBedFractionsTsc1"); }
-void UpdateBedFractionsTsc2(double) { ReportUnavailable("UpdateBedFractionsTsc2"); }
 void UpdateBedLayersTsc3() { ReportUnavailable("UpdateBedLayersTsc3"); }
 void UpdateBedLayersMultiLayer(double) { ReportUnavailable("UpdateBedLayersMultiLayer"); }
 void StartSedimentContinuity() { ReportUnavailable("StartSedimentContinuity"); }

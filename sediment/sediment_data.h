@@ -2,6 +2,7 @@
 #pragma once
 
 #include "run/arrays.h"
+#include "run/params_letters.h"
 
 // Concentrations [size][cell]; size 0 is the total.
 extern Array2<double> conc;
@@ -52,6 +53,14 @@ extern Array2<double> BpotentialConc;
 extern Array2<double> BsedInflow;
 extern Array2<double> BSedActive;
 extern Array2<double> BSedWork;
+// F 37 1: the sum of the coefficients by which mass leaves the bottom cell,
+// plus the sediment inflow, left by the sediment step for the layer update.
+extern Array2<double> BsedOutflowCoef;
+
+// Sums of the layer updates: the mass change of the bed layers per size and
+// the erosion (kg) the layers above the fixed bed could not supply.
+extern double BedLayerChangeBySize[kMaxSizes + 1];
+extern double NonMovableBedDefect;
 
 // Bed layers [layer][column].
 extern Array2<double> BlayerValue;

@@ -42,9 +42,25 @@ double MixtureSolidFraction(int layer, int column);
 // The suspended-sediment step of a morphology time step with the bed-cell
 // exchange: 0 goes on, anything else ends the driver without output.
 int SolveSuspendedSedimentStep();
-// The bed-layer updates of the time step.
+// ---- The two-layer bed (active layer 1 over the inactive layer 0) -----------
+
+// The layer update after a sediment step over FirstBedCell..LastBedCell, with
+// the deposition of the bottom cell's equation (Tsc1, F 37 1) or settling
+// minus erosion (Tsc2, F 37 2); the active layer's nominal thickness is
+// `activeLayerLimit`. Sets Bedmove and adds to BedLayerChangeBySize and
+// NonMovableBedDefect.
 void UpdateBedFractionsTsc1(double activeLayerLimit);
 void UpdateBedFractionsTsc2(double activeLayerLimit);
+// The warnings of the layer update (two lines each in `boogie`).
+void WarnErosionBelowFixedBed(int b, double x, double y);
+void WarnFractionSum(int b, double x, double y);
+// Three lines on an active-layer fraction outside 0..1; `content` is the new
+// content of the active layer per size.
+void ReportTscFractionError(int iteration, int b, int c, int s, const double* content, double x, double y, double z);
+
+// ---- Steps of later work that the morphology driver calls (continued) -------
+
+// The other bed-layer updates of the time step.
 void UpdateBedLayersTsc3();
 void UpdateBedLayersMultiLayer(double activeLayerLimit);
 // The sediment continuity bookkeeping: start values of the suspended

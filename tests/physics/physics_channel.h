@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cmath>
+#include <string>
 
 #include "run/globals.h"
 #include "tools/channel_project.h"
@@ -23,6 +24,27 @@ inline ChannelSpec PhysicsChannel(double discharge) {
     spec.discharge = discharge;
     spec.letters = "UW";
     spec.extraControl = "F 16 0.01\nK 1 3000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n";
+    return spec;
+}
+
+// The channel of examples/channel (README): 40 x 8 columns of 10 layers,
+// 20 m by 2 m and 1 m deep over a bed at 10 m, 1 m3/s through a Strickler bed
+// of M 50, with the example's relaxation and sweeps; `extra` is appended to
+// `control`.
+inline ChannelSpec ExampleChannelSpec(const std::string& letters, const std::string& extra) {
+    ChannelSpec spec;
+    spec.columnsAlong = 40;
+    spec.columnsAcross = 8;
+    spec.gridLinesZ = 11;
+    spec.length = 20.0;
+    spec.width = 2.0;
+    spec.depth = 1.0;
+    spec.bedLevel = 10.0;
+    spec.bedSlope = 0.001;
+    spec.version = 3;
+    spec.discharge = 1.0;
+    spec.letters = letters;
+    spec.extraControl = "W 1 50 1 11\nF 24 0\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n" + extra;
     return spec;
 }
 

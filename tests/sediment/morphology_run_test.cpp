@@ -8,30 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/physics/physics_channel.h"
 #include "tests/support/grid_engine.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
 
 namespace {
 
-// The example channel of the README: 40 x 8 columns of 10 layers, 20 m by 2 m
-// and 1 m deep over a bed at 10 m, 1 m3/s through it.
 ChannelSpec ExampleChannel(const std::string& control) {
-    ChannelSpec spec;
-    spec.columnsAlong = 40;
-    spec.columnsAcross = 8;
-    spec.gridLinesZ = 11;
-    spec.length = 20.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.bedLevel = 10.0;
-    spec.bedSlope = 0.001;
-    spec.version = 3;
-    spec.discharge = 1.0;
-    spec.letters = "US";
-    spec.extraControl = "W 1 50 1 11\nF 24 0\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n"
-                        "F 329 1 1 0 0 0 1 1\n" + control;
-    return spec;
+    return ExampleChannelSpec("US", "F 329 1 1 0 0 0 1 1\n" + control);
 }
 
 // A small channel for the checks that do not need the example's figures.
