@@ -110,30 +110,29 @@ double ReportThreshold() {
 }
 
 // |r| summed over the cells below the fixed-value limit, with
-// r = neighbour sum + Csource - Cap f.
-template <bool kFar>
-double PointResidualSum(const CellStencil& s, double* f, int first, int last, double* slots, bool report) {
+// r = neighbour sum + Csource - Cap f. A cell with a split side sums its
+// facing cells, as the solvers do, whether or not the per-cell residuals are
+// kept: Cap holds their coefficients, and a residual without them would
+// never fall however well the equations were solved.
+template <bool kFar, bool kSplit>
+double CellResidualSum(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last, double* slots,
+                       bool report) {
     const double threshold = ReportThreshold();
     double sum = 0.0;
     for (int c = first; c <= last; ++c) {
         const double ap = s.ap[c];
         if (!(ap < kFixedCap)) continue;
-        const double r = NeighbourSum<PlainField, kFar>(s, f, c) + s.source[c] - ap * f[c];
+        double neighbours;
+        if constexpr (kSplit) {
+            neighbours = SplitNeighbourSum<PlainField, kFar>(s, sf, f, c, 0.0);
+        } else {
+            neighbours = NeighbourSum<PlainField, kFar>(s, f, c);
+        }
+        const double r = neighbours + s.source[c] - ap * f[c];
         const double size = std::fabs(r);
         sum += size;
         if (slots) slots[c] = r / ap;
         if (report && (size > threshold || size > kReportLimit)) ReportLargeResidual(c, size, f[c], kFar, false);
-    }
-    return sum;
-}
-
-template <bool kFar>
-double SplitResidualSum(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last) {
-    double sum = 0.0;
-    for (int c = first; c <= last; ++c) {
-        const double ap = s.ap[c];
-        if (!(ap < kFixedCap)) continue;
-        sum += std::fabs(SplitNeighbourSum<PlainField, kFar>(s, sf, f, c, 0.0) + s.source[c] - ap * f[c]);
     }
     return sum;
 }
@@ -173,17 +172,17 @@ bool ResidualSum(int first, int last, double* sum) {
         *sum = ContinuityDefectSum(s, f, first, last);
         return true;
     }
-    if (CellResidualFlag != 1 && SplitFaceFlag > 0) {
-        const SplitFaces sf = CurrentSplitFaces(s);
-        if (SplitFacesInRange(sf, first, last)) {
-            *sum = far ? SplitResidualSum<true>(s, sf, f, first, last) : SplitResidualSum<false>(s, sf, f, first, last);
-            return true;
-        }
-    }
+    const SplitFaces sf = SplitFaceFlag > 0 ? CurrentSplitFaces(s) : SplitFaces{};
+    const bool split = SplitFaceFlag > 0 && SplitFacesInRange(sf, first, last);
     double* slots = CellResidualSlots(CellResidualField(Equation), last);
     const bool report = CellResidualFlag != 1;
-    *sum = far ? PointResidualSum<true>(s, f, first, last, slots, report)
-               : PointResidualSum<false>(s, f, first, last, slots, report);
+    if (split) {
+        *sum = far ? CellResidualSum<true, true>(s, sf, f, first, last, slots, report)
+                   : CellResidualSum<false, true>(s, sf, f, first, last, slots, report);
+    } else {
+        *sum = far ? CellResidualSum<true, false>(s, sf, f, first, last, slots, report)
+                   : CellResidualSum<false, false>(s, sf, f, first, last, slots, report);
+    }
     return true;
 }
 

@@ -123,6 +123,16 @@ void SecondOrderDiffusionRange(int first, int last) {
 void SecondOrderConvection(int first, int last) {
     const SurfaceView v;
     const double* const flux = Fflux.data();
+    // k and epsilon take their sources and wall laws before their
+    // coefficients, so Cap already marks the cells whose value a wall law
+    // fixes. Such a value follows the wall's own profile (epsilon falls as
+    // one over the wall distance), and a line through it and the upstream
+    // cell overshoots into negative face values that feed the next cell a
+    // negative epsilon, which the floor turns into an unbounded eddy
+    // viscosity. Across such a cell the face stays first-order upwind. The
+    // other equations assemble their centre coefficients after this pass, so
+    // their Cap still holds another equation's and is not read.
+    const double* const fixedCap = Equation == 5 || Equation == 6 ? Cap.data() : nullptr;
     const int* const generated = Fgenflag.data();
     const Slots near = CoefficientSlots();
     const Slots far = FarCoefficientSlots();
@@ -152,7 +162,8 @@ void SecondOrderConvection(int first, int last) {
         // first-order.
         const bool straight = kOpposite[t1] == t2;
         const int uu = straight ? side.next[t][up] : 0;
-        if (uu > 0) {
+        const bool fixedBeyond = fixedCap != nullptr && uu > 0 && !(fixedCap[uu] < kFixedValueCap);
+        if (uu > 0 && !fixedBeyond) {
             const double* h = side.half[t];
             r = (2.0 * h[up] + h[uu]) / (h[up] + h[uu] + 1e-20);
             near.a[t][up] += (r - 1.0) * u;

@@ -102,8 +102,7 @@ double PlanSplitValue(const CellStencil& s, const SplitFaces& sf, double* f, int
 // One symmetric sweep whatever the count: the split sides couple levels whose
 // coefficients were not restricted for them, and more sweeps do not help.
 template <class Field, bool kFar>
-void SplitFaceSweep(const CellStencil& s, double* f, int first, int last) {
-    const SplitFaces sf = CurrentSplitFaces(s);
+void SplitFaceSweep(const CellStencil& s, const SplitFaces& sf, double* f, int first, int last) {
     for (int c = first; c <= last; ++c) Field::store(f, c, PlanSplitValue<Field, kFar>(s, sf, f, c));
     for (int c = last; c >= first; --c) Field::store(f, c, PlanSplitValue<Field, kFar>(s, sf, f, c));
 }
@@ -114,12 +113,19 @@ void SolveSerially(int first, int last, int sweeps) {
     if (!PrepareCellRange(first, last, std::min(s.cells, Cf.size()))) return;
     double* const f = Cf.data();
     if (SplitFaceFlag != 0) {
-        if (s.far()) {
-            SplitFaceSweep<Field, true>(s, f, first, last);
-        } else {
-            SplitFaceSweep<Field, false>(s, f, first, last);
+        // A range without a split side (every level above the cells) keeps
+        // its sweep count and the ordinary sum, so F 137 alone changes nothing.
+        const SplitFaces sf = CurrentSplitFaces(s);
+        if (SplitFacesInRange(sf, first, last)) {
+            if (s.far()) {
+                SplitFaceSweep<Field, true>(s, sf, f, first, last);
+            } else {
+                SplitFaceSweep<Field, false>(s, sf, f, first, last);
+            }
+            return;
         }
-    } else if (s.far()) {
+    }
+    if (s.far()) {
         GaussSeidelSweeps<Field, true>(s, f, first, last, sweeps);
     } else {
         GaussSeidelSweeps<Field, false>(s, f, first, last, sweeps);

@@ -73,7 +73,9 @@ TEST_F(Residuals, TableOverSchemeSplitFacesAndCellResiduals) {
         {1, 1, 0, 26.5, 99.0, 99.0},
         {0, 0, 1, 19.0, 1.25, 7.0},
         {1, 0, 1, 25.5, 2.875, 7.0},
-        {1, 1, 1, 25.5, 2.875, 7.0},  // the per-cell path ignores the split-face lists
+        // The per-cell path sums the facing cells too (Cap holds them).
+        {0, 1, 1, 20.0, 1.25, 7.5},
+        {1, 1, 1, 26.5, 2.875, 7.5},
     };
     for (const ResidualCase& k : cases) {
         SCOPED_TRACE(testing::Message() << "K 6 " << k.scheme << ", F 137 " << k.splitFaces << ", F 153 "

@@ -181,6 +181,52 @@ TEST_F(HigherOrder, WithoutASecondUpstreamCellBothPassesAreFirstOrder) {
     }
 }
 
+// A column of three cells with the flow going up; the bed cell's value is
+// fixed, as a wall law fixes epsilon there. For k and epsilon, whose wall
+// laws come before the coefficients, the top cell takes first-order upwind
+// across the face whose second upstream cell is fixed; the velocities'
+// Cap at this point still holds another equation's, so they keep the
+// second-order form whatever it says.
+TEST_F(HigherOrder, FixedSecondUpstreamCellLeavesTheFaceFirstOrder) {
+    const BoxGrid g = Box(1, 1, 3, {}, "K 6 1 1 1 1 1 1\n");
+    const int bed = g.cell(0, 0, 0), mid = g.cell(0, 0, 1), top = g.cell(0, 0, 2);
+    struct Case {
+        int equation;
+        bool fixedBed;
+        bool secondOrder;
+    };
+    const Case cases[] = {{6, true, false}, {5, true, false}, {6, false, true}, {1, true, true}};
+    constexpr double kFlux = 2.0;
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << "equation " << k.equation << (k.fixedBed ? ", fixed bed" : ""));
+        Equation = k.equation;
+        ASSERT_TRUE(SecondOrderEquation());
+        Viscosities(0.2, 0.05);
+        for (int c = 1; c <= NoCells; ++c) Cap[c] = 0.0;
+        if (k.fixedBed) Cap[bed] = 1e30;
+        // The conductances alone first.
+        for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = 0.0;
+        ClearNearAndFar(-10.0);
+        ComputeConvectionDiffusionCoefficients(FirstSurface, LastSurface);
+        const double dTop = Cab[top], dMid = Cab[mid];
+        Fflux[Csurft[bed]] = Fflux[Csurft[mid]] = kFlux;
+        ClearNearAndFar(-10.0);
+        ComputeConvectionDiffusionCoefficients(FirstSurface, LastSurface);
+        // The middle cell has no second upstream cell of its own; as the
+        // upstream cell of the top face it passes the bed cell's share on.
+        EXPECT_EQ(Cabb[mid], 0.0);
+        if (k.secondOrder) {
+            EXPECT_DOUBLE_EQ(Cab[top], dTop + 1.5 * kFlux);
+            EXPECT_DOUBLE_EQ(Cabb[top], -0.5 * kFlux);
+            EXPECT_DOUBLE_EQ(Cab[mid], dMid + 1.5 * kFlux);
+        } else {
+            EXPECT_DOUBLE_EQ(Cab[top], dTop + kFlux);
+            EXPECT_EQ(Cabb[top], 0.0);
+            EXPECT_DOUBLE_EQ(Cab[mid], dMid + kFlux);
+        }
+    }
+}
+
 // A surface whose first cell lies on its east or top breaks the rule both
 // formulas rest on. On a worker thread the condition waits for the master.
 TEST_F(HigherOrder, WrongOrientationEndsTheRunFromTheMaster) {

@@ -161,6 +161,20 @@ TEST_F(PlanSplitFaces, OneSymmetricSweepWhateverTheCount) {
     EXPECT_NE(once, start);
 }
 
+// The coarse levels have no split side: F 137 leaves their sweeps alone.
+TEST_F(PlanSplitFaces, RangeWithoutSplitSidesKeepsItsSweepCount) {
+    for (const bool far : {false, true}) {
+        SCOPED_TRACE(far ? "far" : "near");
+        SplitFaceFlag = 0;
+        const Values start = MakePlan(5, 4, far);
+        const Values plain = Solve(0, 1, 6, start, 1, 20);
+        AllocateSplitFaces(2);
+        SplitFaceFlag = 1;
+        EXPECT_EQ(Solve(0, 1, 6, start, 1, 20), plain);
+        EXPECT_NE(Solve(0, 1, 1, start, 1, 20), plain);
+    }
+}
+
 TEST_F(PlanSplitFaces, SplitSidesReadTheirFacingCellsAndANegativeCountAddsNothing) {
     const Values start = MakeSplitChain();
     // Only cell 2 solved: west 0.1, east 0.5·f5 + 0.25·f6, nothing from the north.
