@@ -19,7 +19,6 @@ namespace {
 // One count may grow by at most this much in one call: a strength near zero
 // gives ratios far beyond what an int holds.
 constexpr int kCountStep = 1000;
-constexpr int kCountLimit = INT_MAX - kCountStep;
 
 struct LayerRange {
     int first = 1, last = 0;
@@ -185,9 +184,14 @@ void AccumulateForces(const LayerRange& r, bool blend, F f) {
     });
 }
 
+// Counts saturate instead of wrapping round.
 void AddCount(int k, int step) {
     int& n = CstressCount[k];
-    n = std::clamp(n, INT_MIN + 1, kCountLimit) + step;
+    if (step > 0) {
+        n = n > INT_MAX - step ? INT_MAX : n + step;
+    } else {
+        n = n < INT_MIN - step ? INT_MIN : n + step;
+    }
 }
 
 // Step 2 of variant 0 and of the stress counters: a failing cell counts up
