@@ -94,6 +94,13 @@ void UpdateLayerSlopeA(int block);
 void UpdateLayerSlopeB(int block);
 void UpdateLayerSlopeC(int block);
 void UpdateStressCounters(int block);
+// The integral of the pressure over the part of c's column above level z,
+// from c down (0 when c is 0 or less).
+double IntegrateAboveLevel(double z, int c);
+// The driving force per unit side area of a layer cell from the side pair
+// (m, n) of centre distance lever h and the column's vertical pressure and
+// level differences dp and dz.
+double LayerSideForce(int m, int n, double h, double dp, double dz);
 
 // ---- Diagnostics ------------------------------------------------------------
 

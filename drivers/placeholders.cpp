@@ -2,7 +2,3 @@
 #include "run/placeholder.h"
 
 int SolveShallowWater() { ReportUnavailable("SolveShallowWater"); return 0; }
-void UpdateLayerSlopeA(int) { ReportUnavailable("UpdateLayerSlopeA"); }
-void UpdateLayerSlopeB(int) { ReportUnavailable("UpdateLayerSlopeB"); }
-void UpdateLayerSlopeC(int) { ReportUnavailable("UpdateLayerSlopeC"); }
-void UpdateStressCounters(int) { ReportUnavailable("UpdateStressCounters"); }

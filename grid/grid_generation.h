@@ -7,6 +7,17 @@ extern int GenerationFailedBlock;
 // True when one more cell, numbered `cell`, with up to 8 new points and 6 new
 // faces, can be stored below the capacities.
 bool RoomForCell(int cell);
+// Reports a grid that outgrew the F 65 capacities, keeps the blocks before
+// GenerationFailedBlock and ends the run with kGridOverflowStatus.
+[[noreturn]] void ReportGenerationOverflow();
+
+// Set by the first column-layer block of a run: that one has its lower
+// level on the bed everywhere.
+extern bool LayerBlockFirstRunDone;
+// Whether block b is the column-layer block of block 1 (built in this run,
+// or read back from a grid file, which does not store the flag).
+bool IsColumnLayerBlock(int b);
+
 // The capacity test after a cell: a count has reached its capacity less one.
 bool CapacityReached();
 

@@ -35,6 +35,22 @@ Array1<int>* const kFacePoints[4] = {&Fpoint1, &Fpoint2, &Fpoint3, &Fpoint4};
 
 bool Within(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
+bool InLayerBlock(int c) {
+    for (int b = 1; b <= NoBlocks && b <= kMaxBlocks; ++b) {
+        const BlockRecord& r = BlockTable[b];
+        if (r.layerBlock == 1 && c >= r.firstCell && c <= r.lastCell) return true;
+    }
+    return false;
+}
+
+// The base cell of a layer-block column names the lowest layer cell above
+// it, which has no cell below: no face couples the two, and the base cells
+// may be numbered apart from their columns.
+bool LayerJoin(int below, int above) {
+    return Within(below, 1, NoCells) && Within(above, 1, NoCells) && Ccellt[below] == above && Ccellb[above] == 0 &&
+           InLayerBlock(below) && InLayerBlock(above);
+}
+
 class Checker {
 public:
     explicit Checker(size_t maxMessages) : max_(maxMessages) {}
@@ -189,7 +205,7 @@ private:
             face(c, side, s, n);
         }
         // Cells of a column are numbered from the bed upwards.
-        if (Ccellt[c] != 0 && Ccellt[c] != c + 1) fault("cell %d: the cell above is %d, not %d", c, Ccellt[c], c + 1);
+        if (Ccellt[c] != 0 && Ccellt[c] != c + 1 && !LayerJoin(c, Ccellt[c])) fault("cell %d: the cell above is %d, not %d", c, Ccellt[c], c + 1);
         if (Ccellb[c] != 0 && Ccellb[c] != c - 1) fault("cell %d: the cell below is %d, not %d", c, Ccellb[c], c - 1);
     }
 
@@ -216,6 +232,8 @@ private:
     void face(int c, const Side& side, int s, int n) {
         const int own = side.plus ? Fcell1[s] : Fcell2[s];
         const int other = side.plus ? Fcell2[s] : Fcell1[s];
+        if (side.neighbour == &Ccellt && LayerJoin(c, n) && own == c && other == 0) return;
+        if (side.neighbour == &Ccellb && n == 0 && own == 0 && LayerJoin(other, c)) return;
         if (own != c) {
             fatal("cell %d: its %s surface %d holds cell %d in the slot of its side", c, side.name, s, own);
         }

@@ -95,7 +95,9 @@ void FindMaxDepth() {
     double largest = 0.0;
     for (int b = 1; b <= NoBlocks; ++b) {
         const BlockRecord& r = BlockTable[b];
-        if (!HasColumns(r)) continue;
+        // The layer block holds soil, not water: its thickness would thin the
+        // layers of the block above it on a rebuild.
+        if (!HasColumns(r) || IsColumnLayerBlock(b)) continue;
         for (int i = r.iFirst - 1; i <= r.iLast; ++i) {
             for (int j = r.jFirst - 1; j <= r.jLast; ++j) {
                 largest = std::max(largest, Gridz[i][j][NoGridLinesZ] - Gridz[i][j][1]);
@@ -188,7 +190,9 @@ void DropFailedBlocks(int failed) {
     SetFileCounts();
 }
 
-[[noreturn]] void ReportOverflow() {
+}  // namespace
+
+[[noreturn]] void ReportGenerationOverflow() {
     const int points = NoPoints, surfaces = NoSurfaces, cells = NoCells;
     if (!LogAvailable()) FailLogUnavailable();
     DropFailedBlocks(std::max(GenerationFailedBlock, 1));
@@ -207,6 +211,8 @@ void DropFailedBlocks(int failed) {
     SetStatusText(" Unstructured arrays are too small (F 65) ");
     EndRun(kGridOverflowStatus);
 }
+
+namespace {
 
 [[noreturn]] void ReportRecordsFull(const char* where, int capacity, const char* records) {
     LogAppend("Error: the %s need more than %d %s. Increase with the F 65 data set.\n", where, capacity, records);
@@ -379,7 +385,7 @@ int Unstructure() {
 
     EmptyBlockRanges(1);
     GenerationFailedBlock = 0;
-    if (!RunAlgorithm()) ReportOverflow();
+    if (!RunAlgorithm()) ReportGenerationOverflow();
 
     // Every option that reads the bed-cell neighbours gets them rebuilt.
     if (BedNeighboursNeeded()) BuildBedNeighbours();

@@ -21,8 +21,8 @@ bool AllocateGridArrays(ArrayAllocation& a) {
         return false;
     }
     // Every grid needs its level planes (the start values write plane 3); a
-    // layer block adds two more.
-    const int planes = LayerBlockOption > 0 ? kLevelPlanesLayerBlock : kLevelPlanes;
+    // layer block, built for the groundwater option too, adds two more.
+    const int planes = LayerBlockOption > 0 || GroundwaterOption > 0 ? kLevelPlanesLayerBlock : kLevelPlanes;
     if (!a.make(GridLevels, planes, ni, nj)) return false;
     if (BlockInterfaceOption > 0 || BlockCouplingOption > 2) {
         if (!a.make(GridSlideLevel, ni, nj, 2)) return false;

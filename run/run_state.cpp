@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "grid/grid_data.h"
+#include "grid/grid_generation.h"
 #include "run/globals.h"
 
 RIVAX_RUN_STATE(RIVAX_DEFINE_PARAM)
@@ -26,6 +27,8 @@ void StoreRunStateStartValues() {
     ActiveTaskCode = 0;
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
     std::memset(ActiveSlides, 0, sizeof ActiveSlides);
+    std::memset(SlideAverage, 0, sizeof SlideAverage);
+    LayerBlockFirstRunDone = false;
     SedimentBedSum = 0.0;
     SedimentOutflowSum = 0.0;
     NonMovableBedDefect = 0.0;

@@ -8,6 +8,7 @@ Array2<double> CapMulti{ArrayBase::kGlobal};
 Array2<double> CabMulti{ArrayBase::kGlobal};
 Array2<double> CatMulti{ArrayBase::kGlobal};
 int ActiveSlides[kMaxSlides];
+double SlideAverage[kMaxSlides];
 double SedimentBedSum = 0.0;
 double SedimentOutflowSum = 0.0;
 Array1<int> Bslide{ArrayBase::kGlobal};

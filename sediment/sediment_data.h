@@ -23,6 +23,9 @@ extern Array2<double> CatMulti;
 // above 0 means at least one slide is active.
 inline constexpr int kMaxSlides = 300;
 extern int ActiveSlides[kMaxSlides];
+// The mean state of the active slides; the first entry slows the soil of a
+// layer block less the further the slides have gone.
+extern double SlideAverage[kMaxSlides];
 
 // Running totals of the sediment continuity: bed change and outflow (the
 // inflow total is SedimentInflowSum).

@@ -251,12 +251,15 @@ TEST_F(EddyViscosity, SameForAnyNumberOfThreads) {
     }
 }
 
-TEST_F(EddyViscosity, LayerBlocksAreLeftToTheirOwnStep) {
+TEST_F(EddyViscosity, LayerBlocksTakeTheirFixedViscosity) {
     Box(1, 1, 1);
     LayerBlockOption = 1;
+    LayerBlockViscosity = -5.0;
+    BlockTable[1].firstCell = 1;
+    BlockTable[1].lastCell = 1;
     ComputeEddyViscosity(1, 1);
-    EXPECT_NE(log().find("SetLayerBlockViscosity is not available in this build"), std::string::npos);
-    EXPECT_NE(log().find("AddBedViscosity is not available in this build"), std::string::npos);
+    EXPECT_EQ(log().find("is not available in this build"), std::string::npos);
+    EXPECT_DOUBLE_EQ(Ceddyvisc[1], 5.0);
 }
 
 }  // namespace

@@ -448,7 +448,6 @@ const FrameRow kFrameRows[] = {
     {"PauseReportedOnceAndPassed", "F 156 1\nF 299 1\n", 8, {"PauseFlag = 1\n", "End of Unstructure"}},
     {"EndLinesWithF299", "F 299 1\n", 8,
      {"End of Unstructure, Iter = 0, NoCells = 8\n", "Number of antlin points: 27, NoPoints: 27\n"}},
-    {"LayerBlockRebuilt", "F 236 2 0 0 0\n", 8, {"AppendColumnLayerBlock is not available in this build\n"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, GeneratorFrame, ::testing::ValuesIn(kFrameRows),

@@ -1,0 +1,63 @@
+// Whole runs of the column-layer block: a 10 x 5 channel, regenerated with
+// 9 layers and written with its layer block of 50 base cells.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/support/project_dir.h"
+#include "tools/channel_project.h"
+
+namespace {
+
+ChannelSpec LayerChannel(const std::string& letters, int gridLinesY) {
+    ChannelSpec spec;
+    spec.columnsAlong = 10;
+    spec.columnsAcross = 5;
+    spec.gridLinesZ = 11;
+    spec.length = 20.0;
+    spec.width = 2.0;
+    spec.depth = 1.0;
+    spec.version = 3;
+    spec.letters = letters;
+    spec.extraControl = "G 1 12 " + std::to_string(gridLinesY) + " 11 1\nF 236 2 0 0 0.8\n";
+    return spec;
+}
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+bool HasBlockLine(const std::string& text, const std::string& start) {
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(start, 0) == 0) return true;
+    }
+    return false;
+}
+
+TEST(ColumnLayerBlockRun, WritesTheLayerBlockAsBlockTwo) {
+    for (const char* letters : {"UYH", "UYYH"}) {
+        SCOPED_TRACE(letters);
+        ProjectDir dir;
+        ASSERT_TRUE(WriteChannelProject(dir.path(), LayerChannel(letters, 14)));
+        const EngineRun r = dir.run();
+        EXPECT_EQ(r.status, 1) << JoinLines(r.boogie);
+        const std::string grid = dir.read("unstruc");
+        EXPECT_EQ(FirstLine(grid), "3 500 1750 2 0 0 0 792");
+        EXPECT_TRUE(HasBlockLine(grid, "2 11 2 6 0 1 0 0 0 0 1 450 1 1535 1 660 "));
+        EXPECT_TRUE(HasBlockLine(grid, "2 11 9 13 0 0 0 0 0 0 451 500 1536 1750 661 792 "));
+    }
+}
+
+TEST(ColumnLayerBlockRun, TooFewGridLinesEndTheRunBeforeTheGridIsWritten) {
+    ProjectDir dir;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), LayerChannel("UYH", 13)));
+    const std::string before = dir.read("unstruc");
+    const EngineRun r = dir.run();
+    EXPECT_EQ(r.status, -5);
+    EXPECT_TRUE(HasLine(r.boogie,
+                        "Error: the layer block under block 1 needs more than 13 grid lines in j. Increase the "
+                        "second G 1 value to 14 or more"))
+        << JoinLines(r.boogie);
+    EXPECT_EQ(dir.read("unstruc"), before);
+}
+
+}  // namespace
