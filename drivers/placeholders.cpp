@@ -1,7 +1,6 @@
 #include "drivers/flow_drivers.h"
 #include "run/placeholder.h"
 
-int SolveShallowWater() { ReportUnavailable("SolveShallowWater"); return 0; }
 void UpdateLayerSlopeA(int) { ReportUnavailable("UpdateLayerSlopeA"); }
 void UpdateLayerSlopeB(int) { ReportUnavailable("UpdateLayerSlopeB"); }
 void UpdateLayerSlopeC(int) { ReportUnavailable("UpdateLayerSlopeC"); }
