@@ -63,6 +63,12 @@ TEST_F(ShallowWater, OneStepBrakesTheInteriorByStricklerFrictionAndDoesNotPause)
     EXPECT_NEAR(loss, 2.60e-5, 0.01e-5);
     EXPECT_NEAR(kStartDischarge - Discharge(c), loss, 1e-12);
     EXPECT_NEAR(Depth(c), kStartDepth, 1e-12);
+    // The step keeps the water: the volume grows by the inflow less the
+    // outflow of the start state, dt x width x (0.066 - 0.044).
+    const BlockRecord& r = FlumeBlock();
+    double added = 0.0;
+    for (int n = r.firstCell; n <= r.lastCell; ++n) added += (Depth(n) - kStartDepth) * Fareaz[Csurfb[n]];
+    EXPECT_NEAR(added, 0.1 * 0.5 * (0.066 - kStartDischarge), 1e-12);
 }
 
 TEST_F(ShallowWater, InflowFaceKeepsItsFixedState) {
