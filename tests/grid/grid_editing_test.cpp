@@ -182,6 +182,68 @@ TEST_F(GridEditing, AttractorsOnABlockOfOnePointChangeNothing) {
     for (double v : Plan()) EXPECT_EQ(v, 7.0);
 }
 
+// Interior nodes moved off a uniform block: the interpolations from the edge
+// lines put them back (x, y and bed), the edge lines themselves stay.
+TEST_F(GridEditing, InterpolationsRestoreAUniformBlockFromItsEdges) {
+    for (void (*interpolate)() : {InterpolateGridBetweenEdges, InterpolateGridBilinear}) {
+        Start(8, 7, 2);
+        for (int i = 1; i <= 7; ++i) {
+            for (int j = 1; j <= 6; ++j) Gridz[i][j][1] = 0.5 * (i - 1);
+        }
+        const std::vector<double> uniform = Plan();
+        for (int i = 2; i <= 6; ++i) {
+            for (int j = 2; j <= 5; ++j) {
+                Gridx[i][j] += 0.1 * j;
+                Gridy[i][j] -= 0.05 * i;
+                Gridz[i][j][1] = 9.0;
+            }
+        }
+        interpolate();
+        const std::vector<double> after = Plan();
+        for (size_t n = 0; n < uniform.size(); ++n) EXPECT_NEAR(after[n], uniform[n], 1e-12) << n;
+        for (int i = 2; i <= 6; ++i) EXPECT_NEAR(Gridz[i][3][1], 0.5 * (i - 1), 1e-12) << i;
+    }
+}
+
+// A fixed node splits its row: the nodes on each side are set linear
+// between it and the edge lines.
+TEST_F(GridEditing, FixedNodeAnchorsTheInterpolationAlongItsRow) {
+    Start(8, 9, 2);  // rows i 2..6, columns j 1..8
+    Gridy[4][4] = 5.0;
+    Gridz[4][4][1] = 3.0;
+    Gridy[4][6] = 40.0;  // not fixed: overwritten
+    NoFixedPoints = 1;
+    FixedPointI[1] = 4;
+    FixedPointJ[1] = 4;
+    InterpolateGridBetweenFixedPoints();
+    EXPECT_NEAR(Gridy[4][2], 0.0 + 5.0 / 3.0, 1e-12);
+    EXPECT_NEAR(Gridy[4][3], 0.0 + 10.0 / 3.0, 1e-12);
+    EXPECT_EQ(Gridy[4][4], 5.0);
+    EXPECT_NEAR(Gridy[4][6], 5.0 + 2.0 * (7.0 - 5.0) / 4.0, 1e-12);
+    EXPECT_NEAR(Gridz[4][2][1], 1.0, 1e-12);
+    EXPECT_NEAR(Gridz[4][6][1], 1.5, 1e-12);
+}
+
+// The edge lines are re-spaced between their ends and the fixed nodes on
+// them; a fixed node off the edges leaves them straight.
+TEST_F(GridEditing, EdgeLinesAreRespacedBetweenTheirAnchors) {
+    Start(8, 7, 2);  // nodes i 1..7, j 1..6
+    Gridx[4][1] = 5.0;  // on the south edge, fixed
+    Gridx[2][1] = 7.0;  // on the south edge, not fixed
+    Gridy[1][3] = 9.0;  // on the west edge, not fixed
+    NoFixedPoints = 2;
+    FixedPointI[1] = 4;
+    FixedPointJ[1] = 1;
+    FixedPointI[2] = 3;
+    FixedPointJ[2] = 3;
+    EditGridLinesAtFixedPoints();
+    EXPECT_NEAR(Gridx[2][1], 5.0 / 3.0, 1e-12);
+    EXPECT_NEAR(Gridx[3][1], 10.0 / 3.0, 1e-12);
+    EXPECT_EQ(Gridx[4][1], 5.0);
+    EXPECT_NEAR(Gridx[5][1], 5.0 + (6.0 - 5.0) / 3.0, 1e-12);
+    EXPECT_NEAR(Gridy[1][3], 2.0, 1e-12);
+}
+
 void LastFixed(std::initializer_list<std::pair<int, int>> nodes, int count) {
     NoFixedPoints = count;
     int n = count - static_cast<int>(nodes.size()) + 1;
