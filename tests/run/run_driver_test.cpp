@@ -82,7 +82,8 @@ const EngineCase kRunDriverCases[] = {
      {"Warning: Have not been able to open interpol file\n\n", "Have not used 'bedres' file\n",
       "Have read 0 cell values from result file\n", Ran("ReadCon2resFiles")}},
     {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
-     {"Bed roughness: no bed points, so 'bedrough.new' is not written\n", Ran("SolveShallowWater"),
+     {"Bed roughness: no bed points, so 'bedrough.new' is not written\n",
+      "The F 311 data set has to be used in the control file when computing the \nShallow-Water equations\n\n",
       "Error, cannot open the geodata file; the bed levels are not interpolated\n",
       "Generating grid with F 64 11 algorithm\n"}},
 };
