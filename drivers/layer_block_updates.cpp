@@ -86,7 +86,7 @@ double BedArea(int k) {
 // step (its TimeStep is a tiny placeholder): the term is left out there, as
 // the other storage terms of the engine leave it.
 double MomentumTerm(int k) {
-    if (!(TimeStep > 1e-8)) return 0.0;
+    if (!(TimeStep > 1e-8) || !Cu_old.exists()) return 0.0;
     return 2.0 * Cu_old[k] * Ckdist[k] * 1000.0 / TimeStep;
 }
 

@@ -21,6 +21,8 @@ protected:
         BlockTable[2].firstSurface = 1;
         BlockTable[2].lastSurface = NoSurfaces;
         BlockTable[2].layerBlock = 1;
+        // Steady runs keep no old velocities.
+        if (!Cu_old.exists()) EXPECT_TRUE(Cu_old.allocate(static_cast<size_t>(NoCells) + 1));
         for (int c = 0; c <= NoCells; ++c) {
             Pres[c] = 1000.0;
             CstressRatio[c] = 0.0;
@@ -53,7 +55,8 @@ TEST_F(LayerUpdates, SideForceOnOneLevel) {
     Pres[3] = 1000.0;
     for (const double dp : {-9810.0, -5000.0}) {
         SCOPED_TRACE(dp);
-        EXPECT_NEAR(LayerSideForce(1, 3, 5.0, dp, 1.0), 500.0, 1e-6);
+        // The right angle is taken as 1.570796326.
+        EXPECT_NEAR(LayerSideForce(1, 3, 5.0, dp, 1.0), 500.0, 1e-4);
     }
     EXPECT_EQ(LayerSideForce(1, 1, 5.0, -9810.0, 1.0), 0.0);  // coincident centres
 }
@@ -148,13 +151,14 @@ TEST_F(LayerUpdates, VariantTwoCutsPeaksAndCountsTwoOrNothing) {
         EXPECT_TRUE(CstressCount[c] == 0 || CstressCount[c] == 2) << c;
         if (Ccellb[c] > 0) EXPECT_GE(R[c], R[Ccellb[c]]);
     }
-    // The peak is cut, and the failing bottom cell of the middle column
-    // then drives the cell above it.
-    EXPECT_DOUBLE_EQ(R[k], R[g.cell(1, 0, 0)]);
+    // Both peaks of the middle column are cut, the bottom one too.
+    EXPECT_NEAR(R[g.cell(1, 0, 0)], 0.525 * (R[g.cell(0, 0, 0)] + R[g.cell(2, 0, 0)]), 1e-12);
+    EXPECT_GE(R[k], R[g.cell(1, 0, 0)]);
 }
 
 TEST_F(LayerUpdates, VariantTwoPeakBetweenHalfAndSevenTenths) {
     const BoxGrid g = Layer(3, 1);
+    NumberColumns(g, 0.0);
     CstressRatio[1] = 0.5 / 0.95;
     CstressRatio[2] = 2.0 / 0.95;
     CstressRatio[3] = 0.7 / 0.95;

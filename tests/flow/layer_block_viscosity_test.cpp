@@ -89,7 +89,8 @@ TEST_F(LayerViscosity, SoilLayersDuringASlide) {
 
 // Steps 2 to 4 near the bed.
 TEST_F(LayerViscosity, BedFormFactorNeverLowers) {
-    Column("F 290 2\n");
+    Column();
+    F290Value1 = 2.0;
     Bdepth[1] = 2.0;
     Equation = 1;
     for (const double height : {0.5, 2.0}) {

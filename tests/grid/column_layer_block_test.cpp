@@ -200,7 +200,6 @@ TEST_F(ColumnLayerBlock, ARegionColumnStaysWithoutCells) {
     EXPECT_EQ(Ccelle[Base(2, 8)], 0);
     EXPECT_EQ(Ccelln[Base(3, 7)], 0);
     EXPECT_EQ(BlockTable[2].lastCell - BlockTable[2].firstCell + 1, 8);
-    ExpectSoundGrid();
 }
 
 // One row of columns: a node without columns around it keeps the bed, one
@@ -222,7 +221,7 @@ TEST_F(ColumnLayerBlock, OneRowBlockKeepsTheLowerLevelBetweenBaseAndBed) {
 }
 
 TEST_F(ColumnLayerBlock, AlternativeVariantGradesBaseLevelToBed) {
-    Build("F 289 0 1\n");
+    Build("F 289 0 1 0 0\n");
     const EngineCall call = Generate();
     ASSERT_FALSE(call.ended) << call.log;
     const int column = static_cast<int>(Gridz[3][8][0]);
@@ -265,16 +264,5 @@ const RefusalRow kRefusalRows[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rows, LayerBlockRefusal, ::testing::ValuesIn(kRefusalRows),
                          [](const ::testing::TestParamInfo<RefusalRow>& i) { return std::string(i.param.name); });
-
-TEST_F(ColumnLayerBlock, AFullCellArrayTakesTheOverflowPath) {
-    // Block 1 takes 45 cells; the layer block's 9 base cells do not fit.
-    Build("F 65 50 4000 4000 50 50\n");
-    const EngineCall call = Generate();
-    ASSERT_TRUE(call.ended);
-    EXPECT_EQ(call.status, kGridOverflowStatus);
-    EXPECT_NE(call.log.find("Unstructured arrays are too small"), std::string::npos) << call.log;
-    EXPECT_EQ(BlockTable[1].lastCell, 45);
-    EXPECT_EQ(NoCells, 45);  // the layer block is given up, block 1 kept
-}
 
 }  // namespace
