@@ -22,7 +22,9 @@ protected:
         BlockTable[2].lastSurface = NoSurfaces;
         BlockTable[2].layerBlock = 1;
         // Steady runs keep no old velocities.
-        if (!Cu_old.exists()) EXPECT_TRUE(Cu_old.allocate(static_cast<size_t>(NoCells) + 1));
+        if (!Cu_old.exists()) {
+            EXPECT_TRUE(Cu_old.allocate(static_cast<size_t>(NoCells) + 1));
+        }
         for (int c = 0; c <= NoCells; ++c) {
             Pres[c] = 1000.0;
             CstressRatio[c] = 0.0;
@@ -149,7 +151,9 @@ TEST_F(LayerUpdates, VariantTwoCutsPeaksAndCountsTwoOrNothing) {
     for (int c = 1; c <= NoCells; ++c) {
         EXPECT_TRUE(std::isfinite(R[c]));
         EXPECT_TRUE(CstressCount[c] == 0 || CstressCount[c] == 2) << c;
-        if (Ccellb[c] > 0) EXPECT_GE(R[c], R[Ccellb[c]]);
+        if (Ccellb[c] > 0) {
+            EXPECT_GE(R[c], R[Ccellb[c]]);
+        }
     }
     // Both peaks of the middle column are cut, the bottom one too.
     EXPECT_NEAR(R[g.cell(1, 0, 0)], 0.525 * (R[g.cell(0, 0, 0)] + R[g.cell(2, 0, 0)]), 1e-12);
