@@ -193,7 +193,17 @@ void RunLetter(char letter, int pass) {
             ActiveTaskCode = 0;
             break;
         case 'X': EndRun(0);
-        case 'Y': Unstructure(); break;
+        case 'Y':
+            Unstructure();
+            // The new grid numbers its cells and surfaces afresh: the geometry,
+            // the columns and the discharge groups' surfaces must follow it, or
+            // the boundary discharges land on whatever cells now hold the old
+            // surface numbers.
+            if (GridRegeneratedFlag == 1 && NoCells > 0) {
+                metric();
+                UpdateWaterColumnsAfterRegrid();
+            }
+            break;
         default: break;
     }
 }

@@ -47,6 +47,36 @@ TEST(ColumnLayerBlockRun, WritesTheLayerBlockAsBlockTwo) {
     }
 }
 
+// Y regenerates block 1 with 9 layers instead of the file's 10: the inflow and
+// outflow groups must name the 45 end faces of the new grid, not the 50
+// surface numbers of the grid that was read (some of which now belong to the
+// layer block's base cells, where the discharge would be taken out).
+TEST(ColumnLayerBlockRun, DischargeGroupsFollowTheRegeneratedGrid) {
+    ProjectDir dir;
+    ChannelSpec spec = LayerChannel("UYH", 14);
+    spec.discharge = 1.0;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    const EngineRun r = dir.run();
+    EXPECT_EQ(r.status, 1) << JoinLines(r.boogie);
+    const std::string grid = dir.read("unstruc");
+    EXPECT_TRUE(HasBlockLine(grid, "1 0 0 1 13 45 5 1000.000000 0.000000")) << "inflow group";
+    EXPECT_TRUE(HasBlockLine(grid, "0 0 0 1 13 45 5 1000.000000 0.000000")) << "outflow group";
+    // The listed faces are block 1's (surfaces 1..1535), never the layer block's.
+    std::istringstream in(grid);
+    std::string line;
+    int groups = 0;
+    while (std::getline(in, line)) {
+        if (line.find(" 1000.000000 ") == std::string::npos) continue;
+        ASSERT_TRUE(std::getline(in, line));
+        std::istringstream surfaces(line);
+        int n = 0;
+        for (int s; surfaces >> s; ++n) EXPECT_TRUE(s >= 1 && s <= 1535) << s;
+        EXPECT_EQ(n, 45);
+        ++groups;
+    }
+    EXPECT_EQ(groups, 2);
+}
+
 TEST(ColumnLayerBlockRun, TooFewGridLinesEndTheRunBeforeTheGridIsWritten) {
     ProjectDir dir;
     ASSERT_TRUE(WriteChannelProject(dir.path(), LayerChannel("UYH", 13)));
