@@ -148,16 +148,31 @@ void BuildSevenColumn(int c, const F36SevenSettings& s, bool far) {
     Csource[c] = 0.0;
     const double hb = DepthBound(h0, fr0);
     const double limit = SurfaceSlopeLimit;
-    double coefficient[8] = {};
+    double coefficient[8] = {}, dzs[8] = {};
+    double sumW = 0.0;
     for (int k = 0; k < 8; ++k) {
         if (t[k] == 0) continue;
         double dz = LevelDefect(c, t0, e.n[k], t[k]);
         dz = std::clamp(dz / (d[k] + 1e-20), -limit, limit) * d[k];
         if ((F246Int1 == 1 && a[k] < 0.0) || F246Int1 == 2) dz = std::max(dz, hb - h0);
+        dzs[k] = dz;
         const double frk = ColumnFroude(e.n[k]);
         double w = SurfaceWeightFactor(a[k], s.neighbourFroude || F352Int1 != 0 ? frk : fr0);
         if (s.f352Rules && F352RuleZeroes(a[k], fr0, frk)) w = 0.0;
         coefficient[k] = w;
+        sumW += w;
+    }
+    // A column that none of its neighbours weighs (an outlet corner, whose
+    // flow leaves through the boundary) would keep a correction of 0 and,
+    // with its nodes frozen, hold the level like a second reference: the
+    // outlet line between the two would then drift for good. It follows all
+    // its wet neighbours alike instead.
+    const bool unweighed = !(sumW > 0.0);
+    for (int k = 0; k < 8; ++k) {
+        if (t[k] == 0) continue;
+        const double dz = dzs[k];
+        if (unweighed) coefficient[k] = 1.0;
+        const double w = coefficient[k];
         Csource[c] += w * dz;
         Cap[c] += w;
         if (F283Option == 1 && fr0 > 1.0 && a[k] > 0.0 && CellLevel(t0) > CellLevel(t[k])) Cap[c] += fr0;
@@ -187,17 +202,28 @@ void BuildEightColumn(int c, bool far) {
     Cap[c] = 1e-20;
     Csource[c] = 0.0;
     const double limit = SurfaceSlopeLimit;
+    double factor[8] = {}, dist[8] = {}, dzs[8] = {};
+    double sumFactor = 0.0;
     for (int k = 0; k < 8; ++k) {
         const int tk = TopCellAbove(e.n[k]);
         if (tk == 0) continue;
         const double dx = Cxcenter[tk] - Cxcenter[t0], dy = Cycenter[tk] - Cycenter[t0];
         const double r = 1.0 / std::sqrt(dx * dx + dy * dy + 1e-20);
         const double a = (dx * u + dy * v) * r / s;
-        const double dist = 1.0 / (r + 1e-20);
+        dist[k] = 1.0 / (r + 1e-20);
         const double slope = std::clamp((Pres[t0] - Pres[tk]) * r / 9810.0, -limit, limit);
-        double dz = slope * dist - (CellLevel(t0) - CellLevel(tk));
+        double dz = slope * dist[k] - (CellLevel(t0) - CellLevel(tk));
         if (a < 0.0) dz = std::max(dz, -h);
-        const double w = SurfaceWeightFactor(a, fr0) * dist;
+        dzs[k] = dz;
+        factor[k] = SurfaceWeightFactor(a, fr0);
+        sumFactor += factor[k];
+    }
+    // As for F 36 = 7: a column no neighbour weighs follows them all alike.
+    const bool unweighed = !(sumFactor > 0.0);
+    for (int k = 0; k < 8; ++k) {
+        if (TopCellAbove(e.n[k]) == 0) continue;
+        const double w = (unweighed ? 1.0 : factor[k]) * dist[k];
+        const double dz = dzs[k];
         if (far || k % 2 == 0) (*kEightCoefficients[k])[c] = w;
         Csource[c] += w * dz;
         Cap[c] += w;

@@ -108,6 +108,38 @@ TEST_F(LevelEquations, DownstreamNeighbourWeighsUpstreamAndDryDoNot) {
     }
 }
 
+// The outlet corner of a channel: the flow leaves east through the boundary
+// and the north neighbour is dry, so no wet neighbour lies downstream. Such a
+// column must still follow its neighbours; with a correction held at 0 its
+// lone corner node would never move and act as a second reference.
+TEST_F(LevelEquations, ColumnThatNoNeighbourWeighsFollowsThemAll) {
+    Ccelle[c_] = 0;
+    Ccelle[Ccells[c_]] = 0;
+    SurfaceSlopeLimit = 0.1;
+    // The west neighbour's top cell 98.1 Pa higher: the column should stand
+    // 0.01 m below it.
+    Pres[Top(3, 3)] = 98.1;
+    const BuilderRow rows[] = {
+        {"F 36 7", 7, BuildSurfaceEquationF36Seven, 0.0},
+        {"F 36 8", 8, BuildSurfaceEquationF36Eight, 0.0},
+    };
+    for (const BuilderRow& r : rows) {
+        SCOPED_TRACE(r.name);
+        FreeSurfaceOption = r.option;
+        r.build();
+        EXPECT_EQ(Cae[c_], 0.0);
+        EXPECT_EQ(Can[c_], 0.0);
+        ASSERT_GT(Caw[c_], 0.0);
+        // Alike: each wet neighbour weighs the same (by its distance for 8).
+        const double west = Cxcenter[c_] - Cxcenter[Ccellw[c_]];
+        const double south = Cycenter[c_] - Cycenter[Ccells[c_]];
+        EXPECT_NEAR(Cas[c_] / Caw[c_], r.option == 8 ? south / west : 1.0, 1e-9);
+        EXPECT_GT(Caww[c_], 0.0);
+        EXPECT_NEAR(Csource[c_] / Caw[c_], -0.01, 1e-6);
+        EXPECT_NEAR(Cap[c_], Caw[c_] + Cas[c_] + Caww[c_] + Cann[c_] + 1e-20, 1e-12);
+    }
+}
+
 TEST_F(LevelEquations, DownstreamPressureExcessAsksTheColumnUp) {
     // The east neighbour's top cell 98.1 Pa lower: the column should stand
     // 0.01 m above it.
