@@ -4,24 +4,10 @@
 
 #include <sstream>
 
+#include "tests/grid/layer_channel.h"
 #include "tests/support/project_dir.h"
-#include "tools/channel_project.h"
 
 namespace {
-
-ChannelSpec LayerChannel(const std::string& letters, int gridLinesY) {
-    ChannelSpec spec;
-    spec.columnsAlong = 10;
-    spec.columnsAcross = 5;
-    spec.gridLinesZ = 11;
-    spec.length = 20.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.version = 3;
-    spec.letters = letters;
-    spec.extraControl = "G 1 12 " + std::to_string(gridLinesY) + " 11 1\nF 236 2 0 0 0.8\n";
-    return spec;
-}
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
@@ -75,6 +61,26 @@ TEST(ColumnLayerBlockRun, DischargeGroupsFollowTheRegeneratedGrid) {
         ++groups;
     }
     EXPECT_EQ(groups, 2);
+}
+
+// The file holds the 450 cells Y builds for block 1; F 65 leaves room for 480,
+// not for the 50 base cells after them. The overflow ends the run before
+// anything of the grid is written.
+TEST(ColumnLayerBlockRun, AFullCellArrayEndsTheRunOnTheOverflowPath) {
+    ProjectDir dir;
+    ChannelSpec spec = LayerChannel("UYH", 14);
+    spec.gridLinesZ = 10;
+    spec.extraControl += "F 65 480 5000 5000 1000 1000\n";
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    const std::string before = dir.read("unstruc");
+    ASSERT_EQ(FirstLine(before), "3 450 1535 1 0 0 0 660");
+    const EngineRun r = dir.run();
+    EXPECT_EQ(r.status, -5);
+    EXPECT_TRUE(HasLine(r.boogie, "Error: Unstructured arrays are too small. Increase with the F 65 data set."))
+        << JoinLines(r.boogie);
+    EXPECT_TRUE(HasLine(r.boogie, "NoCells=500, MaxCeller=480")) << JoinLines(r.boogie);
+    EXPECT_EQ(dir.read("unstruc"), before);
+    EXPECT_TRUE(dir.exists("koosurf.1"));
 }
 
 TEST(ColumnLayerBlockRun, TooFewGridLinesEndTheRunBeforeTheGridIsWritten) {

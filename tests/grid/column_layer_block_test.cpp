@@ -200,6 +200,7 @@ TEST_F(ColumnLayerBlock, ARegionColumnStaysWithoutCells) {
     EXPECT_EQ(Ccelle[Base(2, 8)], 0);
     EXPECT_EQ(Ccelln[Base(3, 7)], 0);
     EXPECT_EQ(BlockTable[2].lastCell - BlockTable[2].firstCell + 1, 8);
+    ExpectSoundGrid();
 }
 
 // One row of columns: a node without columns around it keeps the bed, one
@@ -230,6 +231,37 @@ TEST_F(ColumnLayerBlock, AlternativeVariantGradesBaseLevelToBed) {
     EXPECT_EQ(CellIndex3[3][8][2], column);
     EXPECT_DOUBLE_EQ(Pz1[Cpoint1[column]], -10.0);
     EXPECT_DOUBLE_EQ(Pz1[Cpoint5[CellIndex3[3][8][kNz]]], 0.0);
+    ExpectSoundGrid();
+}
+
+// Room for block 1 (36 cells) but not for all nine base cells: the layer
+// block is dropped on the generator's overflow path, block 1 stays whole.
+TEST_F(ColumnLayerBlock, AFullCellArrayDropsTheLayerBlockAndKeepsBlockOne) {
+    Build();
+    ASSERT_FALSE(Generate().ended);
+    const int cells = BlockTable[1].lastCell, surfaces = BlockTable[1].lastSurface, points = BlockTable[1].lastPoint;
+    ASSERT_EQ(cells, 36);
+    ASSERT_EQ(BlockTable[2].lastCell - BlockTable[2].firstCell + 1, 9);
+    MaxCeller = cells + 5;
+    const EngineCall call = Generate();
+    ASSERT_TRUE(call.ended) << call.log;
+    EXPECT_EQ(call.status, kGridOverflowStatus);
+    EXPECT_NE(call.log.find("Error: Unstructured arrays are too small. Increase with the F 65 data set."),
+              std::string::npos)
+        << call.log;
+    EXPECT_NE(call.log.find("MaxCeller=41"), std::string::npos) << call.log;
+    EXPECT_EQ(NoCells, cells);
+    EXPECT_EQ(NoSurfaces, surfaces);
+    EXPECT_EQ(NoPoints, points);
+    EXPECT_EQ(BlockTable[1].lastCell, cells);
+    EXPECT_EQ(BlockTable[1].lastSurface, surfaces);
+    const BlockRecord& layer = BlockTable[2];
+    EXPECT_EQ(layer.lastCell, layer.firstCell - 1);
+    EXPECT_EQ(layer.lastSurface, layer.firstSurface - 1);
+    EXPECT_EQ(layer.lastPoint, layer.firstPoint - 1);
+    EXPECT_EQ(Base(3, 8), 0);
+    EXPECT_EQ(Gridz[3][8][0], 0.0);
+    EXPECT_GT(Gridz[3][3][0], 0.0);  // block 1's columns keep their cells
     ExpectSoundGrid();
 }
 
