@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "grid/grid_data.h"
+#include "run/globals.h"
 #include "tests/grid/layer_channel.h"
 #include "tests/support/project_dir.h"
 
@@ -31,6 +33,24 @@ TEST(ColumnLayerBlockRun, WritesTheLayerBlockAsBlockTwo) {
         EXPECT_TRUE(HasBlockLine(grid, "2 11 2 6 0 1 0 0 0 0 1 450 1 1535 1 660 "));
         EXPECT_TRUE(HasBlockLine(grid, "2 11 9 13 0 0 0 0 0 0 451 500 1536 1750 661 792 "));
     }
+}
+
+// First build: the lower level lies on the bed, so the block holds base
+// cells only, each from 10 m below the bed up to it over a 2 m x 0.4 m column.
+TEST(ColumnLayerBlockRun, BaseCellsFillTheTenMetresUnderTheBed) {
+    ProjectDir dir;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), LayerChannel("UYH", 14)));
+    ASSERT_EQ(dir.runInProcess(), 1) << dir.read("boogie");
+    ASSERT_EQ(NoBlocks, 2);
+    const BlockRecord& layer = BlockTable[2];
+    ASSERT_EQ(layer.lastCell - layer.firstCell + 1, 50);
+    double volume = 0.0;
+    for (int c = layer.firstCell; c <= layer.lastCell; ++c) {
+        EXPECT_NEAR(Cvol[c], 8.0, 1e-9) << c;
+        EXPECT_EQ(Ccellt[c], 0) << c;
+        volume += Cvol[c];
+    }
+    EXPECT_NEAR(volume, 400.0, 1e-9);
 }
 
 // Y regenerates block 1 with 9 layers instead of the file's 10: the inflow and
