@@ -93,16 +93,18 @@ void TakeFaceCorners(int s, int f, int* corner, bool* fromSide) {
 
 }  // namespace
 
+void TakeKnownFaceCorners(int* corner) {
+    bool fromSide[9] = {};
+    for (int s = 1; s <= 6; ++s) {
+        const int f = CellWork.surface[s];
+        if (f > 0) TakeFaceCorners(s, f, corner, fromSide);
+    }
+}
+
 int AddHexCell(int cell) {
     const CellWorkRecord& work = CellWork;
     int corner[9] = {};
-    bool fromSide[9] = {};
-    // A later known face overrides the corners an earlier one gave (see
-    // TakeFaceCorners for the exception).
-    for (int s = 1; s <= 6; ++s) {
-        const int f = work.surface[s];
-        if (f > 0) TakeFaceCorners(s, f, corner, fromSide);
-    }
+    TakeKnownFaceCorners(corner);
     // A top corner that a known face already holds keeps that point: taking
     // the bottom point instead would leave the face with a corner the cell
     // does not have.

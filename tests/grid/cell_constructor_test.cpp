@@ -187,24 +187,29 @@ INSTANTIATE_TEST_SUITE_P(Rows, CellConstructor, ::testing::ValuesIn(kCases),
 
 // Columns left out of a block (here by G 13 marks) leave concave corners
 // where the columns on both sides meet again: the grid keeps one point per
-// node and level there.
+// node and level there, with the default generation and with the fixed
+// levels of F 64 0 (the other constructor).
 class ColumnGaps : public GenerationCase {};
 
 TEST_F(ColumnGaps, LeaveOnePointAtEachNode) {
-    Start(7, 7, 5);
-    GridRegion[3][3] = 1;
-    GridRegion[4][5] = 1;
-    const EngineCall call = Generate();
-    ASSERT_FALSE(call.ended) << call.log;
-    ASSERT_EQ(Gridz[3][3][0], 0.0);
-    const GridCheck check = CheckGridInvariants();
-    EXPECT_TRUE(check.ok()) << (check.messages.empty() ? "" : check.messages.front());
-    std::map<std::tuple<double, double, double>, int> at;
-    for (int c = 1; c <= NoCells; ++c) {
-        for (Array1<int>* corner : kCorners) {
-            const int p = (*corner)[c];
-            const auto [it, added] = at.try_emplace({Px1[p], Py1[p], Pz1[p]}, p);
-            EXPECT_EQ(it->second, p) << "cell " << c << ": two points at one place";
+    for (const char* algorithm : {"", "F 64 0\n"}) {
+        SCOPED_TRACE(algorithm);
+        Start(7, 7, 5, algorithm);
+        GridRegion[3][3] = 1;
+        GridRegion[4][5] = 1;
+        const EngineCall call = Generate();
+        ASSERT_FALSE(call.ended) << call.log;
+        ASSERT_EQ(Gridz[3][3][0], 0.0);
+        ASSERT_GT(Gridz[4][3][0], 0.0);
+        const GridCheck check = CheckGridInvariants();
+        EXPECT_TRUE(check.ok()) << (check.messages.empty() ? "" : check.messages.front());
+        std::map<std::tuple<double, double, double>, int> at;
+        for (int c = 1; c <= NoCells; ++c) {
+            for (Array1<int>* corner : kCorners) {
+                const int p = (*corner)[c];
+                const auto [it, added] = at.try_emplace({Px1[p], Py1[p], Pz1[p]}, p);
+                EXPECT_EQ(it->second, p) << "cell " << c << ": two points at one place";
+            }
         }
     }
 }
