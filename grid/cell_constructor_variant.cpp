@@ -89,11 +89,7 @@ double BottomZ(const int* corner, int c) { return corner[c] != 0 ? Pz1[corner[c]
 int AddHexCellVariant(int cell, int i, int j, int k) {
     CellWorkRecord& work = CellWork;
     int corner[9] = {};
-    for (int s = 1; s <= 6; ++s) {
-        const int f = work.surface[s];
-        if (f <= 0) continue;
-        for (int q = 0; q < 4; ++q) corner[kHexSides[s].corners[q]] = (*kHexFacePoints[q])[f];
-    }
+    TakeKnownFaceCorners(corner);
     // A top corner held by a known face keeps its point (see AddHexCell).
     if (F299Option > 0) {
         for (int c = 1; c <= 4; ++c) {

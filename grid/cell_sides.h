@@ -27,6 +27,11 @@ inline Array1<int>* const kHexFacePoints[4] = {&Fpoint1, &Fpoint2, &Fpoint3, &Fp
 inline Array1<int>* const kHexCorners[9] = {nullptr,  &Cpoint1, &Cpoint2, &Cpoint3, &Cpoint4,
                                              &Cpoint5, &Cpoint6, &Cpoint7, &Cpoint8};
 
+// Step 1 of both cell constructors: the corners 1..8 of `corner` from the
+// known faces of `CellWork`, a later face overriding an earlier one except
+// where two side faces hold two points at one place (those become one).
+void TakeKnownFaceCorners(int* corner);
+
 inline int NewCellPoint(int corner) {
     const int p = ++NoPoints;
     Px1[p] = CellWork.x[corner];

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 
 #include "grid/grid_data.h"
+#include "grid/grid_invariants.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
 #include "tests/support/control_text.h"
+#include "tests/grid/generation_case.h"
 #include "tests/support/grid_engine.h"
 
 namespace {
@@ -76,7 +80,47 @@ void OnTopWithCollapsedCorner() {
     CellWork.neighbour[5] = 1;
 }
 
+// Cell 1 south-east of cell 2, cell 3 west of it, and no cell at the corner
+// between them: cells 1 and 3 each made a point at (1, 1), height `z`, for
+// cell 3's corners 2 and 6.
+void AcrossAMissingCorner(double z) {
+    DescribeCube(1.0);
+    AddHexCell(1);
+    DescribeCube(0.0);
+    for (int c = 1; c <= 8; ++c) CellWork.y[c] += 1.0;
+    CellWork.z[2] = z;
+    AddHexCell(3);
+    DescribeCube(1.0);
+    for (int c = 1; c <= 8; ++c) CellWork.y[c] += 1.0;
+    CellWork.surface[1] = Csurfn[1];
+    CellWork.surface[4] = Csurfe[3];
+    CellWork.neighbour[1] = 1;
+    CellWork.neighbour[4] = 3;
+}
+
 const ConstructorCase kCases[] = {
+    // Both faces hold a point at corner 1: cell 3's copy gives way, so the
+    // cell and both faces use one point.
+    {"OnePointAcrossAMissingCorner", "", [] { AcrossAMissingCorner(0.0); }, 2, 4,
+     [] {
+         EXPECT_EQ(Cpoint1[2], Cpoint4[1]);
+         EXPECT_EQ(Cpoint5[2], Cpoint8[1]);
+         EXPECT_EQ(Fpoint1[Csurfs[2]], Cpoint1[2]);
+         EXPECT_EQ(Fpoint1[Csurfw[2]], Cpoint1[2]);
+         EXPECT_EQ(Fpoint4[Csurfw[2]], Cpoint5[2]);
+         EXPECT_EQ(Cpoint2[3], Cpoint4[1]);  // cell 3 and its faces follow
+         EXPECT_EQ(Fpoint1[Csurfe[3]], Cpoint4[1]);
+         EXPECT_EQ(Fpoint2[Csurfb[3]], Cpoint4[1]);
+     }},
+    // Points at different places are a conflict the constructor does not
+    // hide: the later face (west) gives the corner.
+    {"ALaterFaceAtAnotherPlaceWins", "", [] { AcrossAMissingCorner(0.25); }, 2, 4,
+     [] {
+         EXPECT_EQ(Cpoint1[2], Cpoint2[3]);
+         EXPECT_NE(Cpoint1[2], Cpoint4[1]);
+         EXPECT_EQ(Fpoint1[Csurfs[2]], Cpoint4[1]);
+     }},
+
     {"NoFaceKnown", "", LoneCube, 8, 6,
      [] {
          // South (corners 1, 2, 5, 6), then east (3, 7), then north (4, 8).
@@ -140,5 +184,34 @@ const ConstructorCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Rows, CellConstructor, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<ConstructorCase>& i) { return std::string(i.param.name); });
+
+// Columns left out of a block (here by G 13 marks) leave concave corners
+// where the columns on both sides meet again: the grid keeps one point per
+// node and level there, with the default generation and with the fixed
+// levels of F 64 0 (the other constructor).
+class ColumnGaps : public GenerationCase {};
+
+TEST_F(ColumnGaps, LeaveOnePointAtEachNode) {
+    for (const char* algorithm : {"", "F 64 0\n"}) {
+        SCOPED_TRACE(algorithm);
+        Start(7, 7, 5, algorithm);
+        GridRegion[3][3] = 1;
+        GridRegion[4][5] = 1;
+        const EngineCall call = Generate();
+        ASSERT_FALSE(call.ended) << call.log;
+        ASSERT_EQ(Gridz[3][3][0], 0.0);
+        ASSERT_GT(Gridz[4][3][0], 0.0);
+        const GridCheck check = CheckGridInvariants();
+        EXPECT_TRUE(check.ok()) << (check.messages.empty() ? "" : check.messages.front());
+        std::map<std::tuple<double, double, double>, int> at;
+        for (int c = 1; c <= NoCells; ++c) {
+            for (Array1<int>* corner : kCorners) {
+                const int p = (*corner)[c];
+                const auto [it, added] = at.try_emplace({Px1[p], Py1[p], Pz1[p]}, p);
+                EXPECT_EQ(it->second, p) << "cell " << c << ": two points at one place";
+            }
+        }
+    }
+}
 
 }  // namespace

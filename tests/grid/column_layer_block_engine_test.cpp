@@ -4,24 +4,12 @@
 
 #include <sstream>
 
+#include "grid/grid_data.h"
+#include "run/globals.h"
+#include "tests/grid/layer_channel.h"
 #include "tests/support/project_dir.h"
-#include "tools/channel_project.h"
 
 namespace {
-
-ChannelSpec LayerChannel(const std::string& letters, int gridLinesY) {
-    ChannelSpec spec;
-    spec.columnsAlong = 10;
-    spec.columnsAcross = 5;
-    spec.gridLinesZ = 11;
-    spec.length = 20.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.version = 3;
-    spec.letters = letters;
-    spec.extraControl = "G 1 12 " + std::to_string(gridLinesY) + " 11 1\nF 236 2 0 0 0.8\n";
-    return spec;
-}
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
@@ -45,6 +33,24 @@ TEST(ColumnLayerBlockRun, WritesTheLayerBlockAsBlockTwo) {
         EXPECT_TRUE(HasBlockLine(grid, "2 11 2 6 0 1 0 0 0 0 1 450 1 1535 1 660 "));
         EXPECT_TRUE(HasBlockLine(grid, "2 11 9 13 0 0 0 0 0 0 451 500 1536 1750 661 792 "));
     }
+}
+
+// First build: the lower level lies on the bed, so the block holds base
+// cells only, each from 10 m below the bed up to it over a 2 m x 0.4 m column.
+TEST(ColumnLayerBlockRun, BaseCellsFillTheTenMetresUnderTheBed) {
+    ProjectDir dir;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), LayerChannel("UYH", 14)));
+    ASSERT_EQ(dir.runInProcess(), 1) << dir.read("boogie");
+    ASSERT_EQ(NoBlocks, 2);
+    const BlockRecord& layer = BlockTable[2];
+    ASSERT_EQ(layer.lastCell - layer.firstCell + 1, 50);
+    double volume = 0.0;
+    for (int c = layer.firstCell; c <= layer.lastCell; ++c) {
+        EXPECT_NEAR(Cvol[c], 8.0, 1e-9) << c;
+        EXPECT_EQ(Ccellt[c], 0) << c;
+        volume += Cvol[c];
+    }
+    EXPECT_NEAR(volume, 400.0, 1e-9);
 }
 
 // Y regenerates block 1 with 9 layers instead of the file's 10: the inflow and
@@ -75,6 +81,26 @@ TEST(ColumnLayerBlockRun, DischargeGroupsFollowTheRegeneratedGrid) {
         ++groups;
     }
     EXPECT_EQ(groups, 2);
+}
+
+// The file holds the 450 cells Y builds for block 1; F 65 leaves room for 480,
+// not for the 50 base cells after them. The overflow ends the run before
+// anything of the grid is written.
+TEST(ColumnLayerBlockRun, AFullCellArrayEndsTheRunOnTheOverflowPath) {
+    ProjectDir dir;
+    ChannelSpec spec = LayerChannel("UYH", 14);
+    spec.gridLinesZ = 10;
+    spec.extraControl += "F 65 480 5000 5000 1000 1000\n";
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    const std::string before = dir.read("unstruc");
+    ASSERT_EQ(FirstLine(before), "3 450 1535 1 0 0 0 660");
+    const EngineRun r = dir.run();
+    EXPECT_EQ(r.status, -5);
+    EXPECT_TRUE(HasLine(r.boogie, "Error: Unstructured arrays are too small. Increase with the F 65 data set."))
+        << JoinLines(r.boogie);
+    EXPECT_TRUE(HasLine(r.boogie, "NoCells=500, MaxCeller=480")) << JoinLines(r.boogie);
+    EXPECT_EQ(dir.read("unstruc"), before);
+    EXPECT_TRUE(dir.exists("koosurf.1"));
 }
 
 TEST(ColumnLayerBlockRun, TooFewGridLinesEndTheRunBeforeTheGridIsWritten) {

@@ -17,12 +17,12 @@ constexpr int kNz = 6;
 
 class ColumnLayerBlock : public GenerationCase {
 protected:
-    // Block 1: columns i 2..4, j 2..(2 + rows - 1); layer block from row J1 + 3.
-    void Build(const std::string& control = "", int rows = 3, int ny = 12, double bed = 0.0) {
-        Start(5, ny, kNz, "F 236 2 0 0 0.8\n" + control);
+    // Block 1: columns i 2..(nx - 1), j 2..(2 + rows - 1); layer block from row J1 + 3.
+    void Build(const std::string& control = "", int rows = 3, int ny = 12, double bed = 0.0, int nx = 5) {
+        Start(nx, ny, kNz, "F 236 2 0 0 0.8\n" + control);
         BlockRecord& b = BlockTable[1];
         b.jLast = 1 + rows;
-        for (int i = 1; i <= 4; ++i) {
+        for (int i = 1; i <= nx - 1; ++i) {
             for (int j = 1; j <= b.jLast; ++j) {
                 SetNode(i, j, bed, bed + 1.0);
                 GridLevels[3][i][j] = bed - 10.0;
@@ -35,7 +35,7 @@ protected:
     // Every layer column of the previous state numbered, with level and mark.
     void PreviousLayerColumns(double level, int mark) {
         int n = 0;
-        for (int i = 2; i <= 4; ++i) {
+        for (int i = 2; i <= BlockTable[2].iLast; ++i) {
             for (int j = jFirst_; j <= BlockTable[2].jLast; ++j) {
                 pointbed[i][j] = ++n;
                 BlayerSlope[n] = level;
@@ -200,6 +200,7 @@ TEST_F(ColumnLayerBlock, ARegionColumnStaysWithoutCells) {
     EXPECT_EQ(Ccelle[Base(2, 8)], 0);
     EXPECT_EQ(Ccelln[Base(3, 7)], 0);
     EXPECT_EQ(BlockTable[2].lastCell - BlockTable[2].firstCell + 1, 8);
+    ExpectSoundGrid();
 }
 
 // One row of columns: a node without columns around it keeps the bed, one
@@ -230,6 +231,67 @@ TEST_F(ColumnLayerBlock, AlternativeVariantGradesBaseLevelToBed) {
     EXPECT_EQ(CellIndex3[3][8][2], column);
     EXPECT_DOUBLE_EQ(Pz1[Cpoint1[column]], -10.0);
     EXPECT_DOUBLE_EQ(Pz1[Cpoint5[CellIndex3[3][8][kNz]]], 0.0);
+    ExpectSoundGrid();
+}
+
+// Room for block 1 (36 cells) but not for all nine base cells: the layer
+// block is dropped on the generator's overflow path, block 1 stays whole.
+TEST_F(ColumnLayerBlock, AFullCellArrayDropsTheLayerBlockAndKeepsBlockOne) {
+    Build();
+    ASSERT_FALSE(Generate().ended);
+    const int cells = BlockTable[1].lastCell, surfaces = BlockTable[1].lastSurface, points = BlockTable[1].lastPoint;
+    ASSERT_EQ(cells, 36);
+    ASSERT_EQ(BlockTable[2].lastCell - BlockTable[2].firstCell + 1, 9);
+    MaxCeller = cells + 5;
+    const EngineCall call = Generate();
+    ASSERT_TRUE(call.ended) << call.log;
+    EXPECT_EQ(call.status, kGridOverflowStatus);
+    EXPECT_NE(call.log.find("Error: Unstructured arrays are too small. Increase with the F 65 data set."),
+              std::string::npos)
+        << call.log;
+    EXPECT_NE(call.log.find("MaxCeller=41"), std::string::npos) << call.log;
+    EXPECT_EQ(NoCells, cells);
+    EXPECT_EQ(NoSurfaces, surfaces);
+    EXPECT_EQ(NoPoints, points);
+    EXPECT_EQ(BlockTable[1].lastCell, cells);
+    EXPECT_EQ(BlockTable[1].lastSurface, surfaces);
+    const BlockRecord& layer = BlockTable[2];
+    EXPECT_EQ(layer.lastCell, layer.firstCell - 1);
+    EXPECT_EQ(layer.lastSurface, layer.firstSurface - 1);
+    EXPECT_EQ(layer.lastPoint, layer.firstPoint - 1);
+    EXPECT_EQ(Base(3, 8), 0);
+    EXPECT_EQ(Gridz[3][8][0], 0.0);
+    EXPECT_GT(Gridz[3][3][0], 0.0);  // block 1's columns keep their cells
+    ExpectSoundGrid();
+}
+
+// Layer columns of 4 and 2 cells side by side (six columns; the three
+// eastern ones only 7 cm thick): the lowest cells meet, so do the top cells
+// at the bed, the thicker column's middle layers have a wall there. The
+// middle layers end on zero-height edges at the shared node; F 299 gives
+// those one point, as it does in block 1.
+TEST_F(ColumnLayerBlock, LayerColumnsOfFourAndTwoCellsMeetAtBothEnds) {
+    Build("F 94 0.01 0.02\nF 299 1\n", 3, 12, 0.0, 8);
+    ASSERT_FALSE(Generate().ended);
+    PreviousLayerColumns(-4.0, 1);
+    for (int i = 5; i <= 7; ++i) {
+        for (int j = jFirst_; j <= BlockTable[2].jLast; ++j) BlayerSlope[pointbed[i][j]] = -0.07;
+    }
+    ASSERT_FALSE(Generate().ended);
+    ASSERT_EQ(Layers(5, 8), 4);
+    ASSERT_EQ(Layers(6, 8), 2);
+    const auto thick = [](int layer) { return CellIndex3[5][8][kNz - 4 + layer]; };
+    const auto thin = [](int layer) { return CellIndex3[6][8][kNz - 2 + layer]; };
+    EXPECT_EQ(Ccelle[thick(1)], thin(1));
+    EXPECT_EQ(Ccellw[thin(1)], thick(1));
+    EXPECT_EQ(Csurfe[thick(1)], Csurfw[thin(1)]);
+    EXPECT_EQ(Ccelle[thick(2)], 0);
+    EXPECT_EQ(Ccelle[thick(3)], 0);
+    EXPECT_EQ(Ccelle[thick(4)], thin(2));
+    EXPECT_EQ(Ccellw[thin(2)], thick(4));
+    EXPECT_EQ(Csurfe[thick(4)], Csurfw[thin(2)]);
+    EXPECT_EQ(Ccelle[Base(5, 8)], Base(6, 8));
+    EXPECT_NEAR(Pz1[Cpoint5[Base(6, 8)]], -0.07, 1e-12);
     ExpectSoundGrid();
 }
 
