@@ -93,10 +93,10 @@ struct NumberingCase {
 };
 
 // Free columns (1, 1), (2, 1) and (1, 3), (2, 3): bed cells 7, 12 and 9, 14.
-// Along grid lines (F 159 0) the gap at 8 is filled and the columns of line
-// 2 drop out; in plan (F 159 1) the i neighbours join and two slides form.
+// Along grid lines (F 159 0) the gaps at 8 and 13 are filled and one slide
+// forms; in plan (F 159 1) the i neighbours join and two slides form.
 const NumberingCase kNumbering[] = {
-    {"AlongGridLines", 0, {7, 0, 0}, 0},
+    {"AlongGridLines", 0, {7, 0, 0}, 7},
     {"InPlan", 1, {7, 9, 0}, 7},
 };
 
