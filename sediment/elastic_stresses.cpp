@@ -144,28 +144,30 @@ void Stresses() {
     const double* r6 = StressRow(6);
     const double* u = Cu.data();
     const double* w = Cw.data();
-    for (int c = 1; c <= NoCells; ++c) {
-        switch (StressVariant) {
-            case 4: {
+    switch (StressVariant) {
+        case 4:
+            for (int c = 1; c <= NoCells; ++c) {
                 const double du = GradientDirA(u, 1, c), dw = GradientDirA(w, 3, c);
                 r0[c] = ((2.0 * a + lambda) * du + lambda * dw) / Cvol[c];
                 r2[c] = ((2.0 * a + lambda) * dw + lambda * du) / Cvol[c];
-                break;
             }
-            case 9: {
+            break;
+        case 9:
+            for (int c = 1; c <= NoCells; ++c) {
                 const double dw = GradientDirC(w, 3, c);
                 r0[c] = E / (1.0 - nu * nu) * GradientDirC(u, 1, c) + nu * E * dw;
                 r2[c] = E * dw / (1.0 - nu * nu);
                 // A cell without vertical stress has no ratio to it.
                 r4[c] = Ratio(r6[c], r2[c]);
                 r1[c] = Ratio(r5[c], r2[c]);
-                break;
             }
-            default:
+            break;
+        default:
+            for (int c = 1; c <= NoCells; ++c) {
                 r0[c] = a * GradientDirA(u, 1, c) / Cvol[c];
                 r2[c] = a * GradientDirA(w, 3, c) / Cvol[c];
-                break;
-        }
+            }
+            break;
     }
 }
 

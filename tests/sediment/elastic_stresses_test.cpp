@@ -8,6 +8,7 @@
 #include "flow/flow_data.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
+#include "run/status.h"
 #include "sediment/cell_gradients.h"
 #include "sediment/sediment_data.h"
 #include "sediment/sediment_services.h"
@@ -129,6 +130,20 @@ TEST_F(ElasticBox, CellsWithoutVerticalStressHaveNoStressRatios) {
         EXPECT_EQ(Cstress[4][c], 0.0);
         EXPECT_LT(Cw[c], 0.0);
     }
+}
+
+// 101 asks for a pause at the end of the next outer iteration; a batch run
+// reports the pause point and goes on.
+TEST_F(ElasticBox, PauseRequestTurnsIntoAPauseAtTheNextIteration) {
+    Box(1, 1, 3, {1.0, 1.0, 1.0}, "K 1 2\n");
+    PauseFlag = 101;
+    const EngineCall r = Stresses();
+    ASSERT_FALSE(r.ended) << r.log;
+    EXPECT_EQ(PauseFlag, 4);
+    EXPECT_STREQ(ModuleName, "Iter 1");
+    int pauses = 0;
+    for (const std::string& line : SplitLines(r.log)) pauses += line == "PauseFlag = 4";
+    EXPECT_EQ(pauses, 1);
 }
 
 // Poisson's ratio 0.5 makes lambda infinite: variant 4 refuses it.

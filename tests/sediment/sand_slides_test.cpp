@@ -9,6 +9,7 @@
 #include "flow/flow_data.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
+#include "run/status.h"
 #include "sediment/sand_slides.h"
 #include "sediment/sediment_data.h"
 #include "sediment/sediment_services.h"
@@ -186,7 +187,13 @@ TEST_F(SlideBlockCase, StableSlideEnds) {
 // without groundwater has nothing that drives a slide.
 TEST_F(SlideBlockCase, FlatBlockFormsNoSlide) {
     Block(5, 5, "F 325 1\n");
+    PauseFlag = 101;
     ComputeSandSlide();
+    // The pause asked for comes at the next call.
+    EXPECT_EQ(PauseFlag, 4);
+    EXPECT_EQ(ReadHere("boogie").find("PauseFlag = 4"), std::string::npos);
+    ComputeSandSlide();
+    EXPECT_NE(ReadHere("boogie").find("PauseFlag = 4"), std::string::npos);
     EXPECT_EQ(SandSlideStarted, 1);
     EXPECT_EQ(ActiveSlides[0], 0);
     for (int b = 1; b <= 25; ++b) {
