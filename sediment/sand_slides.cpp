@@ -43,13 +43,10 @@ void HoldAt(int c, double level) {
     Csource[c] = level * kHeld;
 }
 
-double PlanDistance(int a, int b) {
-    const double dx = Cxcenter[a] - Cxcenter[b], dy = Cycenter[a] - Cycenter[b];
-    return std::sqrt(dx * dx + dy * dy);
-}
-
-// The pull of the groundwater slope towards `minus` from `plus` (N/m3), 0
-// without both neighbours.
+// The pull of the groundwater slope towards `plus` (N/m3): the level at the
+// `minus` neighbour less that at the `plus` one over their distance, 0
+// without both neighbours. Both plan directions take the level of the lower
+// index first, so that the pull points down the groundwater slope in each.
 double GroundwaterGradient(int c, const Array1<int>& minus, const Array1<int>& plus) {
     const int m = minus[c], p = plus[c];
     if (m == 0 || p == 0 || !Bgroundwater.exists()) return 0.0;

@@ -17,6 +17,9 @@ int LayerBlockNumber(bool lastOne);
 // arrays of the slides cannot hold it.
 SlideBlock FindSlideBlock(bool lastOne);
 
+// The distance in plan between the centres of cells a and b.
+double PlanDistance(int a, int b);
+
 // The top cell of c's column and the ground level of column (bed cell) b:
 // the top face of its top cell.
 int TopCellOf(int c);

@@ -123,11 +123,6 @@ double SlopeFactor() {
     }
 }
 
-double PlanDistance(int a, int b) {
-    const double dx = Cxcenter[a] - Cxcenter[b], dy = Cycenter[a] - Cycenter[b];
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 void MeasureSlide(const SlideBlock& L, int s, double factor) {
     const int label = ActiveSlides[s];
     int count = 0, high = 0, low = 0;
@@ -189,6 +184,11 @@ SlideBlock FindSlideBlock(bool lastOne) {
         L.block = 0;
     }
     return L;
+}
+
+double PlanDistance(int a, int b) {
+    const double dx = Cxcenter[a] - Cxcenter[b], dy = Cycenter[a] - Cycenter[b];
+    return std::sqrt(dx * dx + dy * dy);
 }
 
 int TopCellOf(int c) {
