@@ -76,6 +76,11 @@ void CheckFlowDirection(int pass, int first, int last);
 // Density of water relative to 1000 kg/m3 at the temperature t (degrees C).
 double RelativeWaterDensity(double t);
 
+// Neighbour coefficients of displacement equation `component` (1 x, 2 y,
+// 3 z) of the elastic stress computation over surfaces first..last, by
+// StressVariant (9, 2, 5; any other writes none). Sets neither Cap nor
+// Csource.
+void AssembleStressCoefficients(int component, int first, int last);
 // Mass flux (kg/s, positive from Fcell1 to Fcell2) of surfaces first..last
 // from the cell velocities with the pressure-weighted correction that keeps
 // the collocated grid free of checkerboard pressures, then the steps over the

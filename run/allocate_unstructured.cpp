@@ -202,7 +202,7 @@ bool ModelArrays(ArrayAllocation& a, const Sizes& n) {
     if (StressComputationOption > 0 && !a.make(Cstress, kStressRows, n.cells)) return false;
     if ((StressComputationOption > 0 || LayerBlockOption > 0) &&
         (!a.make(CstressRatio, n.cells) || !a.make(CstressCount, n.cells) ||
-         !a.makeAll({&BlayerSlope, &BslideWork, &BslideChange}, n.columns))) {
+         !a.makeAll({&BlayerSlope, &BslideWork, &BslideChange, &BslideLevel}, n.columns))) {
         return false;
     }
     if (ShallowWaterOption > 0 &&

@@ -72,6 +72,7 @@
     X(double, YoungModulus, 65000000.0)         \
     X(double, PoissonRatio, 0.4)                \
     X(double, LameLambda, 0.0)                  \
+    X(double, TwiceShearModulus, 0.0)           \
     X(int, StressComputationOption, 0)          \
     X(int, F249Option, 0)
 

@@ -26,8 +26,7 @@ void StoreRunStateStartValues() {
     std::memset(TimingMarks, 0, sizeof TimingMarks);
     ActiveTaskCode = 0;
     std::memset(NoErrorsTrekant, 0, sizeof NoErrorsTrekant);
-    std::memset(ActiveSlides, 0, sizeof ActiveSlides);
-    std::memset(SlideAverage, 0, sizeof SlideAverage);
+    ResetSlideState();
     LayerBlockFirstRunDone = false;
     SedimentBedSum = 0.0;
     SedimentOutflowSum = 0.0;

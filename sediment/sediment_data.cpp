@@ -1,5 +1,7 @@
 #include "sediment/sediment_data.h"
 
+#include <cstring>
+
 Array2<double> conc{ArrayBase::kGlobal};
 Array2<double> conc_old{ArrayBase::kGlobal};
 Array1<double> SuspendedMassTotal{ArrayBase::kGlobal};
@@ -9,6 +11,14 @@ Array2<double> CabMulti{ArrayBase::kGlobal};
 Array2<double> CatMulti{ArrayBase::kGlobal};
 int ActiveSlides[kMaxSlides];
 double SlideAverage[kMaxSlides];
+double SlideKLevel[kMaxSlides];
+double SlideKHeight[kMaxSlides];
+double SlideKLength[kMaxSlides];
+int SlideMidColumn[kMaxSlides];
+int SlideCellCount[kMaxSlides];
+double SlideSourceFactor[kMaxSlides];
+int SandSlideStarted = 0;
+Array1<double> BslideLevel{ArrayBase::kGlobal};
 double SedimentBedSum = 0.0;
 double SedimentOutflowSum = 0.0;
 Array1<int> Bslide{ArrayBase::kGlobal};
@@ -46,3 +56,15 @@ double BedMoveDefectAbs = 0.0;
 double BedMoveDefect = 0.0;
 double SuspVolumeChangeDefect = 0.0;
 char MaxTimeText[200];
+
+void ResetSlideState() {
+    std::memset(ActiveSlides, 0, sizeof ActiveSlides);
+    std::memset(SlideAverage, 0, sizeof SlideAverage);
+    std::memset(SlideKLevel, 0, sizeof SlideKLevel);
+    std::memset(SlideKHeight, 0, sizeof SlideKHeight);
+    std::memset(SlideKLength, 0, sizeof SlideKLength);
+    std::memset(SlideMidColumn, 0, sizeof SlideMidColumn);
+    std::memset(SlideCellCount, 0, sizeof SlideCellCount);
+    std::memset(SlideSourceFactor, 0, sizeof SlideSourceFactor);
+    SandSlideStarted = 0;
+}

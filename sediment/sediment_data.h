@@ -27,6 +27,25 @@ extern int ActiveSlides[kMaxSlides];
 // layer block less the further the slides have gone.
 extern double SlideAverage[kMaxSlides];
 
+// Per slide (index into ActiveSlides): the target level of its shear
+// surface, the height and plan length between its highest and lowest
+// columns, its middle column (bed cell), its column count and the factor on
+// its sources of the last shear-surface iteration.
+extern double SlideKLevel[kMaxSlides];
+extern double SlideKHeight[kMaxSlides];
+extern double SlideKLength[kMaxSlides];
+extern int SlideMidColumn[kMaxSlides];
+extern int SlideCellCount[kMaxSlides];
+extern double SlideSourceFactor[kMaxSlides];
+// 0 until the first sand-slide call has set the shear-surface levels.
+extern int SandSlideStarted;
+// Per column: the sand slide's working shear-surface level. It has an array
+// of its own: inside a flow run Cf designates the field solved last and the
+// flow reads CstressRatio.
+extern Array1<double> BslideLevel;
+// Returns the slide state to the start of a run.
+void ResetSlideState();
+
 // Running totals of the sediment continuity: bed change and outflow (the
 // inflow total is SedimentInflowSum).
 extern double SedimentBedSum;
