@@ -145,3 +145,26 @@ TEST_F(SurfaceByOptionRuns, DISABLED_RatingCurveHoldsItsColumnAtTheStage) {
 }
 
 }  // namespace
+
+namespace {
+
+// surface_tfs (F 36 12) in a transient run, with the `timei` level rising
+// 0.05 m over 100 s: the outflow end follows the series at every update,
+// no node comes nearer the bed than 0.02 m, and nothing turns to NaN.
+TEST_F(SurfaceByOptionRuns, TransientSurfaceFollowsTheSeriesAtTheOutflow) {
+    dir_.write("timei", "H 0 0 1.0\nH 100 0 1.05\n");
+    Run(4.0, 4, "F 36 12\nF 181 0\nF 33 1 5\nK 1 100\nF 200 2 1e-5 1e-6 0.1 10\n");
+    EXPECT_EQ(status_, 1) << log_;
+    ExpectFinite();
+    const double series = 1.0 + 0.0005 * stime;
+    std::printf("F 36 12 after %.0f s: outflow node %.5f m, series %.5f m\n", stime, Gridz[51][3][NoGridLinesZ],
+                series);
+    for (int j = 1; j <= 5; ++j) EXPECT_NEAR(Gridz[51][j][NoGridLinesZ], series, 6e-4) << j;
+    for (int i = 1; i <= 51; ++i) {
+        for (int j = 1; j <= 5; ++j) {
+            EXPECT_GE(Gridz[i][j][NoGridLinesZ] - Gridz[i][j][1], 0.02 - 1e-12) << i << " " << j;
+        }
+    }
+}
+
+}  // namespace
