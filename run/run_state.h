@@ -45,6 +45,7 @@
     X(double, PresRef2, 0.0)                        \
     X(double, SurfaceZRef, -1e20)                   \
     X(int, SurfaceTraceHeaderFlag, 0)               \
+    X(int, OptionTraceHeaderFlag, 0)                \
     X(int, ZRefGroup, -1)                           \
     X(int, NoSurfaceUpdates, 0)                     \
     X(int, NoFailedSurfaceUpdates, 0)               \

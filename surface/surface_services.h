@@ -72,7 +72,21 @@ void surface2DLL();
 void RaiseSupercriticalPressure(double referenceLevel, double referencePressure);
 void AverageCoupledPressure();
 void AdjustCoupledBlockLevels();
+// F 187: levels the nodes towards dry sides (1), holds the open sides of
+// the reference group at `referenceLevel` (above 1) or keeps the edges of
+// the reference level group wet (-1).
 void AdjustLevelsAtGroups(double referenceLevel);
+// Holds the columns of every G 28 line at its stage-discharge level in the
+// F 36 = 9 level equation.
+void SetRatingCurveLevels();
+// Holds the reference columns and groups at the `timei` level in a plan
+// correction equation (no run path calls it).
+void ForceWaterLevelFromTable();
+// The bounds of F 178 on the node levels of block `block`.
+void SurfaceTfsLevels(int block);
+// The weight (0 to 1) of the column of bed cell c for node (i, j) by the
+// flow direction and the column's Froude number.
+double UpdateFroudeSurfaceFlow(int c, int i, int j);
 void BuildSurfaceEquationColumnFlux();
 // The update driver's plan level equation of F 36 = 4, 7, 8 and 9, held at
 // the reference level (and the second level) with the reference top cell.

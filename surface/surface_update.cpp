@@ -15,15 +15,10 @@
 #include "surface/pressure_levels.h"
 #include "surface/surface_data.h"
 #include "surface/surface_levels.h"
+#include "surface/surface_regeneration.h"
 #include "surface/surface_services.h"
 
 namespace {
-
-void ClearElementZero() {
-    for (Array1<int>* a : {&Ccells, &Ccellw, &Ccelln, &Ccelle}) (*a)[0] = 0;
-    Pres[0] = 0.0;
-    if (Bpressure.exists()) Bpressure[0] = 0.0;
-}
 
 // The sum of the four corner levels of every column of the surface blocks
 // times its plan area: four times the water volume above a fixed datum.
@@ -44,50 +39,12 @@ double CornerLevelVolume() {
     return v;
 }
 
-bool ResultsAroundUpdate() { return ResultStartIteration != 0 && ResultStartIteration < Iter; }
-
-void WriteResultsTitled(const char* title) {
-    std::snprintf(ResultTitle, sizeof ResultTitle, "%s", title);
-    WriteResults();
-}
-
-// Appends one line of the F 36 = 3 trace; a trace that cannot be opened is
-// skipped.
-void TraceRigidShift(double dh, int top, double level) {
-    std::FILE* f = std::fopen("boogie-t", SurfaceTraceHeaderFlag == 0 ? "w" : "a");
-    if (f == nullptr) return;
-    if (SurfaceTraceHeaderFlag == 0) {
-        std::fputs("Time     dh    Czcenter   Ckdist   iSurfLocal  iPres  jPres   zval   ZRef\n", f);
-        SurfaceTraceHeaderFlag = 1;
-    }
-    std::fprintf(f, "%lf %lf %lf %lf %d %d %d %lf %lf\n", stime, dh, Czcenter[top], Ckdist[top], top, iPres, jPres,
-                 Gridz[iPres][jPres][NoGridLinesZ], level);
-    std::fclose(f);
-}
-
 // Shifts every node of the ordinary blocks by the same dh, so the surface
 // keeps its shape and the reference node follows the reference level.
 void ShiftRigidly(const SurfaceReference& ref) {
-    const int k = NoGridLinesZ;
-    const double dh = SurfaceZRef - Gridz[iPres][jPres][k];
-    // A node line that two blocks share is shifted once, or the surface
-    // would step there.
-    const size_t nj = Gridz.extent2();
-    std::vector<char> shifted(Gridz.extent1() * nj, 0);
-    for (int b = 1; b <= std::min(NoBlocks, kMaxBlocks); ++b) {
-        const BlockRecord& r = BlockTable[b];
-        if (r.gridLevel != 0 || r.depthAveraged != 0) continue;
-        for (int i = r.iFirst - 1; i <= r.iLast; ++i) {
-            for (int j = r.jFirst - 1; j <= r.jLast; ++j) {
-                char& done = shifted[static_cast<size_t>(i) * nj + static_cast<size_t>(j)];
-                if (done != 0) continue;
-                done = 1;
-                Gridz[i][j][k] += dh;
-                Gridz[i][j][k + 1] = Gridz[i][j][k];
-            }
-        }
-    }
-    if (DebugOption == 'E') TraceRigidShift(dh, ref.top, SurfaceZRef);
+    const double dh = SurfaceZRef - Gridz[iPres][jPres][NoGridLinesZ];
+    ShiftSurfaceNodes(dh, false, 0.0, false);
+    if (DebugOption == 'E') TraceSurfaceShift(SurfaceTraceHeaderFlag, dh, ref.top, SurfaceZRef);
 }
 
 void MoveByPressure(const SurfaceReference& ref) {
@@ -139,39 +96,6 @@ void NewLevels(const SurfaceReference& ref) {
     }
 }
 
-void CopyFieldsToOld() {
-    if (Cu_old2.exists()) {
-        for (int c = FirstCell; c <= LastCell; ++c) {
-            Cu_old2[c] = Cu_old[c];
-            Cv_old2[c] = Cv_old[c];
-            Cw_old2[c] = Cw_old[c];
-        }
-    }
-    if (Cu_old.exists()) {
-        for (int c = FirstCell; c <= LastCell; ++c) {
-            Cu_old[c] = Cu[c];
-            Cv_old[c] = Cv[c];
-            Cw_old[c] = Cw[c];
-            Pres_old[c] = Pres[c];
-            Ck_old[c] = Ck[c];
-            Cepsilon_old[c] = Cepsilon[c];
-        }
-    }
-}
-
-void RegenerateGrid() {
-    CopyFieldsToOld();
-    Unstructure();
-    metric();
-    UpdateWaterColumnsAfterRegrid();
-    for (int c = 1; c <= NoCells; ++c) CinvAp[c] = 0.0;
-    ComputeSurfaceFluxes(FirstSurface, LastSurface);
-    if (MultigridChoice > 0 && NoBlocks >= 1 && BlockTable[std::min(NoBlocks, kMaxBlocks)].depthAveraged == 0) {
-        BuildMultigridLevels();
-    }
-    if (ResultsAroundUpdate()) WriteResultsTitled("Written from surface, after grid update");
-}
-
 void ClearTrendSums() {
     TimeAverageCounter = 0;
     if (!GridTrendN.exists()) return;
@@ -191,11 +115,7 @@ void FinishUpdate(double volumeBefore, const SurfaceReference& ref) {
     }
     if (ReservoirBalanceMode > 0) SurfaceVolumeChange = 0.25 * (volumeBefore - CornerLevelVolume());
     GridChangedFlag = 1;
-    if (F128Option == -1) {
-        for (int c = 0; c <= NoCells; ++c) Pres[c] = 0.0;
-    } else if (F128Option == 2) {
-        RaiseSupercriticalPressure(SurfaceZRef, ref.pressure);
-    }
+    if (F128Option != 0) RaiseSupercriticalPressure(SurfaceZRef, ref.pressure);
     if (TimeAveragingOption > 0) ClearTrendSums();
 }
 
@@ -206,7 +126,7 @@ void surface() {
         UpdateFreeSurfaceByOption();
         return;
     }
-    ClearElementZero();
+    ClearSurfaceElementZero();
     const double volumeBefore = ReservoirBalanceMode > 0 ? CornerLevelVolume() : 0.0;
     if (BlockCouplingOption == 4) AverageCoupledPressure();
     const bool froude = (FreeSurfaceOption >= 7 && FreeSurfaceOption <= 9) ||
@@ -229,7 +149,7 @@ void surface() {
     if (GroupLevelAdjustOption != 0) AdjustLevelsAtGroups(SurfaceZRef);
     if (BlockCouplingOption == 3 || BlockCouplingOption == 5) AdjustCoupledBlockLevels();
     if (SurfaceSmoothingOption > 0) SmoothWaterSurface();
-    if (ResultsAroundUpdate()) WriteResultsTitled("Written from surface, before grid update");
-    if (FlagTSC == 0 || F166Flag == 1 || MpiPart > 0) RegenerateGrid();
+    if (SurfaceResultsDue()) WriteSurfaceResults("Written from surface, before grid update");
+    if (FlagTSC == 0 || F166Flag == 1 || MpiPart > 0) RegenerateUnderSurface({});
     FinishUpdate(volumeBefore, ref);
 }

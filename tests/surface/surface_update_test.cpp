@@ -20,14 +20,14 @@ protected:
 struct RouteRow {
     const char* name;
     int byOption, twoD;
-    const char* missing;
+    bool optionReference;  // the update found ZRef, the reference of the option route
 };
 
 TEST_F(SurfaceUpdate, OtherRoutesReachTheirOperations) {
     const RouteRow rows[] = {
-        {"F323", 1, 0, "UpdateFreeSurfaceByOption is not available in this build\n"},
-        {"F323BeforeF116", 1, 3, "UpdateFreeSurfaceByOption is not available in this build\n"},
-        {"F116", 0, 3, "surface2DLL is not available in this build\n"},
+        {"F323", 1, 0, true},
+        {"F323BeforeF116", 1, 3, true},
+        {"F116", 0, 3, false},
     };
     for (const RouteRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -35,13 +35,21 @@ TEST_F(SurfaceUpdate, OtherRoutesReachTheirOperations) {
         FreeSurfaceOption = 2;
         SurfaceUpdateByOptionFlag = row.byOption;
         Surface2DOption = row.twoD;
-        const double before = Node(3, 2);
+        ZRef = SurfaceZRef = -1e20;
         SetTopPressures(9810.0);
         EngineCall call = Update();
         ASSERT_FALSE(call.ended) << call.log;
-        EXPECT_NE(call.log.find(row.missing), std::string::npos) << call.log;
-        EXPECT_EQ(NoSurfaceUpdates, 0);
-        EXPECT_EQ(Node(3, 2), before);
+        EXPECT_EQ(call.log.find("not available"), std::string::npos) << call.log;
+        // Neither route touches the driver's own reference.
+        EXPECT_EQ(SurfaceZRef, -1e20);
+        if (row.optionReference) {
+            EXPECT_DOUBLE_EQ(ZRef, 1.0);
+            EXPECT_EQ(NoSurfaceUpdates, 1);
+        } else {
+            EXPECT_EQ(ZRef, -1e20);
+            EXPECT_EQ(NoSurfaceUpdates, 0);
+        }
+        EXPECT_EQ(GridChangedFlag, 1);
     }
 }
 
