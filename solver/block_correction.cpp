@@ -30,9 +30,10 @@ struct LineSums {
     double d = 0.0, r = 0.0, lo = 0.0, hi = 0.0;
 };
 
-// The recursion coefficients of the line chain; grown to the longest chain
-// met so far, so a run allocates them once.
-std::vector<double> g_p, g_q;
+// The line sums and the recursion coefficients of the line chain; grown to
+// the longest chain met so far, so a run allocates them once.
+std::vector<LineSums> g_sums;
+std::vector<double> g_p, g_q, g_r;
 
 bool Eligible(const BlockRecord& b) { return b.depthAveraged == 0 && b.field11 == 1 && b.jLast >= b.jFirst; }
 
@@ -93,29 +94,33 @@ void CorrectILine(int i, int j0, int j1, const std::vector<char>* covered, doubl
 }
 
 // The tri-diagonal solve over lines 1..count: `sums(k)` gives the sums of
-// line k in increasing order, `add(k, r)` receives the corrections from the
-// last line down.
+// line k, `add(k, r)` receives its correction. Lines hold disjoint cells, so
+// the sums and the corrections run line by line on the threads (each line
+// summed in its own order, as serially); only the short recursion is serial.
 template <class Sums, class Add>
 void SolveChain(int count, Sums sums, Add add) {
     if (count <= 0) return;
     const size_t need = static_cast<size_t>(count) + 1;
     if (g_p.size() < need) {
+        g_sums.resize(need);
         g_p.resize(need);
         g_q.resize(need);
+        g_r.resize(need);
     }
+#pragma omp parallel for schedule(dynamic, 4) if (count > 1)
+    for (int k = 1; k <= count; ++k) g_sums[k] = sums(k);
     g_p[0] = g_q[0] = 0.0;
     for (int k = 1; k <= count; ++k) {
-        const LineSums s = sums(k);
+        const LineSums& s = g_sums[k];
         double d = s.d - s.lo * g_p[k - 1];
         if (std::fabs(d / (s.d + 1e-20)) < kPivotShare) d = kDeadPivot;
         g_p[k] = s.hi / d;
         g_q[k] = (s.lo * g_q[k - 1] + s.r) / d;
     }
     double r = 0.0;
-    for (int k = count; k >= 1; --k) {
-        r = r * g_p[k] + g_q[k];
-        add(k, r);
-    }
+    for (int k = count; k >= 1; --k) g_r[k] = r = r * g_p[k] + g_q[k];
+#pragma omp parallel for schedule(dynamic, 4) if (count > 1)
+    for (int k = 1; k <= count; ++k) add(k, g_r[k]);
 }
 
 void PerBlockCorrection() {

@@ -21,36 +21,44 @@ inline void SymmetricSweeps(int first, int last, int sweeps, Update update) {
 
 // One way of a sweep. The cells of a column are numbered from the bed up, so
 // the cell solved just before is the bottom neighbour on the way up and the
-// top one on the way down: its new value is taken from a register instead of
-// being loaded back from the store just made, which takes that round trip
-// out of the chain of dependent updates. The arithmetic is unchanged.
+// top one on the way down: the updates form one chain through that neighbour,
+// and the time of a sweep is the latency of that chain, not the loads. So the
+// terms that do not wait for it (the other neighbours and the source) are
+// summed first, off the chain, and the diagonal is applied as a stored
+// reciprocal: the chain is one multiply, one add and one multiply instead of
+// ending in a division. That changes the rounding of the plain form
+// ((sum of the terms in order + source) / Cap) by round-off only.
 template <class Field, bool kFar, Direction kBehind, int kStep>
-inline void PointPass(const CellStencil& s, double* f, int from, int to) {
+inline void PointPass(const CellStencil& s, const double* inv, double* f, int from, int to) {
     int solved = -1;
     double value = 0.0;
     for (int c = from; c != to + kStep; c += kStep) {
         const CellTerms t = LoadCellTerms<kFar>(s, c);
-        double sum = 0.0;
+        double rest = s.source[c];
         constexpr int kTerms = kFar ? 2 * kDirections : kDirections;
 #pragma GCC unroll 12
         for (int i = 0; i < kTerms; ++i) {
-            const double v = i == kBehind && t.nb[i] == solved ? value : Field::load(f, t.nb[i]);
-            sum = i == 0 ? t.a[0] * v : sum + t.a[i] * v;
+            if (i != kBehind) rest = rest + t.a[i] * Field::load(f, t.nb[i]);
         }
-        value = (sum + s.source[c]) / s.ap[c];
+        const double behind = t.nb[kBehind] == solved ? value : Field::load(f, t.nb[kBehind]);
+        value = (rest + t.a[kBehind] * behind) * inv[c];
         Field::store(f, c, value);
         solved = c;
     }
 }
 
 // The stencil is copied so that its pointers live in a local that no store
-// into the field can alias.
+// into the field can alias. `inv` takes the reciprocals of the diagonal over
+// the range (the caller's own slots of CinvCap: thread blocks never share a
+// cell).
 template <class Field, bool kFar>
-void PointSweeps(const CellStencil& stencil, double* f, int first, int last, int sweeps) {
+void PointSweeps(const CellStencil& stencil, double* inv, double* f, int first, int last, int sweeps) {
     const CellStencil s = stencil;
+    if (sweeps <= 0) return;
+    for (int c = first; c <= last; ++c) inv[c] = 1.0 / s.ap[c];
     for (int it = 0; it < sweeps; ++it) {
-        PointPass<Field, kFar, kBottom, 1>(s, f, first, last);
-        PointPass<Field, kFar, kTop, -1>(s, f, last, first);
+        PointPass<Field, kFar, kBottom, 1>(s, inv, f, first, last);
+        PointPass<Field, kFar, kTop, -1>(s, inv, f, last, first);
     }
 }
 
@@ -64,7 +72,7 @@ void SplitFaceSweeps(const CellStencil& s, const SplitFaces& sf, double* f, int 
 template <class Field>
 void SolveRange(int first, int last, int sweeps) {
     const CellStencil s = CurrentCellStencil(CurrentConvectionScheme() == 1);
-    if (!PrepareCellRange(first, last, std::min(s.cells, Cf.size()))) return;
+    if (!PrepareCellRange(first, last, std::min({s.cells, Cf.size(), CinvCap.size()}))) return;
     double* f = Cf.data();
     const bool far = s.far();
     if (SplitFaceFlag != 0) {
@@ -83,10 +91,11 @@ void SolveRange(int first, int last, int sweeps) {
             return;
         }
     }
+    double* inv = CinvCap.data();
     if (far) {
-        PointSweeps<Field, true>(s, f, first, last, sweeps);
+        PointSweeps<Field, true>(s, inv, f, first, last, sweeps);
     } else {
-        PointSweeps<Field, false>(s, f, first, last, sweeps);
+        PointSweeps<Field, false>(s, inv, f, first, last, sweeps);
     }
 }
 
