@@ -1,7 +1,6 @@
 #include "run/placeholder.h"
 #include "surface/surface_services.h"
 
-int ComputeGroundwater() { ReportUnavailable("ComputeGroundwater"); return 0; }
 void ComputeColumnConnections() { ReportUnavailable("ComputeColumnConnections"); }
 int surface_tfs(int, int) { ReportUnavailable("surface_tfs"); return 0; }
 void UpdateFreeSurfaceOption50() { ReportUnavailable("UpdateFreeSurfaceOption50"); }
