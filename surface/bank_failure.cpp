@@ -51,7 +51,10 @@ double GroundwaterBeyond(int cell, double own) {
 
 double DrivingForce(int c, int n, double sx, double sy, double weight) {
     if (GroundwaterOption <= 0 || !Bgroundwater.exists()) {
-        const double cosine = std::clamp(Fvecz[Csurfb[c]], -1.0, 1.0);
+        // A cell without a bed face has no slope to slide on.
+        const int bed = Csurfb[c];
+        if (bed <= 0) return 0.0;
+        const double cosine = std::clamp(Fvecz[bed], -1.0, 1.0);
         return std::tan(std::acos(cosine)) * weight;
     }
     const double own = Bgroundwater[n];
