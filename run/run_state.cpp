@@ -5,6 +5,7 @@
 #include "grid/grid_data.h"
 #include "grid/grid_generation.h"
 #include "run/globals.h"
+#include "surface/groundwater.h"
 
 RIVAX_RUN_STATE(RIVAX_DEFINE_PARAM)
 RIVAX_FIXED_SETTINGS(RIVAX_DEFINE_PARAM)
@@ -38,4 +39,5 @@ void StoreRunStateStartValues() {
     ResetBoundaryProfiles();
     ResetInspaceData();
     ResetVegdataState();
+    ResetGroundwaterState();
 }

@@ -11,6 +11,7 @@
 #include "grid/grid_data.h"
 #include "grid/grid_services.h"
 #include "run/globals.h"
+#include "surface/surface_services.h"
 #include "tests/support/control_text.h"
 #include "tests/support/grid_engine.h"
 
@@ -48,6 +49,17 @@ protected:
 
     static EngineCall Generate() {
         return CallEngine([] { return Unstructure(); });
+    }
+
+    // Generate() with what every caller of the generator does next: the
+    // metric and the water columns.
+    static EngineCall GenerateWithColumns() {
+        return CallEngine([] {
+            const int result = Unstructure();
+            metric();
+            UpdateWaterColumnsAfterRegrid();
+            return result;
+        });
     }
 
     // The cell of column (i, j) in layer `layer` from its bed.
