@@ -1,10 +1,22 @@
 // Letter L: the depth-averaged shallow-water equations, integrated
 // explicitly in time over the last block (one cell per water column) of a
-// flume with a fixed inflow at its west end and a free outflow at its east
-// end. A two-step Lax-Wendroff scheme along x (predictor on the faces,
-// corrector in the cells) with Strickler friction; v is held at 0. After
-// every step the top corner points follow the water surface and the metric
-// is recomputed, so that the block's geometry carries the depth.
+// flume fed with a fixed discharge at its west end. A two-step Lax-Wendroff
+// scheme along x (predictor on the faces, corrector in the cells) with
+// Strickler friction; v is held at 0. After every step the top corner points
+// follow the water surface and the metric is recomputed, so that the block's
+// geometry carries the depth.
+//
+// Subcritical flow takes one condition at each end. Fixing both depth and
+// discharge at the inflow face (and nothing at the outflow) leaves the
+// upstream-running wave no way out: the fixed face fluxes feed it at the
+// inflow cell, and the flume blows up within a minute, with this scheme as
+// with a first-order upwind one;
+// an inflow that fixes only the discharge, with nothing downstream, lets the
+// level drift for ever. So the inflow fixes the discharge and takes its depth
+// from the wave leaving through it, and the outflow holds the depth the flume
+// starts with, passing on the discharge the wave arriving there carries.
+// Supercritical boundary cells fall back to the fixed inflow state and the
+// cell's own outflow.
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +33,8 @@ namespace {
 constexpr double kGravity = 9.81;
 constexpr double kHalfGravity = 4.905;
 constexpr double kStartVelocity = 0.2;  // m/s in every cell at the start
-// The fixed inflow state: depth 0.22 m at 0.3 m/s.
+// The inflow state: depth 0.22 m at 0.3 m/s at the start; the discharge is
+// held, the depth only while the inflow cell runs supercritical.
 constexpr double kInflowDepth = 0.22;
 constexpr double kInflowDischarge = 0.066;
 constexpr double kInflowMomentumFlux = kInflowDischarge * kInflowDischarge / kInflowDepth +
@@ -72,13 +85,60 @@ void RaiseTopPoints(int c, double least) {
     }
 }
 
+// The inflow face's points stand at the depth of its last step.
 void SetInflowPoints(int c) {
-    Pz1[Cpoint5[c]] = BedBelow(c, 0) + kInflowDepth;
-    Pz1[Cpoint8[c]] = BedBelow(c, 3) + kInflowDepth;
+    const double depth = ShallowWork4A[3][Csurfw[c]];
+    Pz1[Cpoint5[c]] = BedBelow(c, 0) + depth;
+    Pz1[Cpoint8[c]] = BedBelow(c, 3) + depth;
 }
 
+// The depth at which the inflow discharge carries the Riemann invariant
+// u - 2 sqrt(g h) of the inflow cell out through its west face. The residual
+// is convex and falls with the depth, so after the first Newton step the
+// depths rise to the one root from the shallow side; a step past zero is
+// halved back.
+double InflowDepth(double invariant, double guess) {
+    double h = guess;
+    for (int n = 0; n < 60; ++n) {
+        const double celerity = std::sqrt(kGravity * h);
+        const double residual = kInflowDischarge / h - 2.0 * celerity - invariant;
+        if (std::fabs(residual) <= 1e-13 * (1.0 + std::fabs(invariant))) break;
+        const double next = h + residual / (kInflowDischarge / (h * h) + celerity / h);
+        h = next > 0.0 ? next : 0.5 * h;
+    }
+    return h;
+}
+
+void InflowFace(int s, int c) {
+    const double h = ShallowWork3A[0][c], u = ShallowWork3A[1][c] / h;
+    const double celerity = std::sqrt(kGravity * h);
+    if (u >= celerity) {
+        SetFaceFluxes(s, kInflowDischarge, kInflowMomentumFlux, kInflowDepth,
+                      kHalfGravity * kInflowDepth * kInflowDepth);
+        return;
+    }
+    const double depth = InflowDepth(u - 2.0 * celerity, h);
+    SetFaceFluxes(s, kInflowDischarge, kInflowDischarge * kInflowDischarge / depth + kHalfGravity * depth * depth,
+                  depth, kHalfGravity * depth * depth);
+}
+
+// The outflow holds the tail depth and passes on the discharge that keeps the
+// Riemann invariant u + 2 sqrt(g h) of the last cell.
+void OutflowFace(int s, int c, double tail) {
+    const double h = ShallowWork3A[0][c], u = ShallowWork3A[1][c] / h;
+    const double celerity = std::sqrt(kGravity * h);
+    if (u >= celerity) {
+        SetFaceFluxes(s, ShallowWork3B[0][c], ShallowWork3B[1][c], h, ShallowWork3C[2][c]);
+        return;
+    }
+    const double hu = tail * (u + 2.0 * (celerity - std::sqrt(kGravity * tail)));
+    SetFaceFluxes(s, hu, hu * hu / tail + kHalfGravity * tail * tail, tail, kHalfGravity * tail * tail);
+}
+
+double StartDepth(const BlockRecord& r) { return 2.0 * Ckdist[r.firstCell]; }
+
 void StartState(const BlockRecord& r) {
-    const double h0 = 2.0 * Ckdist[r.firstCell];
+    const double h0 = StartDepth(r);
     for (int c = r.firstCell; c <= r.lastCell; ++c) {
         SetCellState(c, h0, kStartVelocity * h0);
         Cu[c] = kStartVelocity;
@@ -86,12 +146,12 @@ void StartState(const BlockRecord& r) {
     }
     for (int c = r.firstCell; c <= r.lastCell; ++c) {
         if (Ccellw[c] != 0) continue;
-        SetInflowPoints(c);
         ShallowWork3B[0][c] = kInflowDischarge;
         ShallowWork3B[1][c] = kInflowMomentumFlux;
         ShallowWork3B[2][c] = 0.0;
         SetFaceFluxes(Csurfw[c], kInflowDischarge, kInflowMomentumFlux, kInflowDepth,
                       kHalfGravity * kInflowDepth * kInflowDepth);
+        SetInflowPoints(c);
     }
 }
 
@@ -119,7 +179,7 @@ int DepthViolation(const BlockRecord& r) {
 
 // Predictor: the half-step state on every face between two cells, and the
 // boundary fluxes of the faces with one.
-void FaceFluxes(const BlockRecord& r, double dt) {
+void FaceFluxes(const BlockRecord& r, double dt, double tail) {
     const int first = r.firstSurface, last = r.lastSurface;
 #pragma omp parallel for schedule(static) if (last - first > kParallelItems)
     for (int s = first; s <= last; ++s) {
@@ -143,13 +203,16 @@ void FaceFluxes(const BlockRecord& r, double dt) {
             continue;
         }
         const int c = c1 > 0 ? c1 : c2;
-        if (c <= 0 || Csurfw[c] == s) continue;  // the inflow keeps its fixed values
-        const double h = ShallowWork3A[0][c];
-        if (Csurfe[c] == s) {
-            // Free outflow: the fluxes of the cell's own state pass on.
-            SetFaceFluxes(s, ShallowWork3B[0][c], ShallowWork3B[1][c], h, ShallowWork3C[2][c]);
+        if (c <= 0) continue;
+        if (Csurfw[c] == s) {
+            InflowFace(s, c);
             continue;
         }
+        if (Csurfe[c] == s) {
+            OutflowFace(s, c, tail);
+            continue;
+        }
+        const double h = ShallowWork3A[0][c];
         for (int k = 0; k < 3; ++k) {
             ShallowWork4A[k][s] = ShallowWork3B[k][c] * Fvecx[s];
             ShallowWork4B[k][s] = ShallowWork3C[k][c] * Fvecy[s];
@@ -242,6 +305,7 @@ int SolveShallowWater() {
     FirstSurface = r.firstSurface;
     LastSurface = r.lastSurface;
     const double dt = TimeStep;
+    const double tail = StartDepth(r);
     StartState(r);
     for (int n = 0; n < iterGlobalMax; ++n) {
         double courant = 0.0;
@@ -250,7 +314,7 @@ int SolveShallowWater() {
             FlowFailedFlag = 1;
             return 0;
         }
-        FaceFluxes(r, dt);
+        FaceFluxes(r, dt, tail);
         CellUpdate(r, dt);
         if (const int c = DepthViolation(r)) {
             LogAppend("Error in computation of Shallow Water Equations: depth %e in cell %d after step %d\n",
