@@ -93,7 +93,8 @@ bool ColumnArrays(ArrayAllocation& a, const Sizes& n) {
            a.makeAll({&Bdepth, &Bdepth_old, &Barea, &Bedmove, &Broughness, &Bd90, &BbedformHeight, &Bfroude,
                       &Binspace},
                      n.columns) &&
-           a.makeAll({&BpotentialConc, &BsedInflow, &BSedActive, &BsedOutflowCoef}, n.sizes, n.columns) &&
+           a.makeAll({&BpotentialConc, &BsedInflow, &BSedActive, &BSolverErosion, &BsedOutflowCoef}, n.sizes,
+                     n.columns) &&
            a.make(BSedDistrib, n.layers, n.sizes, n.columns);
 }
 

@@ -312,18 +312,6 @@ int DryNeighbours(const BlockRecord& r, int i, int j) {
     return nd;
 }
 
-double Speed(int c) { return std::sqrt(Cu[c] * Cu[c] + Cv[c] * Cv[c]); }
-
-// Water depth of the column over bottom cell c and the depth-weighted speed.
-void ColumnDepth(int c, double* depth, double* speedDepth) {
-    *depth = 0.0;
-    *speedDepth = 0.0;
-    for (int k = c, n = 0; k > 0 && n <= NoCells; k = Ccellt[k], ++n) {
-        *depth += 2.0 * Ckdist[k];
-        *speedDepth += 2.0 * Ckdist[k] * Speed(k);
-    }
-}
-
 double BedShear(int b, int c) {
     double tau = 300.0 * Ck[c];
     if (F279Option == 1 && Ccellt[c] > 0) tau = std::max(tau, 300.0 * Ck[Ccellt[c]]);
@@ -355,7 +343,7 @@ void ComputeColumn(const BlockRecord& r, int b) {
     double speedDepth = 0.0;
     ColumnDepth(c, &col.depth, &speedDepth);
     col.halfCell = Ckdist[c];
-    col.speed = Speed(c);
+    col.speed = CellSpeed(c);
     col.d90 = dia.d90;
     col.d50 = dia.d50;
     col.dm = dia.dm;
@@ -400,6 +388,17 @@ void ComputeColumn(const BlockRecord& r, int b) {
 }
 
 }  // namespace
+
+double CellSpeed(int c) { return std::sqrt(Cu[c] * Cu[c] + Cv[c] * Cv[c]); }
+
+void ColumnDepth(int c, double* depth, double* speedDepth) {
+    *depth = 0.0;
+    *speedDepth = 0.0;
+    for (int k = c, n = 0; k > 0 && n <= NoCells; k = Ccellt[k], ++n) {
+        *depth += 2.0 * Ckdist[k];
+        *speedDepth += 2.0 * Ckdist[k] * CellSpeed(k);
+    }
+}
 
 void AdjustInflowBedCells() {
     if (!DischargeGroups) return;

@@ -63,6 +63,12 @@ double RelaxedBedformHeight(double previous, double target, double cellHeight, d
 bool BedRoughness(int roughnessOption, int f103, double d90, double bedformHeight, double depth, double sediment,
                   double wallRoughness, double* roughness);
 
+// Horizontal speed of cell c.
+double CellSpeed(int c);
+// Water depth of the column over bottom cell c and the depth integral of the
+// horizontal speed.
+void ColumnDepth(int c, double* depth, double* speedDepth);
+
 // Bed cells at inflow surfaces take k from inside the flow (F 320).
 void AdjustInflowBedCells();
 

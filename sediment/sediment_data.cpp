@@ -41,6 +41,7 @@ Array1<double> BslideChange{ArrayBase::kGlobal};
 Array2<double> BpotentialConc{ArrayBase::kGlobal};
 Array2<double> BsedInflow{ArrayBase::kGlobal};
 Array2<double> BSedActive{ArrayBase::kGlobal};
+Array2<double> BSolverErosion{ArrayBase::kGlobal};
 Array2<double> BSedWork{ArrayBase::kGlobal};
 Array2<double> BsedOutflowCoef{ArrayBase::kGlobal};
 double BedLayerChangeBySize[kMaxSizes + 1];

@@ -74,6 +74,9 @@ extern Array1<double> BslideChange;
 extern Array2<double> BpotentialConc;
 extern Array2<double> BsedInflow;
 extern Array2<double> BSedActive;
+// F 253 1: the erosion (kg/s) the suspended-sediment solver put into each
+// bottom cell in its last backward pass, for the bed update.
+extern Array2<double> BSolverErosion;
 extern Array2<double> BSedWork;
 // F 37 1: the sum of the coefficients by which mass leaves the bottom cell,
 // plus the sediment inflow, left by the sediment step for the layer update.

@@ -39,6 +39,14 @@ double MixtureSolidFraction(int layer, int column);
 
 // ---- Steps of later work that the morphology driver calls --------------------
 
+// The bed concentration of the F 10 transport formulas A, E, I, M, S and Y
+// over the active columns, with their d90, bed-form height and roughness.
+void ComputeBedConcentrationFormula();
+// Five double sweeps of the concentration equation of size s (the per-size
+// system) into Cf over FirstCell..LastCell; with F 253 1 the bottom cells
+// take the erosion the active layer allows, left in BSolverErosion[s].
+void SolveSediment3D(int s);
+
 // The suspended-sediment step of a morphology time step with the bed-cell
 // exchange: 0 goes on, anything else ends the driver without output.
 int SolveSuspendedSedimentStep();

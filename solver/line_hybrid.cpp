@@ -73,7 +73,7 @@ void SolveOnCellChunks(const ParallelRange& r, int sweeps) {
 // write, so there is no race and the values do not depend on the thread or
 // block count. The limits are read from a copy, out of reach of the stores.
 struct ColumnBlocks {
-    int limits[kColumnBlockLimits];
+    const int* limits;  // entries 0..blocks
     int blocks;
     int first(int b) const { return limits[b] + 1; }
     int last(int b) const { return limits[b + 1]; }
@@ -110,21 +110,34 @@ void SolveOnColumnBlocks(const ParallelRange& r, const ColumnBlocks& t, int swee
 
 }  // namespace
 
-int ColumnBlockLimitsFor(int first, int last, int blocks, bool spread) {
-    blocks = std::clamp(blocks, 1, kMaxColumnBlocks);
+void FillColumnBlockLimits(int* limits, int first, int last, int blocks, bool spread) {
     const int n = last - first + 1;
     const int* above = Ccellt.data();
-    ColumnBlockLimits[0] = first - 1;
+    limits[0] = first - 1;
     for (int b = 1; b < blocks; ++b) {
         const int offset = spread ? static_cast<int>(b * (n * (1.0 / blocks))) : b * (n / blocks);
         int entry = first - 1 + offset;
         // Up to the top cell of the column, however tall, so that no column
         // is split between two blocks.
         while (entry >= first && entry < last && above[entry] > 0) ++entry;
-        ColumnBlockLimits[b] = entry;
+        limits[b] = entry;
     }
-    ColumnBlockLimits[blocks] = last;
+    limits[blocks] = last;
+}
+
+int ColumnBlockLimitsFor(int first, int last, int blocks, bool spread) {
+    blocks = std::clamp(blocks, 1, kMaxColumnBlocks);
+    FillColumnBlockLimits(ColumnBlockLimits, first, last, blocks, spread);
     return blocks;
+}
+
+void SolveOnColumnBlockTable(const ParallelRange& r, const int* limits, int blocks, int sweeps) {
+    const ColumnBlocks t{limits, blocks};
+    if (r.s.far()) {
+        SolveOnColumnBlocks<true>(r, t, sweeps);
+    } else {
+        SolveOnColumnBlocks<false>(r, t, sweeps);
+    }
 }
 
 void SolveLineHybrid(const ParallelRange& r, int variant, int blocks, int sweeps) {
@@ -138,12 +151,8 @@ void SolveLineHybrid(const ParallelRange& r, int variant, int blocks, int sweeps
         return;
     }
     const bool spread = variant == 32;
-    ColumnBlocks t{};
-    t.blocks = ColumnBlockLimitsFor(r.first, r.last, spread ? kSpreadBlocks : blocks, spread);
-    std::copy(ColumnBlockLimits, ColumnBlockLimits + t.blocks + 1, t.limits);
-    if (far) {
-        SolveOnColumnBlocks<true>(r, t, sweeps);
-    } else {
-        SolveOnColumnBlocks<false>(r, t, sweeps);
-    }
+    const int used = ColumnBlockLimitsFor(r.first, r.last, spread ? kSpreadBlocks : blocks, spread);
+    int limits[kColumnBlockLimits];
+    std::copy(ColumnBlockLimits, ColumnBlockLimits + used + 1, limits);
+    SolveOnColumnBlockTable(r, limits, used, sweeps);
 }

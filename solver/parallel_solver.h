@@ -84,3 +84,10 @@ void SolveLineHybrid(const ParallelRange& r, int variant, int blocks, int sweeps
 // spreads the remainder, the others leave it to the last block), every inner
 // entry moved up to the top cell of its column. Returns the block count used.
 int ColumnBlockLimitsFor(int first, int last, int blocks, bool spread);
+// The same into a caller's table of blocks + 1 entries, for any block count.
+void FillColumnBlockLimits(int* limits, int first, int last, int blocks, bool spread);
+// The column-block hybrid (variants 31 and 33) on a caller's table
+// limits[0..blocks]: a copy of Cf into Cwork, then `sweeps` upward half steps
+// into Cwork and downward ones into Cf, each its own parallel region. The
+// table must not change during the call.
+void SolveOnColumnBlockTable(const ParallelRange& r, const int* limits, int blocks, int sweeps);
