@@ -9,6 +9,7 @@
 #include "grid/grid_data.h"
 #include "run/globals.h"
 #include "sediment/sediment_data.h"
+#include "tests/grid/layer_channel.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
 
@@ -59,17 +60,9 @@ TEST(ElasticStressRun, BodyCarriesItsWeight) {
 // The channel and layer block of the column-layer runs (10 x 5 columns,
 // block 2 with columns i 2..11, j 9..13) on a bed sloping along i.
 ChannelSpec SlideChannel(double slope) {
-    ChannelSpec spec;
-    spec.columnsAlong = 10;
-    spec.columnsAcross = 5;
-    spec.gridLinesZ = 11;
-    spec.length = 20.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
+    ChannelSpec spec = LayerChannel("UYN", 14);
     spec.bedSlope = slope;
-    spec.version = 3;
-    spec.letters = "UYN";
-    spec.extraControl = "G 1 12 14 11 1\nF 236 2 0 0 0.8\nF 248 2\nF 325 1\n";
+    spec.extraControl += "F 248 2\nF 325 1\n";
     return spec;
 }
 

@@ -7,22 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/grid/layer_channel.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
 
 namespace {
 
 ChannelSpec GroundwaterChannel(const std::string& letters, const std::string& control, double discharge = 0.0) {
-    ChannelSpec spec;
+    // The soil block alone: no F 236 layer settings.
+    ChannelSpec spec = LayerChannel(letters, 14);
     spec.discharge = discharge;
-    spec.columnsAlong = 10;
-    spec.columnsAcross = 5;
-    spec.gridLinesZ = 11;
-    spec.length = 20.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.version = 3;
-    spec.letters = letters;
     spec.extraControl = "G 1 12 14 11 1\n" + control + "G 24 1 G 0 0\nF 329 1 0 0 0 0 0 1\n";
     return spec;
 }
