@@ -193,6 +193,11 @@ std::string Channel::control() const {
     // Room for a regenerated grid twice the size of this one.
     AppendFormat(out, "F 65 %d %d %d 10000 1000\n", std::max(50000, 2 * cells() + 100),
                  std::max(80000, 2 * surfaces() + 100), std::max(50000, 2 * points() + 100));
+    // The generator's default cleaning drops every column with fewer than two
+    // wet sides, pass after pass: a channel one column wide would lose its end
+    // columns, then their neighbours, until no cell is left. Its columns are
+    // all wet by construction, so it needs none of the column removals.
+    if (nI_ == 1 || nJ_ == 1) out += "F 159 0 0 0 0 0\n";
     out += spec_.extraControl;
     return out;
 }

@@ -397,6 +397,27 @@ TEST(UnstructureEngine, TheChannelGeneratedByYIsWrittenWithItsCells) {
     EXPECT_EQ(grid.substr(0, grid.find(' ', 2)), "3 24");
 }
 
+// The default cleaning drops columns with fewer than two wet sides pass after
+// pass; the channel tool must keep a channel one column wide (or long) whole
+// instead of leaving the flow computation without a cell.
+TEST(UnstructureEngine, ChannelOneColumnWideKeepsEveryColumn) {
+    struct Size { int along, across; };
+    for (Size size : {Size{6, 1}, Size{1, 3}}) {
+        ChannelSpec spec = GridTestChannel(4);
+        spec.columnsAlong = size.along;
+        spec.columnsAcross = size.across;
+        spec.letters = "UYHX";
+        ProjectDir dir;
+        ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+        EngineRun r = dir.run();
+        EXPECT_EQ(r.status, 0) << JoinLines(r.boogie);
+        const std::string grid = dir.read("unstruc");
+        // Every column keeps its NZ - 2 layers.
+        const int cells = size.along * size.across * 2;
+        EXPECT_EQ(grid.substr(0, grid.find(' ', 2)), "3 " + std::to_string(cells)) << size.along << " by " << size.across;
+    }
+}
+
 TEST(UnstructureEngine, ArraysTooSmallEndTheRunAfterTheReport) {
     ProjectDir dir;
     dir.write("control", std::string("F 2 UHX\n") + kRoomForOneBlock);
