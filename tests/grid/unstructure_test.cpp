@@ -328,7 +328,7 @@ std::string TwoBlocksWithoutCounts() {
     const size_t lines = SplitLines(text).size();
     for (size_t n = lines - 17; n <= lines; ++n) {
         const std::string line = Line(text, n);
-        text = WithLine(text, n, "0" + line.substr(line.find(' ')));
+        text = WithLine(text, n, std::string("0").append(line, line.find(' ')));
     }
     return text;
 }
