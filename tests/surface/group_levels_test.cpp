@@ -1,8 +1,10 @@
 // Rating curves, the group levels of F 187, coupled blocks and the F 36 = 50
 // grid update on the 4 x 3 column channel (columns i = 2..5, j = 2..4, node
 // lines i = 1..5, j = 1..4; columns 1 m long and 0.5 m wide).
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "surface/level_equations.h"
 #include "tests/surface/surface_case.h"
@@ -196,6 +198,83 @@ TEST_F(CoupledBlocks, PressureFollowsTheLinkedCellsOnAverage) {
     }
 }
 
+// The update drivers (surface, and by option with F 323 1) couple block 2
+// by F 238. Block 2's top cells stand 0.1 m of head above block 1's, so an
+// uncoupled update raises it; with 3 it takes the partner's flat surface
+// exactly (0.125 * 4 + 0.5 = 1 keeps a flat field). With 4 its pressure is
+// shifted by the mean difference to the linked partner cells (block 2 spans
+// every cell of this fixture, so every cell shifts); without links it keeps
+// its pressure and so the levels of the uncoupled update.
+TEST_F(CoupledBlocks, UpdateDriversCoupleTheBlockByF238) {
+    const double head = 0.1 / 0.000101937;
+    struct Row {
+        const char* name;
+        int coupling;
+        bool links;
+    };
+    const Row rows[] = {
+        {"Uncoupled", 0, false},
+        {"PartnerLevels", 3, false},
+        {"PressureWithoutLinks", 4, false},
+        {"PressureOfTheLinkedCells", 4, true},
+    };
+    for (const int byOption : {0, 1}) {
+        std::vector<double> uncoupled;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (byOption ? " by option" : ""));
+            SetUp();
+            if (!Clink.exists()) {
+                ASSERT_TRUE(Clink.allocate(NoCells + 1));
+            }
+            for (int c = 0; c <= NoCells; ++c) Clink[c] = 0;
+            for (int j = 2; j <= 4; ++j) {
+                for (int i = 4; i <= 5; ++i) {
+                    Bconnection[Column(i, j)] = Column(3, j);
+                    if (row.links) Clink[Top(i, j)] = Top(3, j);
+                }
+            }
+            FreeSurfaceOption = 2;
+            FlagTSC = 1;  // the nodes move alone: this split of the channel is no grid to regenerate
+            SurfaceUpdateByOptionFlag = byOption;
+            BlockCouplingOption = row.coupling;
+            SurfaceRelaxation = 1.0;
+            SetTopPressures(9810.0);
+            for (int j = 2; j <= 4; ++j) {
+                for (int i = 4; i <= 5; ++i) Pres[Top(i, j)] += head;
+            }
+            const std::vector<double> before(Pres.data(), Pres.data() + NoCells + 1);
+            const double partner = Level(Top(3, 3));
+            for (int j = 2; j <= 4; ++j) ASSERT_EQ(Level(Top(3, j)), partner) << j;
+            EngineCall call = CallEngine([] {
+                surface();
+                return 0;
+            });
+            ASSERT_FALSE(call.ended) << call.log;
+            const double shift = row.links ? -head : 0.0;
+            for (int c = 1; c <= NoCells; ++c) ASSERT_NEAR(Pres[c], before[c] + shift, 1e-9) << c;
+            std::vector<double> levels;
+            for (int i = 4; i <= 5; ++i) {
+                for (int j = 1; j <= 4; ++j) levels.push_back(Node(i, j));
+            }
+            switch (row.coupling) {
+                case 0:
+                    uncoupled = levels;
+                    EXPECT_GT(*std::max_element(levels.begin(), levels.end()), partner + 0.05);
+                    break;
+                case 3:
+                    for (const double z : levels) EXPECT_EQ(z, partner);
+                    break;
+                default:
+                    if (!row.links) {
+                        EXPECT_EQ(levels, uncoupled);
+                    }
+                    break;
+            }
+            EXPECT_NEAR(Node(2, 2), 1.0, 1e-9);  // block 1 keeps its level
+        }
+    }
+}
+
 TEST_F(CoupledBlocks, StrictlyNearerPartnerNodeWins) {
     // Node (4, 3) of the coupled block and two nodes of block 1 at the same
     // distance from it.
@@ -240,6 +319,7 @@ protected:
 
 TEST_F(OptionFifty, NodesMoveByTheMeanCorrectionOfTheirColumns) {
     FlagTSC = 1;
+    F227Int = 1;
     for (int n = 1; n <= NoBedCells; ++n) Blevelcorr[n] = 0.01 * n;
     EngineCall call = Update();
     ASSERT_FALSE(call.ended) << call.log;
