@@ -72,16 +72,16 @@ void ComputeWeights(Column& col, const ColumnBlock& r) {
 
 double Sum4(const double v[4]) { return v[0] + v[1] + v[2] + v[3]; }
 
-// Scales v back to the sum it had; a weighting that left nothing keeps the
-// plain values, so that no corner is divided by zero.
-void RescaleTo(double v[4], const double plain[4], double sum) {
+// Scales v back to the sum it had.
+void RescaleTo(double v[4], double sum) {
     const double after = Sum4(v);
-    if (!(after > 1e-20)) {
-        std::copy(plain, plain + 4, v);
-        return;
-    }
     for (int k = 0; k < 4; ++k) v[k] *= sum / after;
 }
+
+// A weight of zero would send an infinite move to its corner: the level
+// weighting without a base value (F 205 4) keeps a thousandth of the plain
+// weight at the extreme corner instead.
+constexpr double kLeastLevelFactor = 1e-3;
 
 // The cell corner point at corner k minus the cell centre.
 void CornerOffset(int c, int k, double& dx, double& dy) {
@@ -111,8 +111,6 @@ constexpr int kSideOrderDj[4] = {0, 0, 1, -1};
 void ApplyWeighting(Column& col, const CornerRules& rules) {
     const int variant = BedChangeVariant;
     const bool erosion = col.dz < 0.0;
-    double plain[4];
-    std::copy(col.w, col.w + 4, plain);
     const double sum = Sum4(col.w);
     if (variant >= 1 && variant <= 4) {
         const double g = variant == 1 ? 1.0 : variant == 2 ? 0.5 : variant == 3 ? 0.1 : 0.0;
@@ -120,14 +118,16 @@ void ApplyWeighting(Column& col, const CornerRules& rules) {
         for (int k = 0; k < 4; ++k) z[k] = Gridz[col.nodeI[k]][col.nodeJ[k]][1];
         const double zmax = *std::max_element(z, z + 4), zmin = *std::min_element(z, z + 4);
         const double r = 1.0 / (zmax - zmin + 1e-20);
-        for (int k = 0; k < 4; ++k) col.w[k] *= (erosion ? (zmax - z[k]) : (z[k] - zmin)) * r + g;
-        RescaleTo(col.w, plain, sum);
+        for (int k = 0; k < 4; ++k) {
+            col.w[k] *= std::max((erosion ? (zmax - z[k]) : (z[k] - zmin)) * r + g, kLeastLevelFactor);
+        }
+        RescaleTo(col.w, sum);
     } else if (variant == 5 || (variant == 6 && erosion)) {
         for (int k = 0; k < 4; ++k) {
             const double cosine = CornerCosine(col, k, rules.plainCosine);
             if (cosine > 0.0) col.w[k] *= cosine + 1.0;
         }
-        RescaleTo(col.w, plain, sum);
+        RescaleTo(col.w, sum);
     } else if (variant == 7 && erosion && rules.factors) {
         // What a halved corner gives up goes to the corner facing it across
         // the column, so the weights keep their sum.
@@ -199,18 +199,10 @@ PassResult RunPasses(Column& col, bool useFactors, double tolerance) {
     double rest = std::fabs(col.dz);
     double f[4] = {1.0, 1.0, 1.0, 1.0};
     if (useFactors) std::copy(col.f, col.f + 4, f);
-    // A corner of no weight takes no share; the others take its share, so
-    // that the corners still hold the column's whole volume.
-    double share = 1.0;
-    if (std::any_of(col.w, col.w + 4, [](double w) { return !(w > 0.0); })) {
-        double carried = 0.0;
-        for (int k = 0; k < 4; ++k) carried += col.w[k] > 0.0 ? f[k] : 0.0;
-        share = carried > 1e-20 ? 4.0 / carried : 0.0;
-    }
     int pass = 0;
     for (; pass < F242Int; ++pass) {
         for (int k = 0; k < 4; ++k) {
-            if (col.w[k] > 0.0) col.m[k] += share * f[k] * rest * col.area / col.w[k];
+            col.m[k] += f[k] * rest * col.area / col.w[k];
         }
         rest = 0.0;
         for (int k = 0; k < 4; ++k) {
