@@ -352,6 +352,38 @@ TEST_F(BedChangeCase, DiagonalBlockCornerMovesToo) {
     EXPECT_EQ(Gridz[3][2][1], 0.0);
 }
 
+// The parent block's node takes the level and movement of the child node
+// it is linked to; the columns across a coupled interface likewise.
+TEST_F(BedChangeCase, LinkedNodesFollow) {
+    Build(3, 1);
+    Gridz[3][1][1] = 0.3;
+    GridLevels[1][3][1] = 0.2;
+    NoBoundaryCells = 2;
+    if (!GridSlideLevel.exists()) {
+        ASSERT_TRUE(GridSlideLevel.allocate(Gridz.extent1(), Gridz.extent2(), 2));
+    }
+    GridSlideLevel[0][0][0] = 3;
+    GridSlideLevel[0][0][1] = 1;
+    FollowChildBlockNodes();
+    EXPECT_EQ(Gridz[0][0][1], 0.3);
+    EXPECT_EQ(GridLevels[1][0][0], 0.2);
+    EXPECT_EQ(Gridz[1][0][1], 0.0);
+    if (!Bconnection.exists()) {
+        ASSERT_TRUE(Bconnection.allocate(static_cast<size_t>(NoBedCells) + 1));
+    }
+    Bconnection[3] = 1;  // node (3, 1) to node (1, 1)
+    FollowConnectedColumns();
+    EXPECT_EQ(Gridz[1][1][1], 0.3);
+    EXPECT_EQ(GridLevels[1][1][1], 0.2);
+    // Without interface records nothing is linked.
+    Gridz[3][1][1] = 0.5;
+    NoBoundaryCells = 1;
+    FollowChildBlockNodes();
+    FollowConnectedColumns();
+    EXPECT_EQ(Gridz[1][1][1], 0.3);
+    EXPECT_EQ(Gridz[0][0][1], 0.3);
+}
+
 // ---- F 255 1 -------------------------------------------------------------------------
 
 // Column 0 erodes all its sediment, column 1 deposits: the fixed bed lies at
