@@ -10,6 +10,11 @@ void ComputeSlideCoefficients();
 void ComputeBedChange();
 void ComputeBedChangeRegrid1();
 void ComputeBedChangeRegrid3();
+// The node-level steps of the bed change: the F 144 bed-form and slope
+// sub-steps, the F 222 treatment of outflow columns, and the bed-slope limiter.
+void ComputeBedMoveFromFluxes();
+void ComputeBedOutflowDefect();
+void MoveGridPointsFromBedChange();
 
 // ---- The morphology driver and its own steps --------------------------------
 
