@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/sediment/bed_node_channel.h"
@@ -293,7 +294,23 @@ TEST(SlopeBackToItsLimitRun, DISABLED_SedimentRunLimitsTheSlopeAndKeepsTheVolume
                 }
             }
         }
-        EXPECT_LE(std::fabs(TotalBedChange(dir.boogieLines())), 1e-9);
+        // The bed volume of the node levels against the bed as read, and the
+        // run's own total when its summary gives one.
+        double change = 0.0;
+        for (int i = r.iFirst; i <= r.iLast; ++i) {
+            for (int j = r.jFirst; j <= r.jLast; ++j) {
+                double sum = 0.0;
+                for (const auto& [p, q] : {std::pair{i, j}, std::pair{i - 1, j}, std::pair{i - 1, j - 1}, std::pair{i, j - 1}}) {
+                    sum += Gridz[p][q][1] - GridLevels[0][p][q];
+                }
+                change += PlanArea[i][j] * 0.25 * sum;
+            }
+        }
+        EXPECT_LE(std::fabs(change), 1e-9);
+        const double total = TotalBedChange(dir.boogieLines());
+        if (total != HUGE_VAL) {
+            EXPECT_LE(std::fabs(total), 1e-9);
+        }
     }
 }
 
