@@ -138,7 +138,7 @@ void WriteStartLines() {
 
 void StartUp() {
     stime = 0.0;
-    BedMoveDefectAbs = BedMoveDefect = NonMovableBedDefect = 0.0;
+    BedMoveDefectAbs = BedMoveDefect = NonMovableBedDefect = BedOutflowDefect = 0.0;
     for (double& sum : BedLayerChangeBySize) sum = 0.0;
     SedimentBedSum = SedimentInflowSum = SedimentOutflowSum = SuspVolumeChangeDefect = 0.0;
     SelectWholeGrid();

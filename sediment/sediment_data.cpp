@@ -56,6 +56,7 @@ int NoMorphologyGroups = 1;
 double BedMoveDefectAbs = 0.0;
 double BedMoveDefect = 0.0;
 double SuspVolumeChangeDefect = 0.0;
+double BedOutflowDefect = 0.0;
 char MaxTimeText[200];
 
 void ResetSlideState() {

@@ -110,5 +110,7 @@ extern int NoMorphologyGroups;
 extern double BedMoveDefectAbs;
 extern double BedMoveDefect;
 extern double SuspVolumeChangeDefect;
+// Bed mass taken away where water leaves the grid (F 222 1), kg.
+extern double BedOutflowDefect;
 // "Max time %lf sec." with the simulated time at the end of a morphology run.
 extern char MaxTimeText[200];
