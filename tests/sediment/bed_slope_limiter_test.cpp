@@ -272,8 +272,7 @@ double TotalBedChange(const std::vector<std::string>& lines) {
     return HUGE_VAL;
 }
 
-// Needs the bed change of the morphology step to call the limiter.
-TEST(SlopeBackToItsLimitRun, DISABLED_SedimentRunLimitsTheSlopeAndKeepsTheVolume) {
+TEST(SlopeBackToItsLimitRun, SedimentRunLimitsTheSlopeAndKeepsTheVolume) {
     for (const std::string fixed : {"", "F 41 0.1\n"}) {
         ProjectDir dir;
         ChannelSpec spec = SlopedChannel(8, 2, 4.0, 1.0, 0.5, 6);
