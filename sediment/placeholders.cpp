@@ -6,7 +6,6 @@ int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return -1; }
 void ComputeBedChange() { ReportUnavailable("ComputeBedChange"); }
 void ComputeBedChangeRegrid1() { ReportUnavailable("ComputeBedChangeRegrid1"); }
 void ComputeBedChangeRegrid3() { ReportUnavailable("ComputeBedChangeRegrid3"); }
-int SolveSuspendedSedimentStep() { ReportUnavailable("SolveSuspendedSedimentStep"); return 0; }
 void UpdateBedLayersTsc3() { ReportUnavailable("UpdateBedLayersTsc3"); }
 void UpdateBedLayersMultiLayer(double) { ReportUnavailable("UpdateBedLayersMultiLayer"); }
 void StartSedimentContinuity() { ReportUnavailable("StartSedimentContinuity"); }
