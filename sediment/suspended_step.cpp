@@ -334,7 +334,9 @@ void SetErosionSources(const SizeEquation& e, bool layered, bool last) {
             if (layered) {
                 const int t = BNoLayers[b];
                 const double f = Fraction(t, s, b);
-                const ErosionSupply supply{f * Barea[b] * Thickness(t, b) * kDensity, BlayerValue[t][b]};
+                const double solid =
+                    t >= 0 && static_cast<size_t>(t) < BlayerValue.extent1() ? BlayerValue[t][b] : 0.0;
+                const ErosionSupply supply{f * Barea[b] * Thickness(t, b) * kDensity, solid};
                 erosion = Erosion(e, b, c, supply, f, false);
             } else {
                 const double tau = BedShear(c);

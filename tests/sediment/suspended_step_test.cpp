@@ -180,6 +180,52 @@ TEST_F(SuspendedStep, SolverErosionIsCountedOnce) {
     EXPECT_EQ(BSedActive[1][1], BSolverErosion[1][1]);
 }
 
+// F 78 3 exchanges sediment across the slope once, in iteration
+// NoSedIterations / 2. Two equal columns on a bed tilted across the flow:
+// their bottom sources differ after the step only when the exchange came in
+// the last iteration, after the sources were set.
+struct SlopeIterationCase {
+    const char* name;
+    int option, iterations;
+    bool inLastIteration;
+};
+
+class SlopeExchangeIteration : public SuspendedStep, public ::testing::WithParamInterface<SlopeIterationCase> {};
+
+TEST_P(SlopeExchangeIteration, ComesInTheMiddleIteration) {
+    const SlopeIterationCase& p = GetParam();
+    Build(2, 1, 1, 2);
+    LateralSlopeOption = p.option;
+    NoSedIterations = p.iterations;
+    Diameter[1] = 0.0002;
+    for (int c = 1; c <= 2; ++c) {
+        Ck[c] = 0.01;
+        Cu[c] = 0.5;
+        Cv[c] = 0.1;
+        Fvecx[Csurfb[c]] = 0.0;
+        Fvecy[Csurfb[c]] = 0.1;
+        Fvecz[Csurfb[c]] = std::sqrt(0.99);
+    }
+    // The pick-up bound holds the erosion at 10 x 0.001 whatever the
+    // concentrations become.
+    BpotentialConc[1][1] = BpotentialConc[1][2] = 0.001;
+    StartConcentration(1, 0.01);
+    ASSERT_EQ(Run(), 0) << log();
+    if (p.inLastIteration) {
+        EXPECT_GT(std::fabs(Csource[1] - Csource[2]), 1e-6);
+    } else {
+        EXPECT_EQ(Csource[1], Csource[2]);
+    }
+}
+
+const SlopeIterationCase kSlopeIterationCases[] = {
+    {"OneIteration", 3, 1, true},   {"TwoIterations", 3, 2, true}, {"ThreeIterations", 3, 3, false},
+    {"FiveIterations", 3, 5, false}, {"NoLateralSlope", 0, 1, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, SlopeExchangeIteration, ::testing::ValuesIn(kSlopeIterationCases),
+                         [](const ::testing::TestParamInfo<SlopeIterationCase>& i) { return std::string(i.param.name); });
+
 TEST_F(SuspendedStep, HighConcentrationIsReportedAndLimited) {
     Build(1, 2, 1, 2);
     NoSedIterations = 0;
