@@ -81,6 +81,14 @@ double RelativeWaterDensity(double t);
 // StressVariant (9, 2, 5; any other writes none). Sets neither Cap nor
 // Csource.
 void AssembleStressCoefficients(int component, int first, int last);
+// Neighbour coefficients of the suspended-sediment equations over surfaces
+// first..last: one size (FallVelocity[1]) into the six arrays; every size,
+// with the side arrays shared and the top and bottom ones per size in
+// CatMulti and CabMulti; and the side arrays alone from the present fluxes,
+// without settling or Peclet weight, after the lateral-slope deflection.
+void AssembleSedimentCoefficients(int first, int last);
+void AssembleSedimentCoefficientsPerSize(int first, int last);
+void AssembleSedimentCoefficients2D(int first, int last);
 // Mass flux (kg/s, positive from Fcell1 to Fcell2) of surfaces first..last
 // from the cell velocities with the pressure-weighted correction that keeps
 // the collocated grid free of checkerboard pressures, then the steps over the

@@ -3,7 +3,6 @@
 
 // Nothing is written, so the caller reports the file as not written.
 int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return -1; }
-int SolveSuspendedSedimentStep() { ReportUnavailable("SolveSuspendedSedimentStep"); return 0; }
 void UpdateBedLayersTsc3() { ReportUnavailable("UpdateBedLayersTsc3"); }
 void UpdateBedLayersMultiLayer(double) { ReportUnavailable("UpdateBedLayersMultiLayer"); }
 void StartSedimentContinuity() { ReportUnavailable("StartSedimentContinuity"); }

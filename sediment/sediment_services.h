@@ -52,6 +52,23 @@ void ComputeBedConcentrationFormula();
 // take the erosion the active layer allows, left in BSolverErosion[s].
 void SolveSediment3D(int s);
 
+// F 37 1: adds to BsedOutflowCoef[s] of the bottom cells the water that
+// leaves them through the outflow discharge groups (by area, mode 0, or by
+// the outward flux, mode 1) and the block interfaces; updates the group
+// discharges for the present time first.
+void AddBedCellOutflow(int s);
+// Moves sediment of size s from each bottom cell to its side neighbours down
+// the transverse slope (Csource of the single-size system, else
+// CsourceMulti[s]).
+void AddSlopeBedLoadExchange(int s);
+// The slope deflection: the Shields number of shear tau (Pa) on grains of
+// `diameter` (never negative); the magnitude of the deflection at Shields
+// number theta on a bed whose unit normal has vertical component nz (0 where
+// theta is 0: no grain moves); and the transverse direction of the velocity
+// (u, v) over the bed normal (nx, ny).
+double ShieldsNumber(double tau, double diameter);
+double SlopeDeflection(double theta, double nz);
+double TransverseSlope(double nx, double ny, double u, double v);
 // The suspended-sediment step of a morphology time step with the bed-cell
 // exchange: 0 goes on, anything else ends the driver without output.
 int SolveSuspendedSedimentStep();

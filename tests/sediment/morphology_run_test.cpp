@@ -76,7 +76,8 @@ std::vector<std::vector<double>> ColumnLayers(const std::string& bedres) {
 }
 
 TEST(MorphologyRun, ExampleChannelRunsThreeStepsWithItsHeader) {
-    MorphologyOutcome r = RunChannel(ExampleChannel(std::string(kSediment) + "F 37 1\nF 33 10 1\nK 1 3\n"));
+    // No sediment iterations (F 4): the bed keeps its start layers.
+    MorphologyOutcome r = RunChannel(ExampleChannel(std::string(kSediment) + "F 37 1\nF 33 10 1\nK 1 3\nF 4 0.5 0 0.01\n"));
     EXPECT_EQ(r.engine.status, 1) << r.log;
     size_t at = 0;
     for (const char* line : {"Relaxation: 0.800000 0.300000 0.700000 0.700000\n",
@@ -112,7 +113,8 @@ struct BedCase {
 class MorphologyInitialBed : public ::testing::TestWithParam<BedCase> {};
 
 TEST_P(MorphologyInitialBed, BedStateHoldsTheLayers) {
-    MorphologyOutcome r = RunChannel(SmallChannel(std::string(kSediment) + "F 33 10 1\nK 1 1\nF 41 0.3\nF 106 0.05\n" +
+    // No sediment iterations (F 4): the bed keeps its start layers.
+    MorphologyOutcome r = RunChannel(SmallChannel(std::string(kSediment) + "F 33 10 1\nK 1 1\nF 41 0.3\nF 106 0.05\nF 4 0.5 0 0.01\n" +
                                     GetParam().control));
     EXPECT_EQ(r.engine.status, 1) << r.log;
     const auto columns = ColumnLayers(r.bedres);
