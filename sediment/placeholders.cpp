@@ -1,17 +1,7 @@
 #include "run/placeholder.h"
 #include "sediment/sediment_services.h"
 
-// Nothing is written, so the caller reports the file as not written.
-int WriteCon2resFile() { ReportUnavailable("WriteCon2resFile"); return -1; }
 void ComputeBedChange() { ReportUnavailable("ComputeBedChange"); }
 void ComputeBedChangeRegrid1() { ReportUnavailable("ComputeBedChangeRegrid1"); }
 void ComputeBedChangeRegrid3() { ReportUnavailable("ComputeBedChangeRegrid3"); }
 int SolveSuspendedSedimentStep() { ReportUnavailable("SolveSuspendedSedimentStep"); return 0; }
-void UpdateBedLayersTsc3() { ReportUnavailable("UpdateBedLayersTsc3"); }
-void UpdateBedLayersMultiLayer(double) { ReportUnavailable("UpdateBedLayersMultiLayer"); }
-void StartSedimentContinuity() { ReportUnavailable("StartSedimentContinuity"); }
-void ComputeBedMassStart() { ReportUnavailable("ComputeBedMassStart"); }
-void UpdateGroupDischargesAndOutflow() { ReportUnavailable("UpdateGroupDischargesAndOutflow"); }
-void UpdateSedimentContinuity() { ReportUnavailable("UpdateSedimentContinuity"); }
-void WriteSedimentContinuityStep() { ReportUnavailable("WriteSedimentContinuityStep"); }
-void WriteSedimentContinuitySummary() { ReportUnavailable("WriteSedimentContinuitySummary"); }
