@@ -45,6 +45,15 @@ std::string Con2resText(int cells) {
     return text;
 }
 
+// A grid position with a water column.
+void WetPosition(int* i, int* j) {
+    for (*i = 0; *i <= NoGridLinesX + 1; ++*i) {
+        for (*j = 0; *j <= NoGridLinesY + 1; ++*j) {
+            if (pointbed[*i][*j] > 0) return;
+        }
+    }
+}
+
 class ReadBack : public ::testing::Test {
 protected:
     EngineRun Run(const std::string& letters, const std::string& control) {
@@ -188,14 +197,6 @@ protected:
         return text;
     }
 
-    // A grid position with a water column.
-    static void WetPosition(int* i, int* j) {
-        for (*i = 0; *i <= NoGridLinesX + 1; ++*i) {
-            for (*j = 0; *j <= NoGridLinesY + 1; ++*j) {
-                if (pointbed[*i][*j] > 0) return;
-            }
-        }
-    }
 };
 
 TEST_F(FracresReader, LayersLandInTheColumn) {
@@ -218,6 +219,23 @@ TEST_F(FracresReader, FractionSumOffOneStopsTheRun) {
     std::snprintf(expected, sizeof expected, "Error in fracres, i=%d,j=%d, sum of fractions = 0.900000\n", i, j);
     EXPECT_NE(dir_.read("boogie").find(expected), std::string::npos) << dir_.read("boogie");
     EXPECT_EQ(FracresReadFlag, 0);
+}
+
+// The multi-layer form names the layer whose fractions do not sum to 1.
+TEST_F(ReadBack, MultiLayerFracresNamesTheLayer) {
+    ASSERT_EQ(RunInProcess("U", std::string(kSediment) + "F 37 3\nF 134 4\n"), 1) << log_;
+    dir_.write("fracres", "");
+    ASSERT_EQ(ReadBackHere(), 0);  // counts the water columns
+    int i = 0, j = 0;
+    WetPosition(&i, &j);
+    ASSERT_LE(i, NoGridLinesX + 1);
+    char line[200];
+    std::snprintf(line, sizeof line, "%d %d 0.01 1.0 0.02 1.0 0.03 0.9 0.04 1.0\n", i, j);
+    dir_.write("fracres", line);
+    EXPECT_EQ(ReadBackHere(), 1000 - 3);
+    char expected[120];
+    std::snprintf(expected, sizeof expected, "Error in fracres, i=%d,j=%d, layer 1, sum of fractions = 0.900000\n", i, j);
+    EXPECT_NE(dir_.read("boogie").find(expected), std::string::npos) << dir_.read("boogie");
 }
 
 TEST_F(FracresReader, PositionOutsideTheGridEndsTheReading) {
