@@ -33,6 +33,7 @@ void StoreRunStateStartValues() {
     SedimentOutflowSum = 0.0;
     NonMovableBedDefect = 0.0;
     std::memset(BedLayerChangeBySize, 0, sizeof BedLayerChangeBySize);
+    ResetSedimentContinuity();
     StoreDriverStartValues();
     for (double& q : GroupDischarge) q = -1.0;
     ResetBlocksAndGroups();

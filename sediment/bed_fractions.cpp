@@ -26,11 +26,7 @@ double SizeThicknessChange(DepositionSource source, int s, int b, int c) {
     const double phi = BedSolidFraction;
     const double area = Barea[b] + 1e-20;
     if (source == DepositionSource::kEquation) {
-        const double top = NoSizes > 1 && CatMulti.exists() ? CatMulti[s][c] : Cat[c];
-        const double inflow = Can[c] * SizeConc(s, Ccelln[c]) + Cas[c] * SizeConc(s, Ccells[c]) +
-                              Caw[c] * SizeConc(s, Ccellw[c]) + Cae[c] * SizeConc(s, Ccelle[c]) +
-                              top * SizeConc(s, Ccellt[c]) + BSedActive[s][b];
-        return (inflow - conc[s][c] * BsedOutflowCoef[s][b]) * 0.001 / phi * dt / area;
+        return (BottomCellInflow(s, b, c) - conc[s][c] * BsedOutflowCoef[s][b]) * 0.001 / phi * dt / area;
     }
     const double settling = conc[s][c] * Fareaz[Csurfb[c]] * FallVelocity[s] * 1000.0;
     return (settling - BSedActive[s][b]) * 0.001 / phi * dt / area;
@@ -204,6 +200,12 @@ void LayerLine(int b, double y) {
 }
 
 }  // namespace
+
+double BottomCellInflow(int s, int b, int c) {
+    const double top = NoSizes > 1 && CatMulti.exists() ? CatMulti[s][c] : Cat[c];
+    return Can[c] * SizeConc(s, Ccelln[c]) + Cas[c] * SizeConc(s, Ccells[c]) + Caw[c] * SizeConc(s, Ccellw[c]) +
+           Cae[c] * SizeConc(s, Ccelle[c]) + top * SizeConc(s, Ccellt[c]) + BSedActive[s][b];
+}
 
 void WarnErosionBelowFixedBed(int b, double x, double y) {
     LogAppend("Warning, erosion %lf below fixed bed at i,j=%d %d\n", x, Bkooi[b], Bkooj[b]);

@@ -57,6 +57,12 @@ double BedMoveDefectAbs = 0.0;
 double BedMoveDefect = 0.0;
 double SuspVolumeChangeDefect = 0.0;
 double BedOutflowDefect = 0.0;
+double OutflowMassBySize[kMaxSizes + 1];
+double SuspendedMassStartBySize[kMaxSizes + 1];
+double SuspendedMassBySize[kMaxSizes + 1];
+double BedMassStartBySize[kMaxSizes + 1];
+double BedMassChangeBySize[kMaxSizes + 1];
+double BedChangeVolume = 0.0;
 char MaxTimeText[200];
 
 void ResetSlideState() {

@@ -110,7 +110,19 @@ extern int NoMorphologyGroups;
 extern double BedMoveDefectAbs;
 extern double BedMoveDefect;
 extern double SuspVolumeChangeDefect;
-// Bed mass taken away where water leaves the grid (F 222 1), kg.
+// Mass (kg) the bed change carried out of the grid.
 extern double BedOutflowDefect;
+// The per-size sums of the sediment continuity (kg, index = size): what left
+// through the outflow groups, the suspended mass at the start and after the
+// step, the bed-layer mass at the start and its change since.
+extern double OutflowMassBySize[kMaxSizes + 1];
+extern double SuspendedMassStartBySize[kMaxSizes + 1];
+extern double SuspendedMassBySize[kMaxSizes + 1];
+extern double BedMassStartBySize[kMaxSizes + 1];
+extern double BedMassChangeBySize[kMaxSizes + 1];
+// Volume (m3) of the bed change at the nodes, for the step report.
+extern double BedChangeVolume;
+// Every continuity sum back to 0.
+void ResetSedimentContinuity();
 // "Max time %lf sec." with the simulated time at the end of a morphology run.
 extern char MaxTimeText[200];

@@ -81,6 +81,9 @@ int SolveSuspendedSedimentStep();
 // NonMovableBedDefect.
 void UpdateBedFractionsTsc1(double activeLayerLimit);
 void UpdateBedFractionsTsc2(double activeLayerLimit);
+// What flows into the bottom cell c of column b for size s over its near
+// faces, with the bed exchange BSedActive (kg/s).
+double BottomCellInflow(int s, int b, int c);
 // The warnings of the layer update (two lines each in `boogie`).
 void WarnErosionBelowFixedBed(int b, double x, double y);
 void WarnFractionSum(int b, double x, double y);
@@ -88,14 +91,34 @@ void WarnFractionSum(int b, double x, double y);
 // content of the active layer per size.
 void ReportTscFractionError(int iteration, int b, int c, int s, const double* content, double x, double y, double z);
 
-// ---- Steps of later work that the morphology driver calls (continued) -------
+// ---- The layered bed (F 37 3) and the bed of split-face grids (F 137) -------
 
-// The other bed-layer updates of the time step.
+// The top layer of column b's stack (BNoLayers, within the F 134 layers).
+int TopBedLayer(int b);
+// Thickness change m (m, at the top layer's packing) of size s in column b:
+// a deposit joins the top layer, an erosion eats down through the layers and
+// stops after layer 0; what the stack cannot give goes to
+// NonMovableBedDefect. Reports a top layer or the one below it whose
+// fractions do not sum to 1.
+void ErosionLayers(int b, int s, double m);
+// Moves thickness d (m) from layer `from` to layer `to` of column b, at most
+// what `from` holds; the solids and their fractions are kept.
+void TransferLayerThickness(int from, int to, int b, double d);
+// Once the stack of column b is thicker than `nominal`, its top layer `top`
+// gives its excess to the layer below or takes its lack from it.
+void KeepTopLayerThickness(int b, int top, double nominal);
+// The layered-bed update after a sediment step (F 37 3): settling minus
+// erosion per size, over FirstBedCell..LastBedCell.
 void UpdateBedLayersTsc3();
+// The bed update of split-face grids (F 137): the bottom cell's balance over
+// all its faces; two layers with F 134 2, else the stack.
 void UpdateBedLayersMultiLayer(double activeLayerLimit);
-// The sediment continuity bookkeeping: start values of the suspended
-// sediment, start value of the bed mass, the group discharges and outflow of
-// a step, the sums after the bed change, and the two reports.
+
+// ---- The sediment continuity bookkeeping ------------------------------------
+
+// Start values of the suspended sediment (with every sum zeroed) and of the
+// bed mass, the group discharges and outflow of a step, the sums after the
+// bed change, and the two reports.
 void StartSedimentContinuity();
 void ComputeBedMassStart();
 void UpdateGroupDischargesAndOutflow();

@@ -48,7 +48,7 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         {"bed points", 10, 0, {}, {}, {"beddata.sim"}},
         {"boundary edges", 12, 0, {}, {}, {"melvok"}},
         {"habitat", 13, 0, {}, {}, {"habitat"}},
-        {"fracres", 16, 0, {"WriteFracresFile"}},
+        {"fracres", 16, 0, {}, {}, {"fracres.new"}},
         {"F 48 7", 0, 7, {}, tec2},
         {"F 48 87", 0, 87, {}, tec2},
         {"F 48 8", 0, 8, {}, {"tecplot2.dat", "tecplfe.dat"}},
@@ -82,7 +82,7 @@ TEST_F(ResultsDispatcher, SwitchesAndSelectorChooseTheWriters) {
         EXPECT_EQ(PlotFilesHere(), row.plots);
         for (const std::string& name : PlotFilesHere()) std::filesystem::remove(name);
         Files tables;
-        for (const char* name : {"PirakPkt.dat", "beddata.sim", "melvok", "habitat"}) {
+        for (const char* name : {"PirakPkt.dat", "beddata.sim", "melvok", "habitat", "fracres.new"}) {
             if (std::filesystem::exists(name)) tables.insert(name);
             std::filesystem::remove(name);
         }

@@ -86,7 +86,7 @@ TEST(MorphologyRun, ExampleChannelRunsThreeStepsWithItsHeader) {
                              "\n ***** In morphology_tsc **********\n\n",
                              "FlagTSC = 1, Hydrostatic = 0, NoBlocks = 1, iterGlobalMax = 3\n",
                              "Volume of geometry: ", "Bed concentration flags: 0 0 0 0 0 0\n",
-                             "Could not write con2res file \n", "Total change in bed levels: "}) {
+                             "Have written con2res file \n", "Total change in bed levels: "}) {
         const size_t found = r.log.find(line, at);
         ASSERT_NE(found, std::string::npos) << "missing: " << line << "\n" << r.log;
         at = found;
