@@ -72,9 +72,10 @@ inline void TransferFrom(int c, double f) {
 }
 
 // (exp(rate d dt / n) - 1) M / dt: what a rate per day makes of the mass of
-// cell c over one pass of the step.
+// cell c over one pass of the step. Not expm1: in a steady run (dt 1e-20)
+// the exponential rounds to 1, so that reactions add nothing there.
 inline double DailyRateTerm(double ratePerDay, const ComponentStep& s, int c) {
-    return std::expm1(ratePerDay * kPerDay * s.dt / s.n) * CellMass(c) / s.dt;
+    return (std::exp(ratePerDay * kPerDay * s.dt / s.n) - 1.0) * CellMass(c) / s.dt;
 }
 
 // A `timei` series at the present time; a single row holds its value, and
