@@ -7,9 +7,9 @@
 
 #include "flow/flow_services.h"
 #include "grid/grid_services.h"
-#include "output/output_names.h"
 #include "quality/component_terms.h"
 #include "quality/quality_services.h"
+#include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/status.h"
@@ -47,9 +47,13 @@ bool ComponentRowsHeld() {
     return !Unsteady() || (ComponentsOld.exists() && ComponentsOld.extent1() >= rows && ComponentsOld.extent2() >= cells);
 }
 
+// A monitor file that cannot be created ends the run, and says so.
 void CreateEmptyMonitorFile() {
     FILE* fp = std::fopen("timeo", "w");
-    if (!fp || std::fclose(fp) != 0) FailOutputFile("timeo", "timeo");
+    if (fp && std::fclose(fp) == 0) return;
+    LogAppend("cannot open file 'timeo' \n");
+    SetStatusText("cannot open file 'timeo' ");
+    EndRun(-3);
 }
 
 // Gives Cf back as the driver found it, also when a solve ends the run.
