@@ -224,4 +224,30 @@ TEST_F(ComponentColumn, RecordsOfOtherComponentsAddNothing) {
     for (int c = 1; c <= kCells; ++c) EXPECT_EQ(Csource[c], 0.0);
 }
 
+// The bed exchange of type 2149 on the column's bed cell, from x = 1 while
+// the column has no work value: x = 1 gives F = 0.125 and x' = 8, x = 8
+// gives F = 0.233577 and a falling x' = 4.28125, which ends the steps.
+TEST_F(ComponentColumn, BedIterationStartsFromOneAndKeepsItsWorkValues) {
+    Fill(0, kRising);
+    Fill(1, kHalf);
+    NoBedCells = 1;
+    ASSERT_TRUE(Bcellt.allocate(2));
+    Bcellt[1] = 1;
+    ASSERT_TRUE(ComponentWork.allocate(3, 2));
+    Add(Record(2149, {1, 0, 1, 2}, {0.0, 1.0, 0.0, 1.0, 1.0, 0.0, 1.0, 0.0, 1.0}));
+    ComputeComponentSources();
+    EXPECT_NEAR(Csource[1], -2000.0 * 0.233577, 0.01);
+    EXPECT_NEAR(ComponentWork[2][1], 4.28125, 1e-4);
+    EXPECT_DOUBLE_EQ(ComponentWork[0][1], 0.5);
+    for (int c = 2; c <= kCells; ++c) EXPECT_EQ(Csource[c], 0.0);
+    // Without component a and with a negative work value the flux is
+    // negative: no source, and the work values stay.
+    Fill(1, {0.0, 0.0, 0.0, 0.0});
+    ComponentWork[0][1] = -1.0;
+    Csource[1] = 0.0;
+    ComputeComponentSources();
+    EXPECT_EQ(Csource[1], 0.0);
+    EXPECT_NEAR(ComponentWork[2][1], 4.28125, 1e-4);
+}
+
 }  // namespace
