@@ -69,7 +69,7 @@ public:
     explicit TimeiReader(FILE* fp)
         : fp_(fp),
           groups_(CountInflowGroups()),
-          kinetics_(AnyQDataSetOf({42, 51, 132, 151, 152, 161, 162, 272, 281, 282, 6100})),
+          kinetics_(AnyQDataSetOf({42, 51, 81, 132, 133, 151, 152, 161, 162, 272, 281, 282, 291, 1060, 6100})),
           componentIn_(AnyQDataSetOf({1060})),
           wind_(TimeStep > 1e-8 && WindSpeed[0] > 1e-10),
           mValues_(std::clamp(NoMDataSets, 0, kTimeiMConcentrations)) {}

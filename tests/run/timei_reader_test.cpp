@@ -118,7 +118,13 @@ const TimeiErrorCase kErrorCases[] = {
          NoQDataSets = 1;
      }},
     {"NWithoutLevel", "N 0 1 1 2 3 4 5 6 7 8 9", 14, "", [] { ReferenceCell = 1; }},
-    {"MWithoutComponentInflow", "M 0 1", 14, "",
+    // The heat exchange reads the radiation, then the air temperature.
+    {"MWithoutComponentInflow", "M 0 1 100", 14, "",
+     [] {
+         QDataSets[0].qtype = 1060;
+         NoQDataSets = 1;
+     }},
+    {"MWithoutRadiationForHeat", "M 0 1", 13, "Have not read irradiance parameter on the I data set\n",
      [] {
          QDataSets[0].qtype = 1060;
          NoQDataSets = 1;
