@@ -207,7 +207,10 @@ void ComputePressureGradients() {
 }
 
 void SetInflowBoundaryConditionsFast() {
-    for (int c = 1; c <= NoCells; ++c) CdischargeGroup[c] = 0;
+    if (NoCells > 0) {
+        CdischargeGroup[NoCells] = 0;  // the bounds check of the whole range
+        std::fill_n(&CdischargeGroup[1], NoCells, 0);
+    }
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         const DischargeGroupRecord& r = DischargeGroups[g];
         const int count = GroupListLength(r);

@@ -331,7 +331,10 @@ double ComputeBalanceOutflow(int g) {
 void SetInflowBoundaryConditions() {
     DischargesAtCurrentTime();
     BalanceOutflows();
-    for (int c = 1; c <= NoCells; ++c) CdischargeGroup[c] = 0;
+    if (NoCells > 0) {
+        CdischargeGroup[NoCells] = 0;  // the bounds check of the whole range
+        std::fill_n(&CdischargeGroup[1], NoCells, 0);
+    }
     if (CyclicRefreshDue()) RefreshCyclicProfile();
     AddInflowTerms();
 }
