@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "drivers/residuals.h"
+#include "flow/cell_chunks.h"
 #include "flow/cell_lookup.h"
 #include "run/globals.h"
 #include "run/region_fatal.h"
@@ -209,7 +210,9 @@ void ComputePressureGradients() {
 void SetInflowBoundaryConditionsFast() {
     if (NoCells > 0) {
         CdischargeGroup[NoCells] = 0;  // the bounds check of the whole range
-        std::fill_n(&CdischargeGroup[1], NoCells, 0);
+        ForCellChunks(1, NoCells, [marks = CdischargeGroup.data()](int first, int last, int) {
+            std::fill(marks + first, marks + last + 1, 0);
+        });
     }
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         const DischargeGroupRecord& r = DischargeGroups[g];

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <optional>
 
-#include "drivers/cell_chunks.h"
+#include "flow/cell_chunks.h"
 #include "drivers/depth_averaged.h"
 #include "drivers/flow_drivers.h"
 #include "flow/cell_lookup.h"

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "drivers/cell_chunks.h"
+#include "flow/cell_chunks.h"
 #include "drivers/flow_drivers.h"
 #include "drivers/residuals.h"
 #include "drivers/water_pass.h"

@@ -1,4 +1,4 @@
-// Cell-local loops of the flow drivers split over the threads the way the
+// Cell-local loops split over the threads the way the
 // assembly steps split them (F 206 static chunks), so the short loops between
 // the big steps do not run on the master thread alone.
 #pragma once
