@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "drivers/residuals.h"
+#include "flow/cell_chunks.h"
 #include "flow/cell_lookup.h"
 #include "run/globals.h"
 #include "run/region_fatal.h"
@@ -207,7 +208,12 @@ void ComputePressureGradients() {
 }
 
 void SetInflowBoundaryConditionsFast() {
-    for (int c = 1; c <= NoCells; ++c) CdischargeGroup[c] = 0;
+    if (NoCells > 0) {
+        CdischargeGroup[NoCells] = 0;  // the bounds check of the whole range
+        ForCellChunks(1, NoCells, [marks = CdischargeGroup.data()](int first, int last, int) {
+            std::fill(marks + first, marks + last + 1, 0);
+        });
+    }
     for (int g = kFirstGroup; g <= kLastGroup; ++g) {
         const DischargeGroupRecord& r = DischargeGroups[g];
         const int count = GroupListLength(r);

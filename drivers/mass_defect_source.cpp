@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 
+#include "flow/cell_chunks.h"
 #include "drivers/depth_averaged.h"
 #include "drivers/flow_drivers.h"
 #include "flow/cell_lookup.h"
@@ -44,10 +45,11 @@ void SubtractFromColumn(int bottom, double q) {
 // ---- Mass defect and column terms ---------------------------------------
 
 void MassDefects() {
-    const double* const f = Fflux.data();
-    for (int c = FirstCell; c <= LastCell; ++c) {
-        Csource[c] = -(f[Csurfe[c]] - f[Csurfw[c]] + f[Csurfn[c]] - f[Csurfs[c]] + f[Csurft[c]] - f[Csurfb[c]]);
-    }
+    ForCellChunks(FirstCell, LastCell, [f = Fflux.data(), source = Csource.data()](int first, int last, int) {
+        for (int c = first; c <= last; ++c) {
+            source[c] = -(f[Csurfe[c]] - f[Csurfw[c]] + f[Csurfn[c]] - f[Csurfs[c]] + f[Csurft[c]] - f[Csurfb[c]]);
+        }
+    });
 }
 
 // The level corrections of the columns, spread over the interval between the

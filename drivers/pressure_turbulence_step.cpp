@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
+#include "flow/cell_chunks.h"
 #include "drivers/flow_drivers.h"
 #include "drivers/residuals.h"
 #include "drivers/water_pass.h"
@@ -161,15 +164,27 @@ void SmoothTrekantCorrections() {
 }
 
 // The corrections are measured from the last cell of the grid, read afresh
-// for every cell as it is lowered.
+// for every cell as it is lowered. Only the last cell itself changes that
+// value, and it comes last, so every other cell takes the value from before
+// the loop and the last cell its own, the same as cell by cell.
 void ShiftToReference() {
-    for (int c = FirstCell; c <= LastCell; ++c) Cf[c] -= Cf[NoCells] + 0.001;
+    double* const f = Cf.data();
+    const int reference = NoCells;
+    const double shift = f[reference] + 0.001;
+    const int last = std::min(LastCell, reference - 1);
+    ForCellChunks(FirstCell, last, [f, shift](int first, int end, int) {
+        for (int c = first; c <= end; ++c) f[c] -= shift;
+    });
+    if (FirstCell <= reference && reference <= LastCell) f[reference] -= f[reference] + 0.001;
 }
 
+// Each top cell takes the correction of the cell below, which is no top cell.
 void TieTopCellPressures(int first, int last) {
-    for (int c = first; c <= last; ++c) {
-        if (Ccellt[c] == 0 && Ccellb[c] != 0) Pres[c] = Pres[Ccellb[c]] * TopCellWeight(c);
-    }
+    ForCellChunks(first, last, [](int from, int to, int) {
+        for (int c = from; c <= to; ++c) {
+            if (Ccellt[c] == 0 && Ccellb[c] != 0) Pres[c] = Pres[Ccellb[c]] * TopCellWeight(c);
+        }
+    });
 }
 
 void SimpleCorrectionChunks(int pass) {
@@ -231,15 +246,45 @@ void BlendLinkedVelocities() {
     }
 }
 
+namespace {
+
+struct ContinuitySums {
+    double sum = 0.0, largest = 0.0;
+    int cell = 1;
+};
+
+ContinuitySums SumContinuity(int first, int last) {
+    ContinuitySums s;
+    for (int c = first; c <= last; ++c) {
+        s.sum += Csource[c];
+        if (std::fabs(Csource[c]) > s.largest) {
+            s.largest = std::fabs(Csource[c]);
+            s.cell = c;
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+// The chunks' sums are added in chunk order, so a run is repeatable at any
+// thread count; the largest defect is the first of the largest, as cell by
+// cell.
 void SummariseContinuity() {
+    static std::vector<ContinuitySums> parts;
+    const size_t chunks = static_cast<size_t>(std::max(NoThreads, 1));
+    if (parts.size() < chunks) parts.resize(chunks);
+    std::fill(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(chunks), ContinuitySums{});
+    ForCellChunks(FirstCell, LastCell,
+                  [](int first, int last, int n) { parts[static_cast<size_t>(n)] = SumContinuity(first, last); });
     ContDefect = 0.0;
     DefMax = 0.0;
     DefMaxCell = 1;
-    for (int c = FirstCell; c <= LastCell; ++c) {
-        ContDefect += Csource[c];
-        if (std::fabs(Csource[c]) > DefMax) {
-            DefMax = std::fabs(Csource[c]);
-            DefMaxCell = c;
+    for (size_t n = 0; n < chunks; ++n) {
+        ContDefect += parts[n].sum;
+        if (parts[n].largest > DefMax) {
+            DefMax = parts[n].largest;
+            DefMaxCell = parts[n].cell;
         }
     }
 }
@@ -436,7 +481,9 @@ void SolveK(int pass) {
     Stamp(23);
     if (BlockInterfaceOption == 3) AverageBlockInterfaces();
     if (BugtrapIter + 1 == Iter && pass < 3 && BugtrapCell != 0) DumpBugtrapCell(pass);
-    for (int c = FirstCell; c <= LastCell; ++c) Ck[c] = std::max(Ck[c], MinK);
+    ForCellChunks(FirstCell, LastCell, [k = Ck.data(), least = MinK](int first, int last, int) {
+        for (int c = first; c <= last; ++c) k[c] = std::max(k[c], least);
+    });
     Stamp(24);
 }
 
@@ -452,7 +499,9 @@ void SolveEpsilon(int pass) {
     } else {
         SolveEquation();
     }
-    for (int c = FirstCell; c <= LastCell; ++c) Cepsilon[c] = std::max(Cepsilon[c], kLeastEpsilon);
+    ForCellChunks(FirstCell, LastCell, [e = Cepsilon.data()](int first, int last, int) {
+        for (int c = first; c <= last; ++c) e[c] = std::max(e[c], kLeastEpsilon);
+    });
     if (BugtrapIter + 1 == Iter && pass < 3 && BugtrapCell != 0) DumpBugtrapCell(pass);
 }
 

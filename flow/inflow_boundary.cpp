@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "flow/cell_chunks.h"
 #include "flow/cell_lookup.h"
 #include "flow/flow_services.h"
 #include "grid/column_cells.h"
@@ -331,7 +332,12 @@ double ComputeBalanceOutflow(int g) {
 void SetInflowBoundaryConditions() {
     DischargesAtCurrentTime();
     BalanceOutflows();
-    for (int c = 1; c <= NoCells; ++c) CdischargeGroup[c] = 0;
+    if (NoCells > 0) {
+        CdischargeGroup[NoCells] = 0;  // the bounds check of the whole range
+        ForCellChunks(1, NoCells, [marks = CdischargeGroup.data()](int first, int last, int) {
+            std::fill(marks + first, marks + last + 1, 0);
+        });
+    }
     if (CyclicRefreshDue()) RefreshCyclicProfile();
     AddInflowTerms();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "drivers/depth_averaged.h"
+#include "drivers/water_pass.h"
 #include "flow/flow_services.h"
 #include "run/timei_data.h"
 #include "solver/solver_data.h"
@@ -421,3 +422,33 @@ INSTANTIATE_TEST_SUITE_P(Profiles, InflowAgreement,
                          [](const ::testing::TestParamInfo<AgreementCase>& i) { return std::string(i.param.name); });
 
 }  // namespace
+
+// The threaded chunks give the sources and the continuity summary of one
+// thread: the defects bit for bit, the sum to round-off and the largest
+// defect at the same (first) cell, also when two chunks hold equal ones.
+TEST_F(MassDefectSource, ThreadChunksGiveTheOneThreadSources) {
+    const BoxGrid g = Columns(7, 5, 3, kCells);
+    for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = std::sin(0.37 * s) * (1.0 + 0.01 * s);
+    const int first = g.cell(1, 0, 0), later = g.cell(6, 4, 2);
+    const int kept = NoThreads;
+    std::vector<double> one;
+    double oneSum = 0.0;
+    for (int threads : {1, 3, 4}) {
+        NoThreads = threads;
+        ComputeMassDefectSource();
+        std::vector<double> now(Csource.data() + 1, Csource.data() + NoCells + 1);
+        Csource[first] = Csource[later] = -1000.0;
+        SummariseContinuity();
+        EXPECT_EQ(DefMax, 1000.0) << threads << " threads";
+        EXPECT_EQ(DefMaxCell, first) << threads << " threads";
+        if (threads == 1) {
+            one = now;
+            oneSum = ContDefect;
+            continue;
+        }
+        for (int c = 1; c <= NoCells; ++c) EXPECT_EQ(now[c - 1], one[c - 1]) << threads << " threads, cell " << c;
+        EXPECT_NEAR(ContDefect, oneSum, 1e-12 * (1.0 + std::fabs(oneSum))) << threads << " threads";
+    }
+    NoThreads = kept;
+    EXPECT_LT(oneSum, -1999.0);
+}
