@@ -1,2 +1,0 @@
-#include "drivers/flow_drivers.h"
-#include "run/placeholder.h"

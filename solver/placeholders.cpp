@@ -1,2 +1,0 @@
-#include "run/placeholder.h"
-#include "solver/solver_services.h"
