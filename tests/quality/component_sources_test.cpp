@@ -162,7 +162,7 @@ const SourceRow kSourceRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Types, SourceTable, ::testing::ValuesIn(kSourceRows),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& row) { return row.param.name; });
 
 // In a steady pass (1e-20 s) a growth, loss or reaction rate times the time
 // step vanishes against 1: they add exactly nothing.

@@ -141,7 +141,9 @@ TEST_F(Groundwater, EveryHundredthStepUpdatesTheSurfaceAndSetsUpAgain) {
         const EngineCall r = Run();
         ASSERT_FALSE(r.ended) << r.log;
         EXPECT_EQ(Bcellt[Surface(3)] > 0, steps == 100) << r.log;
-        if (steps == 99) EXPECT_GT(Bgroundwater[Soil(3)], kBed + 0.1);
+        if (steps == 99) {
+            EXPECT_GT(Bgroundwater[Soil(3)], kBed + 0.1);
+        }
         for (int i = 2; i <= 5; ++i) {
             EXPECT_TRUE(std::isfinite(Bgroundwater[Soil(i)]));
             EXPECT_LE(Bgroundwater[Soil(i)], kWater + 1e-9);
