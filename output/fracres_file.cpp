@@ -84,7 +84,7 @@ void WriteLines(FILE* fp) {
 bool ReadLineLayers(FILE* fp, const std::vector<int>& layers, int i, int j, int b) {
     const bool store = b > 0 && HoldsLayers(layers);
     for (int layer : layers) {
-        double values[kMaxSizes + 1];
+        double values[kMaxSizes + 1] = {};
         for (int s = 0; s <= NoSizes; ++s) {
             if (!ReadFiniteReal(fp, &values[s])) return false;
             if (store) BSedDistrib[layer][s][b] = values[s];

@@ -283,8 +283,8 @@ TEST_F(FracresReader, WriterSkipsPositionsWithoutAWaterColumn) {
     size_t lines = 0;
     for (char ch : written) lines += ch == '\n';
     EXPECT_EQ(lines, static_cast<size_t>(NoBedCells) - 1);
-    const std::string dryLine = "\n" + std::to_string(i) + " " + std::to_string(j) + " ";
-    EXPECT_EQ(("\n" + written).find(dryLine), std::string::npos) << written;
+    const std::string dryLine = std::string("\n").append(std::to_string(i)).append(" ").append(std::to_string(j)).append(" ");
+    EXPECT_EQ(std::string("\n").append(written).find(dryLine), std::string::npos) << written;
     Rename("fracres.new", "fracres");
     EXPECT_EQ(ReadBackHere(), 0);
 }

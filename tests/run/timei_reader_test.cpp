@@ -246,7 +246,7 @@ TEST_F(Timei, EveryGroupAndSizeHasAColumn) {
     NoSizes = 3;
     FlagTSC = 1;
     std::string line = "I 0 1 1 1 1";
-    for (int k = 1; k <= 27; ++k) line += " " + std::to_string(k);
+    for (int k = 1; k <= 27; ++k) line.append(" ").append(std::to_string(k));
     EXPECT_EQ(read(line + "\n"), 0);
     EXPECT_EQ(TimeiConc[0][27], 27.0);
 }
