@@ -167,9 +167,14 @@ TEST(SuspendedSedimentRun, SettlingBasinOnAMovingBedKeepsTheInflow) {
     double outlet = 0.0;
     const double suspended = SuspendedVolumeOfSize1(&outlet);
     const double solids = v * 0.5 + suspended + SuspVolumeChangeDefect / 2650.0;
-    std::printf("V %.6e m3, suspended %.6e m3, regeneration defect %.4f kg, solids %.6f m3 (%.3f %%), "
+    std::printf("V %.6e m3, suspended %.6e m3, regeneration defect %g kg, solids %.6f m3 (%.3f %%), "
                 "BedMoveDefectAbs %g, outlet %.3e\n",
                 v, suspended, SuspVolumeChangeDefect, solids, 100.0 * (solids / 0.1 - 1.0), BedMoveDefectAbs, outlet);
+    // The cells followed the bed: the water volume lost what the bed gained.
+    double water = 0.0;
+    for (int c = 1; c <= NoCells; ++c) water += Cvol[c];
+    std::printf("water volume %.6f m3\n", water);
+    EXPECT_NEAR(water, 20.0 - v, 1e-3);
     EXPECT_NEAR(solids, 0.1, 0.001);
     EXPECT_EQ(BedMoveDefectAbs, 0.0);
     EXPECT_LT(std::fabs(SuspVolumeChangeDefect), 0.01 * 265.0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,8 @@ TEST(SedimentBalanceRun, ClosedBasinSettlesIntoTheLayeredBed) {
     // 8 m3 x 0.001 x 2650 kg/m3 settle within h / w = 100 s.
     const std::vector<double> row = LastContinuitySizeRow(log, 1);
     ASSERT_EQ(row.size(), 10u) << log;
+    std::printf("size 1: in %g, out %g, susp %g, layers %g, defect %g (%g %%)\n", row[1], row[2], row[3], row[4],
+                row[6], row[8]);
     EXPECT_EQ(row[1], 0.0);
     EXPECT_EQ(row[2], 0.0);
     EXPECT_LT(row[3], 0.01);
