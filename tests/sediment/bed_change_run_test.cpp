@@ -17,11 +17,9 @@
 namespace {
 
 // 8 x 3 columns of 1 m x 1 m, 0.3 m of sediment over the fixed bed.
-// No sediment iterations (F 4): the flowing water would otherwise scour the
-// bed, and these runs are about what the regeneration alone does to it.
 ChannelSpec Channel(const std::string& control) {
     ChannelSpec spec = ExampleChannelSpec("US", "F 329 1 1 0 0 0 1 1\nS 1 0.0002 0.02\nN 0 1 1.0\nF 37 2\n"
-                                                "F 33 10 1\nK 1 3\nF 41 0.3\nF 106 0.05\nF 99 1\nF 4 0.5 0 0.01\n" +
+                                                "F 33 10 1\nK 1 3\nF 41 0.3\nF 106 0.05\nF 99 1\n" +
                                                     control);
     spec.columnsAlong = 8;
     spec.columnsAcross = 3;
