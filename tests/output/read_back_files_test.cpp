@@ -13,26 +13,14 @@
 #include "sediment/sediment_services.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
+#include "tests/physics/physics_channel.h"
 
 namespace {
 
 constexpr int kCells = 40;
 const char* const kSediment = "S 1 0.0002 0.01\nN 0 1 1\n";
 
-ChannelSpec SmallChannel(const std::string& letters, const std::string& control) {
-    ChannelSpec spec;
-    spec.columnsAlong = 4;
-    spec.columnsAcross = 2;
-    spec.gridLinesZ = 6;
-    spec.length = 4.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.version = 3;
-    spec.discharge = 0.1;
-    spec.letters = letters;
-    spec.extraControl = control;
-    return spec;
-}
+ChannelSpec SmallChannel(const std::string& letters, const std::string& control) { return PoolChannel(0.1, letters, control); }
 
 // "%e " per value: the total and one size per cell, cell c at c x 1e-5.
 std::string Con2resText(int cells) {

@@ -62,3 +62,20 @@ inline int BedCellNear(double x, double y) {
     }
     return best;
 }
+
+// The small pool of the sediment and water-quality runs: 4 m long, 2 m wide
+// and 1 m deep in 4 x 2 columns of 5 layers (40 cells).
+inline ChannelSpec PoolChannel(double discharge, const std::string& letters, const std::string& control) {
+    ChannelSpec spec;
+    spec.columnsAlong = 4;
+    spec.columnsAcross = 2;
+    spec.gridLinesZ = 6;
+    spec.length = 4.0;
+    spec.width = 2.0;
+    spec.depth = 1.0;
+    spec.version = 3;
+    spec.discharge = discharge;
+    spec.letters = letters;
+    spec.extraControl = control;
+    return spec;
+}

@@ -21,20 +21,7 @@
 namespace {
 
 // The still pool: 4 m by 2 m and 1 m deep, 4 x 2 columns of 5 layers.
-ChannelSpec StillPool(const std::string& letters, const std::string& control) {
-    ChannelSpec spec;
-    spec.columnsAlong = 4;
-    spec.columnsAcross = 2;
-    spec.gridLinesZ = 6;
-    spec.length = 4.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.version = 3;
-    spec.discharge = 0.0;
-    spec.letters = letters;
-    spec.extraControl = control;
-    return spec;
-}
+ChannelSpec StillPool(const std::string& letters, const std::string& control) { return PoolChannel(0.0, letters, control); }
 
 // S = 0.001 per s, k = 0.01 per s, 100 steps of 1 s; the factors of the
 // rates are 1 with one pass of 1 s.

@@ -10,24 +10,12 @@
 #include "tests/support/continuity_report.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
+#include "tests/physics/physics_channel.h"
 
 namespace {
 
 // The channel of 4 x 2 columns of 5 cells, 4 m long, 2 m wide, 1 m deep.
-ChannelSpec Basin(double discharge, const std::string& letters, const std::string& control) {
-    ChannelSpec spec;
-    spec.columnsAlong = 4;
-    spec.columnsAcross = 2;
-    spec.gridLinesZ = 6;
-    spec.length = 4.0;
-    spec.width = 2.0;
-    spec.depth = 1.0;
-    spec.version = 3;
-    spec.discharge = discharge;
-    spec.letters = letters;
-    spec.extraControl = control;
-    return spec;
-}
+ChannelSpec Basin(double discharge, const std::string& letters, const std::string& control) { return PoolChannel(discharge, letters, control); }
 
 const char* const kLayeredBed =
     "F 37 3\nF 134 4\nF 106 0.01\nS 1 0.0002 0.01\nN 0 1 1\nF 10 M\nF 33 10 1\nF 1 D\n";
