@@ -28,11 +28,7 @@ public:
 
     int gridLinesX() const { return std::max(4, nI_ + 2); }
     int gridLinesY() const { return std::max(4, nJ_ + 2); }
-    // The G 1 level count. A file with cells of its own must name one the
-    // generator would have built them with: it never gives a column more than
-    // NoGridLinesZ - 2 layers, and a restart regenerates the cells from the
-    // nodes of `bedres`, so one level fewer would lose the top layer there.
-    int gridLinesZ() const { return layers_ + (spec_.version == 3 ? 2 : 1); }
+    int gridLinesZ() const { return layers_ + 1; }
     int cells() const { return nI_ * nJ_ * layers_; }
     int points() const { return (nI_ + 1) * (nJ_ + 1) * (layers_ + 1); }
     int surfaces() const { return static_cast<int>(faces_.size()); }

@@ -8,8 +8,7 @@
 struct ChannelSpec {
     int columnsAlong = 8;    // grid columns along the channel (i)
     int columnsAcross = 3;   // grid columns across it (j)
-    int gridLinesZ = 5;      // node planes: version 3 writes gridLinesZ - 1 cell layers and G 1 gridLinesZ + 1,
-                             // version 4 has G 1 gridLinesZ and lets the engine build its layers
+    int gridLinesZ = 5;      // G 1 third value; every column gets gridLinesZ - 1 cell layers
     double length = 8.0;     // m, along x
     double width = 3.0;      // m, along y
     double depth = 1.0;      // m, the same everywhere: the water surface follows the bed

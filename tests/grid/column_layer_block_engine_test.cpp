@@ -65,8 +65,8 @@ TEST(ColumnLayerBlockRun, DischargeGroupsFollowTheRegeneratedGrid) {
     const EngineRun r = dir.run();
     EXPECT_EQ(r.status, 1) << JoinLines(r.boogie);
     const std::string grid = dir.read("unstruc");
-    EXPECT_TRUE(HasBlockLine(grid, "1 0 0 1 14 45 5 1000.000000 0.000000")) << "inflow group";
-    EXPECT_TRUE(HasBlockLine(grid, "0 0 0 1 14 45 5 1000.000000 0.000000")) << "outflow group";
+    EXPECT_TRUE(HasBlockLine(grid, "1 0 0 1 13 45 5 1000.000000 0.000000")) << "inflow group";
+    EXPECT_TRUE(HasBlockLine(grid, "0 0 0 1 13 45 5 1000.000000 0.000000")) << "outflow group";
     // The listed faces are block 1's (surfaces 1..1535), never the layer block's.
     std::istringstream in(grid);
     std::string line;

@@ -33,9 +33,8 @@ protected:
         const ChannelProject p = MakeChannelProject(spec);
         std::string control = p.control;
         char from[64], to[64];
-        // A grid file with its own cells names one level more than it has planes.
-        std::snprintf(from, sizeof from, "%d 1\n", spec.gridLinesZ + 1);
-        std::snprintf(to, sizeof to, "%d %d\n", spec.gridLinesZ + 1, sizes);
+        std::snprintf(from, sizeof from, "%d 1\n", spec.gridLinesZ);
+        std::snprintf(to, sizeof to, "%d %d\n", spec.gridLinesZ, sizes);
         const size_t at = control.find("G 1 ");
         const size_t end = control.find(from, at);
         ASSERT_NE(end, std::string::npos) << control;

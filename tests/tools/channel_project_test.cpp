@@ -27,7 +27,7 @@ TEST(ChannelProject, CountsFollowTheSizes) {
     EXPECT_EQ(p.surfaces, 6 * 2 * 3 + 5 * 3 * 3 + 5 * 2 * 4);
     EXPECT_EQ(p.unstruc.substr(0, p.unstruc.find('\n')), "3 30 121 1 0 0 0 72");
     EXPECT_EQ(CountLines(p.koordina), 6 * 3);
-    EXPECT_NE(p.control.find("F 2 UHX\nG 1 7 4 5 1\n"), std::string::npos) << p.control;
+    EXPECT_NE(p.control.find("F 2 UHX\nG 1 7 4 4 1\n"), std::string::npos) << p.control;
 
     spec.version = 4;
     ChannelProject v4 = MakeChannelProject(spec);
