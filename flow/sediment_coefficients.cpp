@@ -13,6 +13,7 @@
 #include "flow/conductance.h"
 #include "flow/flow_data.h"
 #include "flow/flow_services.h"
+#include "flow/surface_view.h"
 #include "grid/grid_data.h"
 #include "run/globals.h"
 #include "sediment/sediment_data.h"
@@ -25,16 +26,8 @@ bool IsHorizontal(int t1, int t2) { return t1 == 5 || t1 == 6 || t2 == 5 || t2 =
 bool IsTop(int t1, int t2) { return t1 == 6 || t2 == 6; }
 
 // The per-surface rule, with the run's settings read once.
-struct SedimentFaces {
-    const int* cell1 = Fcell1.data();
-    const int* cell2 = Fcell2.data();
-    const int* type1 = Ftype1.data();
-    const int* type2 = Ftype2.data();
+struct SedimentFaces : SurfaceView {
     const double* flux = Fflux.data();
-    const double* area = Farea.data();
-    const double* areaz = Fareaz.data();
-    const double* dist1 = Fdist1.data();
-    const double* dist2 = Fdist2.data();
     const double* visc = Ceddyvisc.data();
     const double* viscz = Ceddyviscz.data();
     double minGamma = MinGamma;
@@ -71,7 +64,7 @@ struct SedimentFaces {
     // Net flux through surface s for fall velocity w.
     double Flux(int s, double w) const {
         double f = flux[s];
-        if (IsTop(type1[s], type2[s])) f -= kDensity * w * areaz[s];
+        if (IsTop(type1[s], type2[s])) f -= kDensity * w * az[s];
         return f;
     }
 };
