@@ -27,6 +27,8 @@ struct InterfaceCase {
     std::array<double, 3> cap, source, value;  // cells 1 to 3 afterwards
 };
 
+void PrintTo(const InterfaceCase& row, std::ostream* os) { *os << row.name; }
+
 class BlockInterfaces : public EquationTest, public ::testing::WithParamInterface<InterfaceCase> {
 protected:
     void SetUp() override {

@@ -159,6 +159,11 @@ struct SurfaceCase {
     int failed;
 };
 
+void PrintTo(const SurfaceCase& row, std::ostream* os) {
+    const std::string control = row.control;
+    *os << control.substr(0, control.find('\n')) << " (" << row.failed << " failed)";
+}
+
 class BlockSurfaceSchedule : public BlockParallelCase, public ::testing::WithParamInterface<SurfaceCase> {};
 
 TEST_P(BlockSurfaceSchedule, UpdatesOnlyBelowTheLimit) {
@@ -171,7 +176,11 @@ TEST_P(BlockSurfaceSchedule, UpdatesOnlyBelowTheLimit) {
 
 INSTANTIATE_TEST_SUITE_P(Limits, BlockSurfaceSchedule,
                          ::testing::Values(SurfaceCase{"F 224 -1\n", 2}, SurfaceCase{"F 224 1e9\n", 0},
-                                           SurfaceCase{"F 224 1e-12\n", 2}));
+                                           SurfaceCase{"F 224 1e-12\n", 2}),
+                         [](const ::testing::TestParamInfo<SurfaceCase>& i) {
+                             const std::string limit = i.param.control;
+                             return limit[6] == '-' ? "NegativeLimit" : limit == "F 224 1e9\n" ? "LargeLimit" : "TinyLimit";
+                         });
 
 const EngineCase kBlockEntryCases[] = {
     {"QueryLetterIsRefused",

@@ -39,6 +39,8 @@ struct LargestRow {
     int equation;
 };
 
+void PrintTo(const LargestRow& row, std::ostream* os) { *os << row.name; }
+
 const LargestRow kLargestRows[] = {
     {"AllZero", {0, 0, 0, 0, 0, 0}, 0.0, 0},
     {"TiesNameTheLowerEquation", {0.1, 0.3, 0.3, 0.2, 0, 0}, 0.3, 2},
@@ -99,6 +101,8 @@ struct DecisionRow {
     const char* logged;   // a line the log must hold, or nullptr
     int failed;           // FlowFailedFlag afterwards
 };
+
+void PrintTo(const DecisionRow& row, std::ostream* os) { *os << row.name; }
 
 constexpr const char* kWritten = "have written result file  ";
 // A diverged run ends with the plan file its report names.
@@ -174,6 +178,8 @@ struct LineRow {
     int mpiPart;
     bool due;
 };
+
+void PrintTo(const LineRow& row, std::ostream* os) { *os << row.name; }
 
 // Three passes per step; F 54 is 0.002; every residual is above 0.001.
 const LineRow kLineRows[] = {
@@ -319,6 +325,10 @@ struct RequestRow {
     int flag;
     const char* file;  // nullptr: nothing written
 };
+
+void PrintTo(const RequestRow& row, std::ostream* os) {
+    *os << "flag " << row.flag << ": " << (row.file ? row.file : "nothing");
+}
 
 class OutputRequest : public ConvergenceCase, public ::testing::WithParamInterface<RequestRow> {};
 

@@ -80,6 +80,8 @@ struct CountRow {
     int start, counters, slope;  // count before; after UpdateStressCounters and UpdateLayerSlopeA
 };
 
+void PrintTo(const CountRow& row, std::ostream* os) { *os << row.name; }
+
 class FailureCounts : public LayerUpdates, public ::testing::WithParamInterface<CountRow> {};
 
 // The top cell of a single column: the counters grow by the truncated ratio

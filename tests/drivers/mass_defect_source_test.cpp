@@ -367,6 +367,8 @@ struct AgreementCase {
     bool cyclic;
 };
 
+void PrintTo(const AgreementCase& row, std::ostream* os) { *os << row.name; }
+
 class InflowAgreement : public MassDefectSource, public ::testing::WithParamInterface<AgreementCase> {};
 
 TEST_P(InflowAgreement, MomentumAndMassBringTheSameDischarge) {

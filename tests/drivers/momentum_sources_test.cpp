@@ -73,6 +73,8 @@ struct DoublingCase {
         doublings;
 };
 
+void PrintTo(const DoublingCase& row, std::ostream* os) { *os << row.name; }
+
 bool In(const std::vector<int>& v, int c) { return std::find(v.begin(), v.end(), c) != v.end(); }
 
 class Doublings : public MomentumSources, public ::testing::WithParamInterface<DoublingCase> {};
@@ -146,6 +148,8 @@ struct DragCase {
     bool velocityFree;
     bool adds;
 };
+
+void PrintTo(const DragCase& row, std::ostream* os) { *os << row.name; }
 
 class DragZones : public MomentumSources, public ::testing::WithParamInterface<DragCase> {};
 

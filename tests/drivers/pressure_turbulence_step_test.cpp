@@ -73,7 +73,8 @@ TEST_P(ChannelConvergence, FlowBecomesDivergenceFree) {
     EXPECT_EQ(Equation, 6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, ChannelConvergence, ::testing::Values(0, 4));
+INSTANTIATE_TEST_SUITE_P(Threads, ChannelConvergence, ::testing::Values(0, 4),
+                         [](const ::testing::TestParamInfo<int>& i) { return "F206_" + std::to_string(i.param); });
 
 TEST_F(PressureCorrectionCase, SerialOneAndFourThreadsGiveTheSameFlow) {
     std::vector<double> one;

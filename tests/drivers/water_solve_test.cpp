@@ -43,7 +43,8 @@ TEST_P(ChannelIterations, FiveOuterIterationsStayFinite) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, ChannelIterations, ::testing::Values(0, 1, 4));
+INSTANTIATE_TEST_SUITE_P(Threads, ChannelIterations, ::testing::Values(0, 1, 4),
+                         [](const ::testing::TestParamInfo<int>& i) { return "F206_" + std::to_string(i.param); });
 
 // The central coefficients of the last equation assembled (W) and the
 // inverse of U's, after one iteration with dead-end cells and triangular

@@ -89,6 +89,8 @@ struct TreatmentCase {
     bool terms;
 };
 
+void PrintTo(const TreatmentCase& row, std::ostream* os) { *os << row.name; }
+
 class InflowTypes : public Inflow, public ::testing::WithParamInterface<TreatmentCase> {};
 
 TEST_P(InflowTypes, MarksAndTermsFollowTypeAndSign) {
@@ -144,6 +146,8 @@ struct BalanceCase {
     double inflow;  // group 1, kg/s; the outflow group's own discharge is 1000
     double outflow;
 };
+
+void PrintTo(const BalanceCase& row, std::ostream* os) { *os << row.name; }
 
 class BalanceModes : public Inflow, public ::testing::WithParamInterface<BalanceCase> {};
 

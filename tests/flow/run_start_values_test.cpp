@@ -20,6 +20,8 @@ struct RelaxationCase {
     const char* line;
 };
 
+void PrintTo(const RelaxationCase& row, std::ostream* os) { *os << row.name; }
+
 class RelaxationFactors_ : public FlowCase, public ::testing::WithParamInterface<RelaxationCase> {};
 
 TEST_P(RelaxationFactors_, ClampedAndLoggedOnce) {
@@ -212,6 +214,8 @@ struct ProfileCase {
     double z;
     double value;
 };
+
+void PrintTo(const ProfileCase& row, std::ostream* os) { *os << row.name; }
 
 class ProfileValues : public ::testing::TestWithParam<ProfileCase> {};
 

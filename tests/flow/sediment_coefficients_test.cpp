@@ -47,6 +47,8 @@ struct Row {
     std::function<void(int a, int b, int t)> check;
 };
 
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
 class SedimentCoefficients : public FlowCase, public ::testing::WithParamInterface<Row> {};
 
 TEST_P(SedimentCoefficients, Assemble) {

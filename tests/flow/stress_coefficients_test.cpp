@@ -21,6 +21,8 @@ struct StressCase {
     Expected e;
 };
 
+void PrintTo(const StressCase& row, std::ostream* os) { *os << row.name; }
+
 // Kn = 1.5e7 / (0.75 x 1) = 2e7, Ks = 1.5e7 / (2.5 x 1) = 6e6 (2 (1 + nu)
 // would give 5e6); the bed face holds with the cell's own distance 0.5 m.
 const StressCase kCases[] = {

@@ -32,6 +32,8 @@ struct BlockingRow {
     double factor;  // of the velocities of the middle bottom cell
 };
 
+void PrintTo(const BlockingRow& row, std::ostream* os) { *os << row.name; }
+
 class BlockingModes : public VelocityBlocking, public ::testing::WithParamInterface<BlockingRow> {};
 
 TEST_P(BlockingModes, ScaleTheVelocities) {

@@ -96,6 +96,10 @@ std::string SceneName(Scene s) {
     }
 }
 
+void PrintTo(const SceneRow& row, std::ostream* os) {
+    *os << "F 64 " << row.algorithm << ", " << SceneName(row.scene) << ", F 299 " << row.f299;
+}
+
 // The water a scene holds where the cells follow the bed and the surface.
 double SceneVolume(Scene s) {
     switch (s) {
@@ -225,6 +229,10 @@ struct FixedRow {
     int layers;      // field 9
     bool refused;
 };
+
+void PrintTo(const FixedRow& row, std::ostream* os) {
+    *os << "F 64 " << row.algorithm << ", " << row.layers << " layers" << (row.refused ? ", refused" : "");
+}
 
 class FixedLayers : public GenerationCase, public ::testing::WithParamInterface<FixedRow> {};
 

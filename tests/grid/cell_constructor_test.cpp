@@ -39,6 +39,8 @@ struct ConstructorCase {
     std::function<void()> check;
 };
 
+void PrintTo(const ConstructorCase& row, std::ostream* os) { *os << row.name; }
+
 class CellConstructor : public ::testing::TestWithParam<ConstructorCase> {
 protected:
     InProjectDir here_;

@@ -107,6 +107,8 @@ struct SlideRow {
     double lower;       // the lower level expected at the node
 };
 
+void PrintTo(const SlideRow& row, std::ostream* os) { *os << row.name; }
+
 class LowerLevel : public ColumnLayerBlock, public ::testing::WithParamInterface<SlideRow> {};
 
 // A later build takes the lower level from three or more marked columns,
@@ -300,6 +302,8 @@ struct RefusalRow {
     int ny;
     bool secondBlock;
 };
+
+void PrintTo(const RefusalRow& row, std::ostream* os) { *os << row.name; }
 
 class LayerBlockRefusal : public ColumnLayerBlock, public ::testing::WithParamInterface<RefusalRow> {};
 

@@ -42,6 +42,8 @@ struct Breakage {
     bool fatal = false;  // leaves no flow to compute: a read grid is refused
 };
 
+void PrintTo(const Breakage& row, std::ostream* os) { *os << row.name; }
+
 class BrokenChannel : public UnstrucCase, public ::testing::WithParamInterface<Breakage> {};
 
 // Channel(3): 4 by 3 columns of 3 cells; cell 1 is the bed cell of column

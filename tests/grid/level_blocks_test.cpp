@@ -97,6 +97,8 @@ struct LevelRow {
     int blocks;
 };
 
+void PrintTo(const LevelRow& row, std::ostream* os) { *os << "F 152 " << row.levels << ": " << row.blocks << " blocks"; }
+
 class LevelCount : public AppendedBlocks, public ::testing::WithParamInterface<LevelRow> {};
 
 TEST_P(LevelCount, BuildsLevelTwoAndTheGroupedLevels) {
@@ -108,7 +110,10 @@ TEST_P(LevelCount, BuildsLevelTwoAndTheGroupedLevels) {
     EXPECT_EQ(Last().gridLevel, GetParam().blocks + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, LevelCount, ::testing::Values(LevelRow{1, 1}, LevelRow{2, 1}, LevelRow{4, 3}));
+INSTANTIATE_TEST_SUITE_P(Rows, LevelCount, ::testing::Values(LevelRow{1, 1}, LevelRow{2, 1}, LevelRow{4, 3}),
+                         [](const ::testing::TestParamInfo<LevelRow>& i) {
+                             return "F152_" + std::to_string(i.param.levels);
+                         });
 
 TEST_F(AppendedBlocks, GroupsOfFourLeaveTheOddColumnWithoutParent) {
     Make("F 152 3\n");

@@ -23,6 +23,11 @@ struct PairRow {
     bool deeperFirst;   // the deeper column lies west of the shallower one
 };
 
+void PrintTo(const PairRow& row, std::ostream* os) {
+    *os << row.n << " and " << row.n2 << " layers, nz " << row.nz << ", depth " << row.depth
+        << (row.deeperFirst ? ", deeper first" : "");
+}
+
 class SplitPairs : public GenerationCase, public ::testing::WithParamInterface<PairRow> {};
 
 // Two rows of two columns side by side in x; linear levels (F 87 1) from

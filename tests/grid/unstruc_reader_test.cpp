@@ -262,6 +262,8 @@ struct Damage {
     const char* message;
 };
 
+void PrintTo(const Damage& row, std::ostream* os) { *os << row.name; }
+
 class DamagedCube : public UnstrucCase, public ::testing::WithParamInterface<Damage> {};
 
 TEST_P(DamagedCube, IsRefusedNamingTheLine) {

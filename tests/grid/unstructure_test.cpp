@@ -28,6 +28,8 @@ struct LevelRow {
     int levels;
 };
 
+void PrintTo(const LevelRow& row, std::ostream* os) { *os << row.name; }
+
 class LevelCounts : public GenerationCase, public ::testing::WithParamInterface<LevelRow> {};
 
 // Every node of a 2 by 2 block at one depth, NZ = 11.
@@ -229,6 +231,8 @@ struct PlacementRow {
     std::string control;
     double shallowSteep, shallowFlat;  // bed-cell bottoms at corners 3 and 4
 };
+
+void PrintTo(const PlacementRow& row, std::ostream* os) { *os << row.name; }
 
 class BedCellBottom : public GenerationCase, public ::testing::WithParamInterface<PlacementRow> {};
 
@@ -443,6 +447,8 @@ struct FrameRow {
     std::vector<std::string> log;  // in this order
 };
 
+void PrintTo(const FrameRow& row, std::ostream* os) { *os << row.name; }
+
 class GeneratorFrame : public GenerationCase, public ::testing::WithParamInterface<FrameRow> {};
 
 // A 2 by 2 block of two-layer columns (NZ = 4) under the frame's options.
@@ -511,6 +517,8 @@ struct BoundaryRow {
     std::string control;
     int result, records;
 };
+
+void PrintTo(const BoundaryRow& row, std::ostream* os) { *os << row.name; }
 
 class BoundaryRecords : public GenerationCase, public ::testing::WithParamInterface<BoundaryRow> {};
 

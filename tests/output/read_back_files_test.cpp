@@ -141,6 +141,8 @@ struct FracresForm {
     size_t valuesPerLine;  // i, j and the layers
 };
 
+void PrintTo(const FracresForm& row, std::ostream* os) { *os << row.name; }
+
 class FracresRoundTrip : public ReadBack, public ::testing::WithParamInterface<FracresForm> {};
 
 // The bed written at the end of a morphology run is read by O and written

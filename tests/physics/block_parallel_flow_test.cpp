@@ -92,7 +92,8 @@ TEST_P(DriverAgreement, BlockParallelReachesTheWaterSolveFlow) {
     EXPECT_NEAR(block.drop, reference.drop, 0.01 * reference.drop);
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, DriverAgreement, ::testing::Values(0, 4));
+INSTANTIATE_TEST_SUITE_P(Threads, DriverAgreement, ::testing::Values(0, 4),
+                         [](const ::testing::TestParamInfo<int>& i) { return "F206_" + std::to_string(i.param); });
 
 // A drag zone over the whole section at x 10 to 10.5 (Cd 0.1, below 0.7: a
 // drag that grows with the square of the speed) holds the water back with

@@ -263,6 +263,11 @@ TEST_F(ChannelFlow, StillWaterStaysAtRest) {
 // The developed flow has little convection left to change: second-order
 // upwind of the velocities, of the velocities, k and epsilon, and a limited
 // scheme leave the velocity within 1 % of first order.
+std::string SchemeName(size_t index) {
+    static const char* const names[] = {"SecondOrderVelocities", "SecondOrderAll", "LimitedAll"};
+    return names[index];
+}
+
 class HigherOrderChannel : public ChannelFlow, public ::testing::WithParamInterface<const char*> {
 protected:
     // The velocity a quarter of the depth below the surface, three quarters
@@ -291,7 +296,8 @@ TEST_P(HigherOrderChannel, KeepsTheDevelopedFlow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, HigherOrderChannel,
-                         ::testing::Values("K 6 1 1 1 0 0 0\n", "K 6 1 1 1 0 1 1\n", "K 6 14 14 14 0 14 14\n"));
+                         ::testing::Values("K 6 1 1 1 0 0 0\n", "K 6 1 1 1 0 1 1\n", "K 6 14 14 14 0 14 14\n"),
+                         [](const ::testing::TestParamInfo<const char*>& i) { return SchemeName(i.index); });
 
 // The channel's bed rises by half the depth downstream of its middle under
 // a level water surface, and the engine builds the cells with split faces:

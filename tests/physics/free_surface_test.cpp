@@ -373,6 +373,7 @@ TEST_P(LevelEquationRuns, SlopingChannelReachesNormalDepth) {
     EXPECT_EQ(log_.find(kStrangeValues), std::string::npos) << log_;
 }
 
-INSTANTIATE_TEST_SUITE_P(FreeSurface, LevelEquationRuns, ::testing::ValuesIn(kLevelEquationOptions));
+INSTANTIATE_TEST_SUITE_P(FreeSurface, LevelEquationRuns, ::testing::ValuesIn(kLevelEquationOptions),
+                         [](const ::testing::TestParamInfo<int>& i) { return "F36_" + std::to_string(i.param); });
 
 }  // namespace

@@ -87,6 +87,7 @@ TEST_P(ShallowWaterFlume, SteadyStateFollowsTheBackwaterCurve) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Beds, ShallowWaterFlume, ::testing::Values(0.0, 10.0));
+INSTANTIATE_TEST_SUITE_P(Beds, ShallowWaterFlume, ::testing::Values(0.0, 10.0),
+                         [](const ::testing::TestParamInfo<double>& i) { return i.param > 0.0 ? "BedAt10m" : "BedAt0m"; });
 
 }  // namespace

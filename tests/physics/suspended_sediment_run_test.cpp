@@ -206,6 +206,8 @@ struct BasinCase {
     int mode;
 };
 
+void PrintTo(const BasinCase& row, std::ostream* os) { *os << row.name; }
+
 class SettlingBasin : public ::testing::TestWithParam<BasinCase> {};
 
 TEST_P(SettlingBasin, InflowIsOnTheBedOrInSuspension) {

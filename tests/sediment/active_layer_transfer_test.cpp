@@ -72,6 +72,8 @@ struct ErodeCase {
     double t1After, t0After, taken;
 };
 
+void PrintTo(const ErodeCase& row, std::ostream* os) { *os << row.name; }
+
 class ErodeActive : public ActiveLayer, public ::testing::WithParamInterface<ErodeCase> {};
 
 TEST_P(ErodeActive, TakesTheTopAndRefillsFromBelow) {
@@ -104,6 +106,8 @@ struct DepositCase {
     double t1After, t0After;
     bool activeIsDeposit;  // the new active layer holds nothing but the deposit
 };
+
+void PrintTo(const DepositCase& row, std::ostream* os) { *os << row.name; }
 
 class DepositActive : public ActiveLayer, public ::testing::WithParamInterface<DepositCase> {};
 

@@ -63,6 +63,8 @@ struct RoutineCase {
     int routine;  // F 255
 };
 
+void PrintTo(const RoutineCase& row, std::ostream* os) { *os << row.name; }
+
 class BedChangeRun : public ::testing::TestWithParam<RoutineCase> {};
 
 TEST_P(BedChangeRun, BedAndLayersMoveTogetherUnderRegenerationEveryStep) {

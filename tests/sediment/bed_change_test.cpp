@@ -165,6 +165,8 @@ struct BookingCase {
     double defect;         // BedMoveDefect / kKgPerM3
 };
 
+void PrintTo(const BookingCase& row, std::ostream* os) { *os << row.name; }
+
 // Unlimited corners take dz/4 each; limited ones their limit, the rest is
 // booked with the sign of the change.
 const BookingCase kBooking[] = {
@@ -239,6 +241,8 @@ struct WeightingCase {
     std::array<double, 4> weight;  // NE, SE, SW, NW after the weighting (plain: 4 each)
     std::array<double, 4> factor;
 };
+
+void PrintTo(const WeightingCase& row, std::ostream* os) { *os << row.name; }
 
 // Corners of the middle column of 3 x 3 columns of 1 m2; the middle column is
 // cell 5, odd-numbered, and still takes the factors.
@@ -427,6 +431,8 @@ struct LeastDepthCase {
     double froude;
     double rise;
 };
+
+void PrintTo(const LeastDepthCase& row, std::ostream* os) { *os << row.name; }
 
 // U = 1 m/s over 0.1 m of water: F 132 0.8 asks for 1 / (0.64 x 9.81) m.
 const LeastDepthCase kLeastDepth[] = {

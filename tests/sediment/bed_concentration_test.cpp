@@ -56,6 +56,8 @@ struct FormulaCase {
     double expected;
 };
 
+void PrintTo(const FormulaCase& row, std::ostream* os) { *os << row.name; }
+
 class BedFormulaTable : public BedConcentration, public ::testing::WithParamInterface<FormulaCase> {};
 
 TEST_P(BedFormulaTable, ConcentrationAtOnePascal) {

@@ -79,6 +79,8 @@ struct OneSizeCase {
     double defect;  // kg, for F 26 0.5 and density 2.65 over 1 m2
 };
 
+void PrintTo(const OneSizeCase& row, std::ostream* os) { *os << row.name; }
+
 class BedFractionsOneSize : public BedFractions, public ::testing::WithParamInterface<OneSizeCase> {};
 
 TEST_P(BedFractionsOneSize, ThicknessesOnly) {
@@ -126,6 +128,8 @@ struct TwoSizeCase {
     double t0After;
     std::vector<double> f0After;
 };
+
+void PrintTo(const TwoSizeCase& row, std::ostream* os) { *os << row.name; }
 
 class BedFractionsTwoSizes : public BedFractions, public ::testing::WithParamInterface<TwoSizeCase> {};
 

@@ -87,6 +87,8 @@ struct ErosionCase {
     double defect;  // kg the stack could not give (density 2.65)
 };
 
+void PrintTo(const ErosionCase& row, std::ostream* os) { *os << row.name; }
+
 class ErosionLayersTable : public LayerStack, public ::testing::WithParamInterface<ErosionCase> {};
 
 TEST_P(ErosionLayersTable, LayersAndDefect) {

@@ -71,6 +71,8 @@ struct ExchangeCase {
     bool bumpRises;  // the raised edge node Q goes up (material from P to Q)
 };
 
+void PrintTo(const ExchangeCase& row, std::ostream* os) { *os << row.name; }
+
 class BedformExchange : public BedMoveFromFluxes, public ::testing::WithParamInterface<ExchangeCase> {};
 
 // A bump on a block-edge node, whose area is half its neighbour's: both
@@ -203,6 +205,8 @@ struct HoldCase {
     double inflow;
     int restored;  // corner nodes of the east middle column back at their read level
 };
+
+void PrintTo(const HoldCase& row, std::ostream* os) { *os << row.name; }
 
 class BedOutflowHold : public BedOutflow, public ::testing::WithParamInterface<HoldCase> {};
 

@@ -59,6 +59,8 @@ struct PlaneCase {
     double endSlope;
 };
 
+void PrintTo(const PlaneCase& row, std::ostream* os) { *os << row.name; }
+
 class PlaneLimiter : public BedNodeChannel, public ::testing::WithParamInterface<PlaneCase> {
 protected:
     // Only column (iFirst + 1, jFirst + 1) of the 0.8 slope stays wet.

@@ -63,6 +63,8 @@ struct SplitCase {
     std::vector<double> thickness;  // layers 0, 1, ...
 };
 
+void PrintTo(const SplitCase& row, std::ostream* os) { *os << row.name; }
+
 class InitialBedSplit : public InitialBed, public ::testing::WithParamInterface<SplitCase> {};
 
 TEST_P(InitialBedSplit, LayersTakeTheSedimentAboveTheFixedBed) {
@@ -152,6 +154,8 @@ struct FileCase {
     double expect0, expect1;      // layers afterwards
     double fixedBed;              // plane 3 of the nodes afterwards
 };
+
+void PrintTo(const FileCase& row, std::ostream* os) { *os << row.name; }
 
 class InitialBedFromFile : public InitialBed, public ::testing::WithParamInterface<FileCase> {};
 

@@ -73,6 +73,8 @@ struct GroupCase {
     std::vector<int> active;
 };
 
+void PrintTo(const GroupCase& row, std::ostream* os) { *os << row.name; }
+
 class MorphologyGroups : public MorphologyRanges, public ::testing::WithParamInterface<GroupCase> {};
 
 TEST_P(MorphologyGroups, GroupSelectsItsBlocks) {
@@ -122,6 +124,8 @@ struct StepCase {
     double groupOne;   // kg/s
     double expected;   // s
 };
+
+void PrintTo(const StepCase& row, std::ostream* os) { *os << row.name; }
 
 class DischargeTimeStep : public MorphologyRanges, public ::testing::WithParamInterface<StepCase> {};
 

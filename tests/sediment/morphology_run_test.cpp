@@ -110,6 +110,8 @@ struct BedCase {
     std::vector<double> layers;  // top first
 };
 
+void PrintTo(const BedCase& row, std::ostream* os) { *os << row.name; }
+
 class MorphologyInitialBed : public ::testing::TestWithParam<BedCase> {};
 
 TEST_P(MorphologyInitialBed, BedStateHoldsTheLayers) {
@@ -184,6 +186,8 @@ struct ClockCase {
     size_t flowLines;     // "Iter:" lines of the flow driver
     size_t timeLines;     // "Time: " lines of the bed change and the end
 };
+
+void PrintTo(const ClockCase& row, std::ostream* os) { *os << row.name; }
 
 class MorphologyClock : public ::testing::TestWithParam<ClockCase> {};
 

@@ -93,6 +93,8 @@ struct NumberingCase {
     int labelOf12;      // Bslide of column (2, 1)
 };
 
+void PrintTo(const NumberingCase& row, std::ostream* os) { *os << row.name; }
+
 // Free columns (1, 1), (2, 1) and (1, 3), (2, 3): bed cells 7, 12 and 9, 14.
 // Along grid lines (F 159 0) the gaps at 8 and 13 are filled and one slide
 // forms; in plan (F 159 1) the i neighbours join and two slides form.

@@ -156,6 +156,8 @@ struct AdviceCase {
     bool advice;
 };
 
+void PrintTo(const AdviceCase& row, std::ostream* os) { *os << row.name; }
+
 class ContinuityAdvice : public SedimentContinuity, public ::testing::WithParamInterface<AdviceCase> {};
 
 TEST_P(ContinuityAdvice, LineFollowsTheDefectOfTheLastSize) {

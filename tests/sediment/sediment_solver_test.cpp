@@ -101,6 +101,8 @@ struct VariantCase {
     bool farScheme = false;  // K 6 1 for the sediment equations
 };
 
+void PrintTo(const VariantCase& row, std::ostream* os) { *os << row.name; }
+
 class SettlingColumnVariants : public SedimentSolver, public ::testing::WithParamInterface<VariantCase> {};
 
 TEST_P(SettlingColumnVariants, FortyCallsReachTheExactProfile) {

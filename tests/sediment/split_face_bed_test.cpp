@@ -138,6 +138,8 @@ struct StackCase {
     std::vector<double> dz;  // per size (m)
 };
 
+void PrintTo(const StackCase& row, std::ostream* os) { *os << row.name; }
+
 class SplitFaceStack : public SplitFaceBed, public ::testing::WithParamInterface<StackCase> {};
 
 // Four stacked layers: the step's deposit or erosion joins the stack and its

@@ -79,6 +79,8 @@ struct HeldCase {
     double expected;
 };
 
+void PrintTo(const HeldCase& row, std::ostream* os) { *os << row.name; }
+
 class HeldBottomCell : public SuspendedStep, public ::testing::WithParamInterface<HeldCase> {};
 
 TEST_P(HeldBottomCell, BetweenDepositionAndErosion) {
@@ -116,6 +118,8 @@ struct ErosionCase {
     int f304;
     double erosion;
 };
+
+void PrintTo(const ErosionCase& row, std::ostream* os) { *os << row.name; }
 
 class ErosionSource : public SuspendedStep, public ::testing::WithParamInterface<ErosionCase> {};
 
@@ -189,6 +193,8 @@ struct SlopeIterationCase {
     int option, iterations;
     bool inLastIteration;
 };
+
+void PrintTo(const SlopeIterationCase& row, std::ostream* os) { *os << row.name; }
 
 class SlopeExchangeIteration : public SuspendedStep, public ::testing::WithParamInterface<SlopeIterationCase> {};
 

@@ -69,6 +69,8 @@ struct SlopeRow {
     double move;        // of each corner: + for the low ones, - for the high ones
 };
 
+void PrintTo(const SlopeRow& row, std::ostream* os) { *os << row.name; }
+
 class BankSlope : public BankFailure, public ::testing::WithParamInterface<SlopeRow> {};
 
 // Friction 0.65 holds up to atan 0.65 = 33.02 degrees. At 45 degrees the
@@ -128,6 +130,8 @@ struct SeepageRow {
     double degrees;
     bool fails;
 };
+
+void PrintTo(const SeepageRow& row, std::ostream* os) { *os << row.name; }
 
 class BankSeepage : public BankFailure, public ::testing::WithParamInterface<SeepageRow> {};
 

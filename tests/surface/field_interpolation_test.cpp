@@ -91,6 +91,8 @@ struct ColumnCase {
     std::vector<double> u;  // expected u of the new cells, bottom up; empty: unwritten
 };
 
+void PrintTo(const ColumnCase& row, std::ostream* os) { *os << row.name; }
+
 class ColumnCases : public HandGrid, public ::testing::WithParamInterface<ColumnCase> {};
 
 TEST_P(ColumnCases, NewCellsTakeTheOldValues) {
@@ -189,6 +191,8 @@ struct PassCase {
     double centreU;       // expected u of the centre bottom cell 10 (NaN: not checked)
 };
 
+void PrintTo(const PassCase& row, std::ostream* os) { *os << row.name; }
+
 class Passes : public NewColumns, public ::testing::WithParamInterface<PassCase> {};
 
 TEST_P(Passes, FillOnlyWhatTheirVariantAllows) {
@@ -271,6 +275,8 @@ struct CheckCase {
     double pressure;  // of cell 10; cell 30 holds 0
     std::string lines;
 };
+
+void PrintTo(const CheckCase& row, std::ostream* os) { *os << row.name; }
 
 class PressureCheck : public HandGrid, public ::testing::WithParamInterface<CheckCase> {};
 

@@ -50,6 +50,8 @@ struct HeldRow {
     std::string time;  // the first line of `result`
 };
 
+void PrintTo(const HeldRow& row, std::ostream* os) { *os << row.name; }
+
 class GroundwaterHeld : public ::testing::TestWithParam<HeldRow> {};
 
 // Every column is wet: the groundwater is held at the water level, bed 0 +
@@ -86,6 +88,8 @@ struct RunRow {
     int status;
     std::vector<std::string> lines;
 };
+
+void PrintTo(const RunRow& row, std::ostream* os) { *os << row.name; }
 
 class GroundwaterRunTable : public ::testing::TestWithParam<RunRow> {};
 

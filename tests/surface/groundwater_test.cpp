@@ -214,6 +214,8 @@ struct RefusalRow {
     const char* line;
 };
 
+void PrintTo(const RefusalRow& row, std::ostream* os) { *os << row.name; }
+
 class GroundwaterRefusal : public Groundwater, public ::testing::WithParamInterface<RefusalRow> {};
 
 TEST_P(GroundwaterRefusal, EndsTheRunWithItsMessage) {
