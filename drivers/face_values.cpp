@@ -149,11 +149,14 @@ void ComputeFaceValuesBodyA() { FaceValuesOfShare<false>(); }
 void ComputeFaceValuesBodyB() { FaceValuesOfShare<true>(); }
 
 void ComputeFaceValuesParallel() {
+    // Each surface writes only its own two cell sides: any thread count
+    // gives the same values.
+    const int threads = ThreadsForItems(LastSurface + 1 - FirstSurface, omp_get_max_threads());
     if (F271Option != 1) {
-#pragma omp parallel
+#pragma omp parallel num_threads(threads) if (threads > 1)
         ComputeFaceValuesBodyA();
     } else {
-#pragma omp parallel
+#pragma omp parallel num_threads(threads) if (threads > 1)
         ComputeFaceValuesBodyB();
     }
     if (SplitFaceFlag > 0) ComputeSplitFaceValues();

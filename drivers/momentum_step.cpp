@@ -172,7 +172,8 @@ void RunOverRange(bool parallel, int first, int last, void (*work)(int, int)) {
 double SumOverChunks(int first, int last, double (*work)(int, int)) {
     const int chunks = NoThreads;
     double sum = 0.0;
-#pragma omp parallel for num_threads(chunks) schedule(static, 1) reduction(+ : sum)
+    const int threads = ThreadsForItems(last - first + 1, chunks);
+#pragma omp parallel for num_threads(threads) schedule(static, 1) reduction(+ : sum) if (threads > 1)
     for (int n = 0; n < chunks; ++n) {
         const ChunkBounds b = Chunk(first, last, chunks, n);
         if (b.first <= b.last) sum += work(b.first, b.last);

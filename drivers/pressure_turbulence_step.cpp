@@ -189,7 +189,8 @@ void TieTopCellPressures(int first, int last) {
 
 void SimpleCorrectionChunks(int pass) {
     const int chunks = NoThreads;
-#pragma omp parallel for num_threads(chunks) schedule(static, 1)
+    const int threads = ThreadsForItems(LastSurface - FirstSurface + 1, chunks);
+#pragma omp parallel for num_threads(threads) schedule(static, 1) if (threads > 1)
     for (int n = 0; n < chunks; ++n) {
         const ChunkBounds s = Chunk(FirstSurface, LastSurface, chunks, n);
         const ChunkBounds c = Chunk(FirstCell, LastCell, chunks, n);

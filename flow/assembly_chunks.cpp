@@ -6,7 +6,8 @@ void RunInChunks(int first, int last, int chunks, void (*work)(int, int)) {
         work(first, last);
         return;
     }
-#pragma omp parallel for num_threads(chunks) schedule(static, 1)
+    const int threads = ThreadsForItems(last - first + 1, chunks);
+#pragma omp parallel for num_threads(threads) schedule(static, 1) if (threads > 1)
     for (int n = 0; n < chunks; ++n) {
         const ChunkBounds b = Chunk(first, last, chunks, n);
         work(b.first, b.last);

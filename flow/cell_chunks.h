@@ -20,7 +20,8 @@ void ForCellChunks(int first, int last, F f) {
         f(first, last, 0);
         return;
     }
-#pragma omp parallel for num_threads(chunks) schedule(static, 1)
+    const int threads = ThreadsForItems(last - first + 1, chunks);
+#pragma omp parallel for num_threads(threads) schedule(static, 1) if (threads > 1)
     for (int n = 0; n < chunks; ++n) {
         const ChunkBounds b = Chunk(first, last, chunks, n);
         if (b.first <= b.last) f(b.first, b.last, n);

@@ -24,3 +24,18 @@ inline ChunkBounds Chunk(int first, int last, int chunks, int n) {
     const int a = first + n * len;
     return {a, n == chunks - 1 ? last : a + len - 1};
 }
+
+// Items (cells, surfaces) below which one more thread costs more than it
+// brings: a pass over this many cells takes tens of microseconds, about what
+// waking a thread and meeting it at the join cost on a busy machine, where a
+// thread that lost its core holds up every barrier.
+inline constexpr int kItemsPerThread = 10000;
+
+// The threads for a region over `items` items: at most `threads`, at least
+// one, and no more than the work feeds. The chunk count stays the caller's, so
+// a region on fewer threads computes the same chunks, one thread taking
+// several in turn.
+inline int ThreadsForItems(int items, int threads) {
+    const int fed = items / kItemsPerThread;
+    return threads < 1 ? 1 : (fed < 1 ? 1 : (fed < threads ? fed : threads));
+}

@@ -32,18 +32,26 @@
 #           lines, upwind convection, GAMG for p, symmetric Gauss-Seidel for
 #           U, k and epsilon, rough walls of the engine's ks with the log law
 #           of the engine, a rigid lid), run on one process until its initial
-#           residuals fall below 1e-3 for p and 1e-4 for U, k and epsilon.
+#           residuals fall below 1e-3 for p and 1e-4 for U, k and epsilon;
+#           then again on all cores (decomposePar with a simple decomposition
+#           along x, mpirun -np <nproc> simpleFoam -parallel, reconstructPar).
 #           Every engine row then also prints its wall time and outer
-#           iterations as ratios to the peer's, and U at the probe cell and
-#           the mean U of the probe's cross-section in both runs with their
-#           differences.
+#           iterations as ratios to both peer runs, and U at the probe cell
+#           and the mean U of the probe's cross-section in both runs with
+#           their differences. After the 160 000 cells, peer mode runs the
+#           large channel, 400 x 80 x 40 = 1 280 000 cells: the `tuned`
+#           setting at each thread count and both peer runs, with the same
+#           ratios and the outer iterations as a ratio to the tuned count at
+#           160 000 cells (RIVAX_BENCH_LARGE=0 leaves it out).
 # Every run reports its peak resident memory per cell.
 #
 # Environment: RIVAX_BENCH_ITER (N, default 20), RIVAX_BENCH_MAX_ITER (default
 # 10000), RIVAX_BENCH_THREADS (the thread counts, default "1 <nproc>"),
 # RIVAX_BENCH_DIR (keep the scratch projects there), RIVAX_JOBS (compile jobs),
 # RIVAX_BENCH_CONTROL (extra control data sets for every run, separated by
-# ";", e.g. "F 164 27"), RIVAX_BENCH_DRIVERS (the rows, default
+# ";", e.g. "F 164 27"), RIVAX_BENCH_PEER_PROCS (the processes of the
+# parallel peer, default <nproc>), RIVAX_BENCH_LARGE (0: no large channel),
+# RIVAX_BENCH_DRIVERS (the rows, default
 # "default block fast"), RIVAX_BENCH_SOLVERS (the solver settings of converge
 # mode, default "block multigrid both"; empty for none).
 # The control data sets of examples/channel/control (other than its title,
@@ -71,22 +79,29 @@ work=${RIVAX_BENCH_DIR:-$(mktemp -d)}
 mkdir -p "$work"
 
 # The channel of examples/channel (20 m by 2 m, 1 m deep, 1 m3/s), five times
-# finer in plan and with twice its layers.
-nx=200 ny=40 nz=20 length=20 width=2 depth=1 bed=10 slope=0.001 discharge=1
-channel=(along=$nx across=$ny z=$((nz + 1)) length=$length width=$width depth=$depth bed=$bed slope=$slope
-  version=3 discharge=$discharge letters=UW)
-cells=$((nx * ny * nz))
-base=$work/channel-large
-if [ ! -f "$base/unstruc" ]; then
+# finer in plan and with twice its layers; `channel_grid NX NY NZ` writes it
+# (once per size) and sets the size, the project and the probe used below.
+length=20 width=2 depth=1 bed=10 slope=0.001 discharge=1
+channel_grid() {
+  nx=$1 ny=$2 nz=$3
+  cells=$((nx * ny * nz))
+  base=$work/channel-$nx-$ny-$nz
+  # The probe: column 151 along, 21 across, layer 10 of 20 (from the bed) on
+  # 200 x 40 x 20; the cell at the same corner on finer grids.
+  probe_i=$((150 * nx / 200 + 1)) probe_j=$((20 * ny / 40 + 1)) probe_l=$((9 * nz / 20 + 1))
+  probe=$((((probe_j - 1) * nx + probe_i - 1) * nz + probe_l))
+  [ -f "$base/unstruc" ] && return 0
   mkdir -p "$base"
-  build/release/rivax-channel "$base" "${channel[@]}"
+  build/release/rivax-channel "$base" along="$nx" across="$ny" z=$((nz + 1)) length=$length width=$width \
+    depth=$depth bed=$bed slope=$slope version=3 discharge=$discharge letters=UW >/dev/null
   # The example's own relaxation, sweeps and solver acceleration are its
   # tuned settings (the `tuned` row); the default rows keep the factors and
   # sweeps it had before and the data sets' default acceleration, so that
   # their figures stay comparable.
   grep -vE '^(T|F 2|G 1|F 65|K 3|K 4|K 5)( |$)' examples/channel/control >>"$base/control" || true
   printf 'K 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n' >>"$base/control"
-fi
+}
+channel_grid 200 40 20
 
 # run NAME THREADS CONTROL-LINES: a fresh copy of the project (the grid files
 # are linked), the extra lines appended to its control; sets wall and rss (kB).
@@ -109,6 +124,7 @@ run() {
 per_cell() { awk -v kb="$1" -v n="$cells" 'BEGIN { printf "%.0f", kb * 1024 / n }'; }
 
 echo "Flow benchmark: $cells cells, $(uptime | sed 's/.*load/load/')"
+peer_procs=${RIVAX_BENCH_PEER_PROCS:-$all}
 echo "scratch: $work"
 [ -n "$extra" ] && printf 'extra control data sets:\n%s' "$extra"
 # The drivers compared: a name and the control lines that choose it.
@@ -126,9 +142,6 @@ declare -A solver_lines=([block]=$'K 5 0 0 0 1 0 0\n' [multigrid]=$'F 168 2\nK 5
 for s in "${solvers[@]}"; do
   [ -n "${solver_lines[$s]+set}" ] || { echo "unknown solver setting '$s' (block, multigrid, both, tuned)" >&2; exit 2; }
 done
-# The probe: column 151 along, 21 across, layer 10 of 20 (from the bed).
-probe_i=151 probe_j=21 probe_l=10
-probe=$((((probe_j - 1) * nx + probe_i - 1) * nz + probe_l))
 
 # converged DIR: the outer iterations of a converged run, empty otherwise.
 converged() {
@@ -145,9 +158,11 @@ engine_flow() {
     } END { if (m > 0 && u != "") print u, s / m }' "$1/result" 2>/dev/null || true
 }
 
-# The peer: simpleFoam on the same channel, one process, when installed.
+# The peer: simpleFoam on the same channel, when installed, on one process
+# (peer_* figures) and on peer_procs processes (ppeer_* figures).
 peer_env=/usr/share/openfoam/etc/bashrc
 peer_outer='' peer_wall='' peer_rss='' peer_flow=''
+ppeer_outer='' ppeer_wall='' ppeer_rss='' ppeer_flow=''
 # foam_flow DIR: the same two figures from the last time directory's U (the
 # cells of blockMesh run x fastest, then y, then z from the bed).
 foam_flow() {
@@ -167,8 +182,9 @@ foam_flow() {
     }
     END { if (m > 0 && u != "") print u, s / m }' "$1/$last/U"
 }
-peer_run() {
-  local dir=$work/peer strickler ks speed ustar
+# peer_case DIR: the peer's case of the current channel in DIR.
+peer_case() {
+  local dir=$1 strickler ks speed ustar
   rm -rf "$dir" && cp -r "$root/bench/peer" "$dir"
   # The engine's roughness: F 16 when positive, else (26/M)^6 from W 1.
   strickler=$(awk '$1 == "W" && $2 == 1 { m = $3 } END { print m == "" ? 50 : m }' "$base/control")
@@ -183,34 +199,73 @@ peer_run() {
     -e "s/@TOP0@/$(awk -v b="$bed" -v h="$depth" 'BEGIN { print b + h }')/" \
     -e "s/@TOP1@/$(awk -v b="$bed" -v s="$slope" -v l="$length" -v h="$depth" 'BEGIN { print b - s * l + h }')/" \
     -e "s/@K@/$(awk -v u="$ustar" 'BEGIN { printf "%.6g", u * u / 0.3 }')/g" \
-    -e "s/@EPSILON@/$(awk -v u="$ustar" -v h="$depth" 'BEGIN { printf "%.6g", u ^ 3 / (0.41 * 0.2 * h) }')/g" {} +
-  if ! (cd "$dir" && bash -c ". '$peer_env' >/dev/null 2>&1; blockMesh >log.blockMesh 2>&1 &&
-      /usr/bin/time -f '%e %M' -o time.txt simpleFoam >log.simpleFoam 2>&1"); then
-    echo "simpleFoam failed in $dir; the end of its log:" >&2
-    tail -5 "$dir/log.simpleFoam" "$dir/log.blockMesh" 2>/dev/null >&2
+    -e "s/@EPSILON@/$(awk -v u="$ustar" -v h="$depth" 'BEGIN { printf "%.6g", u ^ 3 / (0.41 * 0.2 * h) }')/g" \
+    -e "s/@PROCS@/$peer_procs/g" {} +
+}
+# peer_run PROCS: the peer on PROCS processes (1: serial); sets the peer_*
+# figures (PROCS 1) or the ppeer_* figures. The wall time of the parallel run
+# is that of mpirun alone, as the serial one is that of simpleFoam alone.
+peer_run() {
+  local procs=$1 dir=$work/peer-$1-$nx wall rss outer flow solve label
+  peer_case "$dir"
+  if [ "$procs" -le 1 ]; then
+    solve="/usr/bin/time -f '%e %M' -o time.txt simpleFoam >log.simpleFoam 2>&1"
+    label="1 process"
+  else
+    # Open MPI refuses root without the flag, and more ranks than it counts
+    # slots without --oversubscribe.
+    solve="decomposePar >log.decomposePar 2>&1 && /usr/bin/time -f '%e %M' -o time.txt mpirun --allow-run-as-root \
+      --oversubscribe -np $procs simpleFoam -parallel >log.simpleFoam 2>&1 && reconstructPar -latestTime >log.reconstructPar 2>&1"
+    label="$procs processes"
+  fi
+  if ! (cd "$dir" && bash -c ". '$peer_env' >/dev/null 2>&1; blockMesh >log.blockMesh 2>&1 && $solve"); then
+    echo "simpleFoam ($label) failed in $dir; the end of its logs:" >&2
+    tail -5 "$dir"/log.* 2>/dev/null >&2
     return 0
   fi
-  read -r peer_wall peer_rss < <(tail -1 "$dir/time.txt")
-  peer_outer=$(sed -n 's/^SIMPLE solution converged in \([0-9]*\) iterations.*/\1/p' "$dir/log.simpleFoam")
-  peer_flow=$(foam_flow "$dir")
-  local verdict="converged after $peer_outer outer iterations"
-  [ -n "$peer_outer" ] || verdict="not converged within $most outer iterations"
-  read -r pu pm <<<"${peer_flow:-n/a n/a}"
-  printf 'peer     simpleFoam, 1 process  %s in %.2f s  peak %s bytes/cell  U at the probe %s m/s, section mean %s m/s\n' \
-    "$verdict" "$peer_wall" "$(per_cell "$peer_rss")" "$pu" "$pm"
+  read -r wall rss < <(tail -1 "$dir/time.txt")
+  outer=$(sed -n 's/^SIMPLE solution converged in \([0-9]*\) iterations.*/\1/p' "$dir/log.simpleFoam")
+  flow=$(foam_flow "$dir")
+  local verdict="converged after $outer outer iterations"
+  [ -n "$outer" ] || verdict="not converged within $most outer iterations"
+  read -r pu pm <<<"${flow:-n/a n/a}"
+  # /usr/bin/time sees mpirun, not its ranks: the peak is one rank's at most.
+  printf 'peer     simpleFoam, %-11s %s in %.2f s  peak %s bytes/cell  U at the probe %s m/s, section mean %s m/s\n' \
+    "$label" "$verdict" "$wall" "$(per_cell "$rss")" "$pu" "$pm"
+  if [ "$procs" -le 1 ]; then
+    peer_outer=$outer peer_wall=$wall peer_rss=$rss peer_flow=$flow
+  else
+    ppeer_outer=$outer ppeer_wall=$wall ppeer_rss=$rss ppeer_flow=$flow
+  fi
 }
-# peer_line DIR WALL: the run against the peer, when the peer ran.
-peer_line() {
-  [ -n "$peer_wall" ] || return 0
-  awk -v it="$(converged "$1" || true)" -v pit="$peer_outer" -v w="$2" -v pw="$peer_wall" \
-    -v f="$(engine_flow "$1")" -v pf="$peer_flow" 'BEGIN {
+# peer_vs LABEL DIR WALL OUTER PWALL PFLOW: one line of the run against one
+# peer run.
+peer_vs() {
+  awk -v label="$1" -v it="$(converged "$2" || true)" -v w="$3" -v pit="$4" -v pw="$5" \
+    -v f="$(engine_flow "$2")" -v pf="$6" 'BEGIN {
     split(f, a, " "); split(pf, b, " ")
     ratio = (it != "" && pit > 0) ? sprintf("%.1f", it / pit) : "n/a"
     du = (a[1] != "" && b[1] + 0 != 0) ? sprintf("%+.2f %%", 100 * (a[1] - b[1]) / b[1]) : "n/a"
     dm = (a[2] != "" && b[2] + 0 != 0) ? sprintf("%+.2f %%", 100 * (a[2] - b[2]) / b[2]) : "n/a"
-    printf "    vs peer: wall %.2f x, outer iterations %s x; U at the probe %s (%s), section mean %s (%s)\n",
-      (pw > 0 ? w / pw : 0), ratio, (a[1] == "" ? "n/a" : a[1]), du, (a[2] == "" ? "n/a" : a[2]), dm
+    printf "    vs peer (%s): wall %.2f x, outer iterations %s x; U at the probe %s (%s), section mean %s (%s)\n",
+      label, (pw > 0 ? w / pw : 0), ratio, (a[1] == "" ? "n/a" : a[1]), du, (a[2] == "" ? "n/a" : a[2]), dm
   }'
+}
+# peer_line DIR WALL: the run against each peer run that ran.
+peer_line() {
+  [ -z "$peer_wall" ] || peer_vs "1 process" "$1" "$2" "$peer_outer" "$peer_wall" "$peer_flow"
+  [ -z "$ppeer_wall" ] || peer_vs "$peer_procs processes" "$1" "$2" "$ppeer_outer" "$ppeer_wall" "$ppeer_flow"
+}
+# peer_runs: both peer runs of the current channel, when the tools are there.
+peer_runs() {
+  peer_outer='' peer_wall='' peer_rss='' peer_flow=''
+  ppeer_outer='' ppeer_wall='' ppeer_rss='' ppeer_flow=''
+  if [ ! -f "$peer_env" ]; then
+    echo "peer: OpenFOAM's tools are not installed ($peer_env); the engine rows alone"
+    return 0
+  fi
+  peer_run 1
+  [ "$peer_procs" -le 1 ] || peer_run "$peer_procs"
 }
 
 # Prints a fixed row from the time of the N iterations and the run's wall time.
@@ -221,13 +276,7 @@ fixed_row() {
   }'
 }
 
-if [ "$mode" = peer ]; then
-  if [ -f "$peer_env" ]; then
-    peer_run
-  else
-    echo "peer: OpenFOAM's tools are not installed ($peer_env); the engine rows alone"
-  fi
-fi
+[ "$mode" = peer ] && peer_runs
 
 for t in $threads; do
 for v in "${variants[@]}"; do
@@ -281,3 +330,27 @@ for v in "${variants[@]}"; do
   fi
 done
 done
+
+# The large channel, in peer mode: the tuned setting against both peer runs,
+# and its outer iterations against the tuned count of the 160 000 cells.
+if [ "$mode" = peer ] && [ "${RIVAX_BENCH_LARGE:-1}" != 0 ]; then
+  small_tuned=() small_cells=$cells
+  for t in $threads; do small_tuned+=("$(converged "$work/converge-solver-tuned-t$t" || true)"); done
+  channel_grid 400 80 40
+  echo "Large channel: $cells cells, $(uptime | sed 's/.*load/load/')"
+  peer_runs
+  n=0
+  for t in $threads; do
+    run "large-tuned-t$t" "$t" "${solver_lines[tuned]}K 1 $most"$'\n'
+    dir=$work/large-tuned-t$t
+    outer=$(converged "$dir" || true)
+    awk -v t="$t" -v it="$outer" -v sit="${small_tuned[$n]:-}" -v sc="$small_cells" -v w="$wall" -v m="$(per_cell "$rss")" -v most="$most" 'BEGIN {
+      if (it == "") outer = sprintf("not converged within %d outer iterations", most)
+      else outer = sprintf("converged after %d outer iterations (%s x the tuned count at %d cells)", it,
+        (sit > 0 ? sprintf("%.2f", it / sit) : "n/a"), sc)
+      printf "tuned    threads %2d  %s in %.2f s  peak %s bytes/cell\n", t, outer, w, m
+    }'
+    peer_line "$dir" "$wall"
+    n=$((n + 1))
+  done
+fi

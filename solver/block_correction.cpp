@@ -2,12 +2,15 @@
 // columns summed into one equation per line, the lines solved as one
 // tri-diagonal system and each line's correction added to all its cells.
 // First the j lines, then the i lines.
+#include <omp.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
 #include "flow/cell_lookup.h"
+#include "flow/face_interpolation.h"
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
 #include "run/params_f100.h"
@@ -107,7 +110,9 @@ void SolveChain(int count, Sums sums, Add add) {
         g_q.resize(need);
         g_r.resize(need);
     }
-#pragma omp parallel for schedule(dynamic, 4) if (count > 1)
+    // The lines share the active cells between them.
+    const int threads = std::min(ThreadsForItems(LastCell + 1 - FirstCell, omp_get_max_threads()), count);
+#pragma omp parallel for schedule(dynamic, 4) num_threads(threads) if (threads > 1)
     for (int k = 1; k <= count; ++k) g_sums[k] = sums(k);
     g_p[0] = g_q[0] = 0.0;
     for (int k = 1; k <= count; ++k) {
@@ -119,7 +124,7 @@ void SolveChain(int count, Sums sums, Add add) {
     }
     double r = 0.0;
     for (int k = count; k >= 1; --k) g_r[k] = r = r * g_p[k] + g_q[k];
-#pragma omp parallel for schedule(dynamic, 4) if (count > 1)
+#pragma omp parallel for schedule(dynamic, 4) num_threads(threads) if (threads > 1)
     for (int k = 1; k <= count; ++k) add(k, g_r[k]);
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "flow/face_interpolation.h"
 #include "flow/flow_data.h"
 #include "grid/grid_data.h"
 #include "run/params_f1.h"
@@ -205,7 +206,8 @@ private:
             return;
         }
         const Range r = column_;
-#pragma omp parallel
+        const int threads = ThreadsForItems(r.last + 1 - r.first, std::min(NoThreads, omp_get_max_threads()));
+#pragma omp parallel num_threads(threads) if (threads > 1)
         SolveMultigridLevelBody(r.first, r.last);
     }
 

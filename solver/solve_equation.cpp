@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "flow/face_interpolation.h"
 #include "grid/grid_data.h"
 #include "run/params_f150.h"
 #include "run/params_f200.h"
@@ -32,7 +33,8 @@ void SolveInThreadBlocks(int sweeps, void (*kernel)(int, int, int)) {
     const int cells = LastCell + 1 - FirstCell;
     if (cells <= 0) return;
     const int blockSize = cells / NoThreads;
-#pragma omp parallel
+    const int threads = ThreadsForItems(cells, std::min(NoThreads, omp_get_max_threads()));
+#pragma omp parallel num_threads(threads) if (threads > 1)
     SolveBlocksBody(blockSize, sweeps, kernel);
     ReportRegionFatal();
 }

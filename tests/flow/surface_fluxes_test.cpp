@@ -31,6 +31,36 @@ TEST(FaceInterpolation, ChunksCoverTheRangeOnce) {
     EXPECT_EQ(next, 16);
 }
 
+struct ThreadCase {
+    int items, threads, expected;
+};
+
+TEST(FaceInterpolation, RegionsTakeNoMoreThreadsThanTheWorkFeeds) {
+    const ThreadCase cases[] = {
+        {0, 8, 1},       {2640, 4, 1},     {3200, 4, 1},     {kItemsPerThread - 1, 8, 1},
+        {2 * kItemsPerThread, 8, 2},       {160000, 8, 8},   {1280000, 8, 8},
+        {160000, 0, 1},  {160000, -3, 1},  {160000, 1, 1},
+    };
+    for (const ThreadCase& c : cases) {
+        EXPECT_EQ(ThreadsForItems(c.items, c.threads), c.expected) << c.items << " items, " << c.threads << " threads";
+    }
+}
+
+std::vector<ChunkBounds> g_chunksSeen;
+void RecordChunk(int first, int last) { g_chunksSeen.push_back({first, last}); }
+
+TEST(FaceInterpolation, SmallRegionKeepsItsChunksOnOneThread) {
+    // A few thousand cells in four chunks: one thread works the same four
+    // chunks in their order, so the results are those of the four threads'.
+    g_chunksSeen.clear();
+    RunInChunks(1, 2640, 4, RecordChunk);
+    ASSERT_EQ(g_chunksSeen.size(), 4U);
+    for (int n = 0; n < 4; ++n) {
+        EXPECT_EQ(g_chunksSeen[n].first, Chunk(1, 2640, 4, n).first);
+        EXPECT_EQ(g_chunksSeen[n].last, Chunk(1, 2640, 4, n).last);
+    }
+}
+
 TEST_F(SurfaceFluxes, UniformFlowWithoutCorrection) {
     const BoxGrid g = Box(5, 3, 2, {2.0, 1.5, 0.5});
     for (int c = 1; c <= NoCells; ++c) Cu[c] = 1.0;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "flow/face_interpolation.h"
 #include "tests/support/equation_fixture.h"
 
 namespace {
@@ -150,12 +151,26 @@ TEST_F(SolveEquationTest, ThreadsTakeConsecutiveBlocks) {
     omp_set_num_threads(2);
     NoThreads = 4;
     FirstCell = 1;
+    // Enough cells to feed both threads (the spies touch no cell).
+    const int block = 2 * kItemsPerThread;
+    LastCell = 4 * block;
+    SolveEquation();
+    std::vector<int> seen = g_blockThreads;
+    std::sort(seen.begin(), seen.end());
+    // thread 0: blocks 0 and 1; thread 1: blocks 2 and 3.
+    EXPECT_EQ(seen, (std::vector<int>{1, 1 + block, 1000 + 1 + 2 * block, 1000 + 1 + 3 * block}));
+}
+
+TEST_F(SolveEquationTest, FewCellsTakeAllBlocksOnOneThread) {
+    omp_set_num_threads(4);
+    NoThreads = 4;
+    FirstCell = 1;
     LastCell = 8;
     SolveEquation();
     std::vector<int> seen = g_blockThreads;
     std::sort(seen.begin(), seen.end());
-    // thread 0: blocks 0 and 1 (cells 1-2, 3-4); thread 1: blocks 2 and 3.
-    EXPECT_EQ(seen, (std::vector<int>{1, 3, 1005, 1007}));
+    // The same four blocks as on four threads, all on thread 0.
+    EXPECT_EQ(seen, (std::vector<int>{1, 3, 5, 7}));
 }
 
 TEST_F(SolveEquationTest, ZeroSweepsLeaveTheFieldUnchanged) {
