@@ -380,17 +380,41 @@ void WriteLevels(FILE* fp) {
     for (int c = 1; c <= NoCells; ++c) std::fprintf(fp, "%d    %lf\n", c, ValueAt(Czcenter, c));
 }
 
+// Where the files go: all into the working directory, or laid out as an
+// OpenFOAM case under a case directory (the mesh description in `system`, the
+// start fields in `0`).
+std::string CaseDirectory;
+
+std::string CasePath(const char* subdirectory, const std::string& name) {
+    if (CaseDirectory.empty()) return name;
+    return CaseDirectory + "/" + subdirectory + name;
+}
+
 void WriteCaseFile(const std::string& name, const std::string& shown, const std::function<void(FILE*)>& body) {
     if (!WriteOutputFile(name, body)) FailOutputFile(name, shown);
+}
+
+void WriteCase() {
+    WriteCaseFile(CasePath("system/", "blockMeshDict"), "polyMeshDict", WriteBlockMeshDict);
+    for (const FieldFile& f : FieldFiles()) {
+        WriteCaseFile(CasePath("0/", f.name), f.name, [&f](FILE* fp) { WriteField(fp, f); });
+    }
+    WriteCaseFile(CasePath("", "levels"), "levels", WriteLevels);
 }
 
 }  // namespace
 
 int WriteOpenFoamCase() {
-    WriteCaseFile("blockMeshDict", "polyMeshDict", WriteBlockMeshDict);
-    for (const FieldFile& f : FieldFiles()) {
-        WriteCaseFile(f.name, f.name, [&f](FILE* fp) { WriteField(fp, f); });
-    }
-    WriteCaseFile("levels", "levels", WriteLevels);
+    CaseDirectory.clear();
+    WriteCase();
+    return 0;
+}
+
+int WriteOpenFoamCaseIn(const std::string& caseDirectory) {
+    CaseDirectory = caseDirectory;
+    struct Restore {
+        ~Restore() { CaseDirectory.clear(); }
+    } restore;
+    WriteCase();
     return 0;
 }
