@@ -103,10 +103,18 @@ void OutletFaces(FILE* fp, bool upper) {
 bool FreeSouthSide(int c, int j) { return FreeSidesPatch() && j == BlockTable[1].jFirst && Area(ValueAt(Csurfs, c)) > 1e-10; }
 bool FreeNorthSide(int c, int j) { return FreeSidesPatch() && j == BlockTable[1].jLast && Area(ValueAt(Csurfn, c)) > 1e-10; }
 
+// Inflow faces that the inlet patch leaves out for their level: the inlet
+// side above the inlet level is closed, so these faces go to the walls
+// rather than to no patch at all.
+bool AboveInletLevel(double level) { return OpenFoamInletLevel < kNoLevel && !(level < OpenFoamInletLevel); }
+
 void WallFaces(FILE* fp) {
     if (PatchesFromGroups()) {
         for (int s = 1; s <= NoSurfaces; ++s) {
             if (IsWall(s)) SurfaceFace(fp, s, 4, 3, 2, 1);
+        }
+        for (int s : GroupSurfaces(1)) {
+            if (!IsWall(s) && Area(s) > 1e-10 && AboveInletLevel(SurfaceLevel(s))) SurfaceFace(fp, s, 4, 3, 2, 1);
         }
         return;
     }
@@ -124,11 +132,9 @@ void WallFaces(FILE* fp) {
             }
         }
     }
-    if (OpenFoamInletLevel < kNoLevel) {
-        ForSideCells(r.iFirst, [&](int c) {
-            if (Corner1Level(c) > OpenFoamInletLevel && Area(ValueAt(Csurfw, c)) > 1e-10) CellFace(fp, c, 1, 5, 8, 4);
-        });
-    }
+    ForSideCells(r.iFirst, [&](int c) {
+        if (AboveInletLevel(Corner1Level(c)) && Area(ValueAt(Csurfw, c)) > 1e-10) CellFace(fp, c, 1, 5, 8, 4);
+    });
 }
 
 void FreeSideFaces(FILE* fp) {
@@ -374,17 +380,41 @@ void WriteLevels(FILE* fp) {
     for (int c = 1; c <= NoCells; ++c) std::fprintf(fp, "%d    %lf\n", c, ValueAt(Czcenter, c));
 }
 
+// Where the files go: all into the working directory, or laid out as an
+// OpenFOAM case under a case directory (the mesh description in `system`, the
+// start fields in `0`).
+std::string CaseDirectory;
+
+std::string CasePath(const char* subdirectory, const std::string& name) {
+    if (CaseDirectory.empty()) return name;
+    return CaseDirectory + "/" + subdirectory + name;
+}
+
 void WriteCaseFile(const std::string& name, const std::string& shown, const std::function<void(FILE*)>& body) {
     if (!WriteOutputFile(name, body)) FailOutputFile(name, shown);
+}
+
+void WriteCase() {
+    WriteCaseFile(CasePath("system/", "blockMeshDict"), "polyMeshDict", WriteBlockMeshDict);
+    for (const FieldFile& f : FieldFiles()) {
+        WriteCaseFile(CasePath("0/", f.name), f.name, [&f](FILE* fp) { WriteField(fp, f); });
+    }
+    WriteCaseFile(CasePath("", "levels"), "levels", WriteLevels);
 }
 
 }  // namespace
 
 int WriteOpenFoamCase() {
-    WriteCaseFile("blockMeshDict", "polyMeshDict", WriteBlockMeshDict);
-    for (const FieldFile& f : FieldFiles()) {
-        WriteCaseFile(f.name, f.name, [&f](FILE* fp) { WriteField(fp, f); });
-    }
-    WriteCaseFile("levels", "levels", WriteLevels);
+    CaseDirectory.clear();
+    WriteCase();
+    return 0;
+}
+
+int WriteOpenFoamCaseIn(const std::string& caseDirectory) {
+    CaseDirectory = caseDirectory;
+    struct Restore {
+        ~Restore() { CaseDirectory.clear(); }
+    } restore;
+    WriteCase();
     return 0;
 }

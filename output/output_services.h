@@ -1,6 +1,8 @@
 // The results dispatcher, its writers and the restart readers.
 #pragma once
 
+#include <string>
+
 // Writes the outputs selected by F 329, F 48 and F 212, captioned by ResultTitle.
 void WriteResults();
 // The result file `result`, `resultb`, `result.csh` or numbered; the argument
@@ -30,10 +32,14 @@ void WriteBedPointFile();
 void WriteBoundaryEdgeFile();
 bool WriteHabitatTable();
 
-// Exports that no run letter starts. The grid and start fields as an
+// Exports that no run letter starts (the `rivax-export` tool reaches them). The grid and start fields as an
 // OpenFOAM case in the working directory (eight files, 0 when written); the
 // outline in `weir,txt` as the closed surface `weir.stl` (1, and no file,
 // when `weir,txt` cannot be read). A file that cannot be written ends the run
 // with status -3.
 int WriteOpenFoamCase();
+// The same files laid out as a case under `caseDirectory`, whose `system` and
+// `0` directories must exist: `system/blockMeshDict`, the fields in `0/` and
+// `levels`.
+int WriteOpenFoamCaseIn(const std::string& caseDirectory);
 int WriteWeirStl();

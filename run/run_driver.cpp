@@ -247,7 +247,10 @@ void CheckSedimentInflowSources() {
     }
 }
 
-void RunDriver() {
+namespace {
+
+// The configuration and the arrays that every task needs.
+void StartRun() {
     kread();
     ControlReadFlag = 1;
     CheckRunLetters();
@@ -260,6 +263,19 @@ void RunDriver() {
     }
 
     PartitionRunFlag = std::memchr(RunChoice, 'A', kRunPositions) ? 1 : 0;
+}
+
+}  // namespace
+
+void ReadProjectGrid() {
+    StartRun();
+    for (int pos = 0; pos < kRunPositions; ++pos) {
+        if (std::strchr("UVY", RunChoice[pos]) && RunChoice[pos] != '\0') RunLetter(RunChoice[pos], 1);
+    }
+}
+
+void RunDriver() {
+    StartRun();
 
     for (int pass = 1; pass <= NoRunPasses; ++pass) {
         ForgetUnavailableReports();
@@ -282,14 +298,18 @@ namespace {
 constexpr int kFlowFailedStatus = -1;
 }  // namespace
 
+void ClearRunState() {
+    ReadingFilesFlag = WritingFilesFlag = WaterFlowActiveFlag = 0;
+    SedimentActiveFlag = ComponentsActiveFlag = ControlReadFlag = EngineStartedFlag = 0;
+    GridChangedFlag = 0;
+    ResetGlobals();
+    EngineStartedFlag = 1;
+}
+
 int RunEngine() {
     int status = 1;
     try {
-        ReadingFilesFlag = WritingFilesFlag = WaterFlowActiveFlag = 0;
-        SedimentActiveFlag = ComponentsActiveFlag = ControlReadFlag = EngineStartedFlag = 0;
-        GridChangedFlag = 0;
-        ResetGlobals();
-        EngineStartedFlag = 1;
+        ClearRunState();
         EnsureControlFile();
         RunDriver();
     } catch (const RunExit& e) {

@@ -7,6 +7,14 @@ int RunEngine();
 
 void RunDriver();
 
+// The run flags cleared and every global array emptied, as at the start of a run.
+void ClearRunState();
+
+// Reads `control` and builds the grid as a run would before its first task:
+// the grid letters of F 2 (U reads `unstruc`, V interpolates `geodata`, Y
+// generates the cells) in their order, the others skipped.
+void ReadProjectGrid();
+
 // Ends the run (-6) when sediment inflow comes from both `timei` and M data sets.
 void CheckSedimentInflowSources();
 

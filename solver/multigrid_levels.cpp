@@ -290,6 +290,11 @@ void BuildMultigridLevels() {
         }
     }
 
+    // A cell that no column of this build takes (dried, regenerated, in a
+    // block left out) must not point at the level cell of an earlier build.
+    const int gridCells = std::min(NoCells, static_cast<int>(Cchildren.extent1()) - 1);
+    for (int c = 1; c <= gridCells; ++c) Cchildren[c][kParent] = 0;
+
     LevelBuilder lb;
     ColumnLevel(lb);
     LinkAcrossBlocks(lb);

@@ -53,6 +53,7 @@ struct SoilColumn {
     int c, n, m;
     int e, w, no, so;
     double area;
+    double storage = 0.0;  // coefficient of the start-of-step level
 };
 
 struct Layer {
@@ -123,16 +124,25 @@ void ListColumns(int b) {
     }
 }
 
+// The storage A/dt of a time step. A steady run (no time step) has none:
+// A/1e-20 would hold every free level where it started, so the levels solve
+// the steady seepage instead; a column without conductances keeps its level.
+double Storage(const SoilColumn& s, double conductances) {
+    if (TimeStep >= kLeastTimeStep) return s.area / TimeStep;
+    return conductances > 0.0 ? 0.0 : 1.0;
+}
+
 void BuildCoefficients(const BlockRecord& r) {
-    const double dt = TimeStep;
-    for (const SoilColumn& s : layer.columns) {
+    for (SoilColumn& s : layer.columns) {
         const int c = s.c;
         Cas[c] = s.j > r.jFirst ? Conductance(Csurfs[c], Cjdist[c]) : 0.0;
         Can[c] = s.j < r.jLast ? Conductance(Csurfn[c], Cjdist[c]) : 0.0;
         Caw[c] = s.i > r.iFirst ? Conductance(Csurfw[c], Cidist[c]) : 0.0;
         Cae[c] = s.i < r.iLast ? Conductance(Csurfe[c], Cidist[c]) : 0.0;
-        Cap[c] = Cae[c] + Caw[c] + Can[c] + Cas[c] + s.area / dt;
-        Csource[c] = LevelOld[c] * s.area / dt;
+        const double conductances = Cae[c] + Caw[c] + Can[c] + Cas[c];
+        s.storage = Storage(s, conductances);
+        Cap[c] = conductances + s.storage;
+        Csource[c] = LevelOld[c] * s.storage;
     }
 }
 
@@ -147,7 +157,6 @@ int InnerCell(int s) {
 }
 
 void HoldOrCap() {
-    const double dt = TimeStep;
     for (const SoilColumn& s : layer.columns) {
         const int c = s.c, surface = BottomCell(s.m);
         if (surface < 1) {
@@ -155,7 +164,7 @@ void HoldOrCap() {
             Bgroundwater[s.n] = std::min(Bgroundwater[s.n], ground);
             if (s.m > 0) Bgroundwater[s.m] = std::min(Bgroundwater[s.m], ground);
             Level[c] = LevelOld[c] = Bgroundwater[s.n];
-            Csource[c] = Bgroundwater[s.n] * s.area / dt;
+            Csource[c] = Bgroundwater[s.n] * s.storage;
         } else {
             const double water = TopLevel(InnerCell(surface));
             Cap[c] = kFixed;
@@ -166,11 +175,10 @@ void HoldOrCap() {
 }
 
 void StartOfStep() {
-    const double dt = TimeStep;
     for (const SoilColumn& s : layer.columns) {
         if (Cap[s.c] >= kFixedTest) continue;
         LevelOld[s.c] = Bgroundwater[s.n];
-        Csource[s.c] = Bgroundwater[s.n] * s.area / dt;
+        Csource[s.c] = Bgroundwater[s.n] * s.storage;
     }
 }
 

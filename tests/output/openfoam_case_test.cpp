@@ -130,6 +130,10 @@ TEST_F(OpenFoamCase, PatchOptionsMeshAndCheck) {
         // The inlet side above the inlet level is wall; no inlet faces.
         {"inlet level below the bed", "F 298 0 -1 1e20\n",
          {{"freeSurface", 18}, {"inlet", 0}, {"outlet1", 12}, {"fixedBedSides", 78}}},
+        // The inlet group above 0.4 m is closed: its faces are walls, so no
+        // face is left outside the patches.
+        {"from groups, inlet level", "F 298 2 0.4 1e20\n",
+         {{"freeSurface", 18}, {"inlet", 6}, {"outlet1", 12}, {"fixedBedSides", 72}}},
         // The outlet side split at 0.4 m: two layers below, two above.
         {"second outlet", "F 298 0 1e20 0.4\n",
          {{"freeSurface", 18}, {"inlet", 12}, {"outlet1", 6}, {"outlet2", 6}, {"fixedBedSides", 66}}},

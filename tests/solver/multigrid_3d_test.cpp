@@ -118,6 +118,19 @@ TEST_F(Multigrid3D, DryColumnsGetNoLevelCell) {
     EXPECT_EQ(Cchildren[top][kParent], ColumnCell(2, 1));
 }
 
+// A column that has dried since the levels were last built belongs to no
+// level cell: its cells must not keep the parent of the earlier build, which
+// is now another column's level cell.
+TEST_F(Multigrid3D, RebuildLeavesNoStaleParent) {
+    Grid(4, 3, 2);
+    BuildMultigridLevels();
+    ASSERT_NE(ColumnCell(1, 1), 0);
+    Gridz[3][3][0] = 0.0;  // column (1, 1)
+    BuildMultigridLevels();
+    for (int k = 0; k < 2; ++k) EXPECT_EQ(Cchildren[g_.cell(1, 1, k)][kParent], 0) << "layer " << k;
+    EXPECT_EQ(Cchildren[ColumnCell(2, 1)][kSW], g_.cell(2, 1, 0));
+}
+
 // Two blocks apart in the index whose bed cells the grid links: once through
 // the column index of the bed cells, once through an edge pair.
 TEST_F(Multigrid3D, LevelsLinkAcrossBlocks) {

@@ -183,6 +183,23 @@ TEST_F(Groundwater, InsideTheFlowTwentyStepsAtThePresentTime) {
     }
 }
 
+// In a steady water run (no time step) the levels inside the flow loop solve
+// the steady seepage: the dry columns rise from their start towards the
+// level held under the wet column instead of staying where they started.
+TEST_F(Groundwater, SteadyFlowLoopMovesTheLevelsOfDryColumns) {
+    BuildRow(6, 0.5, "F 262 2 0.0001\n");
+    DryFrom(3, 7);
+    StartLevels(-2.0);
+    for (int call = 0; call < 5; ++call) ASSERT_FALSE(Run().ended);
+    const std::vector<double> levels = SoilLevels();
+    EXPECT_DOUBLE_EQ(levels[0], kWater);
+    for (size_t k = 1; k < levels.size(); ++k) {
+        ASSERT_TRUE(std::isfinite(levels[k])) << k;
+        EXPECT_GT(levels[k], -1.0) << "column " << k << " kept its start level";
+        EXPECT_LE(levels[k], levels[k - 1] + 1e-12) << k;
+    }
+}
+
 // The level iterate has arrays of its own: the field the driver designated
 // keeps its designation and its values.
 TEST_F(Groundwater, TheDriversFieldIsLeftAsItWas) {
