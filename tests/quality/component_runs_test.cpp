@@ -147,19 +147,14 @@ TEST(ComponentRuns, FirstOrderDecayDownTheChannelWhateverTheStepAndPasses) {
     constexpr double kRate = 0.005;  // per s
     constexpr double kLength = 50.0, kVelocity = 0.5;
     InProjectDir here;
-    ChannelSpec spec;
+    // The physics channel's flow settings on a longer, narrower channel.
+    ChannelSpec spec = PhysicsChannel(kVelocity);
     spec.columnsAlong = 50;
     spec.columnsAcross = 1;
     spec.gridLinesZ = 3;
     spec.length = kLength;
-    spec.width = 1.0;
-    spec.depth = 1.0;
-    spec.bedLevel = 10.0;
-    spec.version = 3;
-    spec.discharge = kVelocity;
-    spec.letters = "UW";
-    spec.extraControl = "F 16 0.01\nK 1 2000\nK 3 0.8 0.8 0.8 0.3 0.7 0.7\nK 4 2 2 2 10 3 3\n"
-                        "F 50 2\nM 1 0 1\nM 1 1 1\nQ 2 0 0 0\n";
+    spec.width = spec.depth = 1.0;
+    spec.extraControl += "F 50 2\nM 1 0 1\nM 1 1 1\nQ 2 0 0 0\n";
     ASSERT_TRUE(WriteChannelProject(here.dir().path(), spec));
     ASSERT_EQ(here.dir().runInProcess(), 1) << here.dir().read("boogie");
     ASSERT_EQ(NoQDataSets, 1);
