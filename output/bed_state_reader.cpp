@@ -107,7 +107,12 @@ public:
         title();
         sizeLine();
         nodes();
-        Unstructure();
+        // A grid read with its own cells (unstruc versions 0 to 3), which the
+        // generation need not reproduce layer for layer, stays when the bed
+        // state holds it node for node with as many cells: the file's cell
+        // numbers then fit. Any other grid is generated anew.
+        const bool keepReadGrid = ReadUnstrucVersion != 4 && sameGrid_ && fileCells_ == NoCells;
+        if (!keepReadGrid) Unstructure();
         metric();
         UpdateWaterColumnsAfterRegrid();
         columns();
@@ -158,6 +163,7 @@ private:
         }
         oneLayerForm_ = in_.word(0)[0] == 'H';
         fileColumns_ = counts[4];
+        fileCells_ = cells;
         MaxDepth = depth;
         const struct {
             int file, grid;
@@ -190,6 +196,8 @@ private:
             if (!ok || fi != i || fj != j) {
                 damaged("expected %s, followed by five numbers", what);
             }
+            sameGrid_ = sameGrid_ && Gridz[i][j][0] == v[0] && SameLevel(Gridz[i][j][1], v[1]) &&
+                        SameLevel(Gridz[i][j][NoGridLinesZ], v[2]);
             Gridz[i][j][0] = v[0];
             Gridz[i][j][1] = v[1];
             Gridz[i][j][NoGridLinesZ] = v[2];
@@ -222,6 +230,9 @@ private:
             store(b, bottom);
         }
     }
+
+    // Levels as the file prints them (14 decimals) against those in memory.
+    static bool SameLevel(double memory, double file) { return std::fabs(memory - file) <= 1e-9; }
 
     static size_t Values(size_t layers) { return kColumnHead + layers * (static_cast<size_t>(NoSizes) + 1); }
 
@@ -268,6 +279,8 @@ private:
     std::string name_;
     bool oneLayerForm_ = false;
     int fileColumns_ = 0;
+    int fileCells_ = 0;
+    bool sameGrid_ = true;
     std::vector<int> layers_;
 };
 
