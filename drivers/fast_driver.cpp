@@ -179,10 +179,12 @@ void SolvePressureCorrectionFast(int pass) {
     AccelerateEquation(pass);
     SolveEquation();
     if (SupercriticalAveragingFlag == 1) AverageSupercriticalColumns();
+    WriteSnapshot("Before SIMPLE-corrections", pass);
     PausePoint(3);
     ApplySimpleCorrections(pass, FirstSurface, LastSurface, FirstCell, LastCell);
     LimitBoundarySlopes();
     PausePoint(4);
+    WriteSnapshot("After SIMPLE-corrections", pass);
     if (ColumnFluxOption > 0) ComputeColumnVerticalFluxes();
     if (NoBoundaryCells > 0 && BlockLinkWeight > 1e-8) BlendLinkedVelocities();
     SummariseContinuity();
@@ -242,11 +244,7 @@ PassEnd ReportAndDecide(int pass, double* resMax) {
     return PassEnd::kGoOn;
 }
 
-bool ResultsDueInPass(int pass) {
-    if (pass != NoIterPerStep) return false;
-    if (ResultInterval != 0) return IsMultipleOf(Iter + 1, ResultInterval);
-    return ResultStartIteration != 0 && ResultStartIteration < Iter;
-}
+bool ResultsDueInPass(int pass) { return pass == NoIterPerStep && ResultsDue(); }
 
 // One inner pass; kReturn when the call ends with it.
 PassEnd RunFastPass(int pass, double* resMax) {

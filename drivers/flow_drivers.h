@@ -73,6 +73,15 @@ void AccelerateEquation(int pass);
 // below 0.001), the test of every "each N iterations" schedule.
 bool IsMultipleOf(double n, double m);
 
+// True when results are due at the end of outer iteration `Iter`: every P 10
+// iterations, or at every iteration after the P 15 one. Every driver takes
+// either test.
+bool ResultsDue();
+
+// The P 15 snapshot of inner pass `pass` around the SIMPLE corrections,
+// captioned "<caption> <pass>", at every iteration after the P 15 one.
+void WriteSnapshot(const char* caption, int pass);
+
 // Time step cut to a tenth while sand slides are active (F 336).
 void ReduceTimeStepDuringSlides();
 

@@ -18,11 +18,6 @@ namespace {
 // One metre of water, in Pa.
 constexpr double kClipHeadroom = 9810.0;
 
-bool ResultsDue() {
-    return (ResultInterval != 0 && IsMultipleOf(Iter + 1, ResultInterval)) ||
-           (ResultStartIteration != 0 && ResultStartIteration < Iter);
-}
-
 template <class T>
 bool Holds(const Array2<T>& a, int i, int j) {
     return a.exists() && i >= 0 && j >= 0 && static_cast<size_t>(i) < a.extent1() &&
@@ -41,6 +36,11 @@ int TopCellAbove(int bottom) {
 }
 
 }  // namespace
+
+bool ResultsDue() {
+    return (ResultInterval != 0 && IsMultipleOf(Iter + 1, ResultInterval)) ||
+           (ResultStartIteration != 0 && ResultStartIteration < Iter);
+}
 
 // One sample of the surface pressure trend at every wet grid node of the
 // blocks that take part.

@@ -49,12 +49,6 @@ constexpr int kSwitchTurbulenceAssembly = 9;
 bool Unsteady() { return TimeStep > kUnsteadyTimeStep; }
 bool FreeSurfaceTopCells() { return FreeSurfaceOption >= 13 && FreeSurfaceOption <= 19; }
 
-void WriteSnapshot(const char* caption, int pass) {
-    if (ResultStartIteration == 0 || ResultStartIteration >= Iter) return;
-    std::snprintf(ResultTitle, sizeof ResultTitle, "%s %d", caption, pass);
-    WriteResults();
-}
-
 // ---- Pressure-correction assembly ------------------------------------------
 
 double TopCellWeight(int c) {
@@ -221,6 +215,12 @@ void FreeSurfaceOptionFiftyHook(int pass, double previousResidual) {
 }
 
 }  // namespace
+
+void WriteSnapshot(const char* caption, int pass) {
+    if (ResultStartIteration == 0 || ResultStartIteration >= Iter) return;
+    std::snprintf(ResultTitle, sizeof ResultTitle, "%s %d", caption, pass);
+    WriteResults();
+}
 
 // A batch run has no observer that could lift a pause, so a pause point is
 // reported and the pass goes on. 100 and 101 ask for a pause later.

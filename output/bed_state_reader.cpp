@@ -107,7 +107,12 @@ public:
         title();
         sizeLine();
         nodes();
-        Unstructure();
+        // A grid read with its own cells (unstruc versions 0 to 3), which the
+        // generation need not reproduce layer for layer, stays when the bed
+        // state holds it node for node with as many cells: the file's cell
+        // numbers then fit. Any other grid is generated anew.
+        const bool keepReadGrid = ReadUnstrucVersion != 4 && sameGrid_ && fileCells_ == NoCells;
+        if (!keepReadGrid) Unstructure();
         metric();
         UpdateWaterColumnsAfterRegrid();
         columns();
@@ -158,6 +163,7 @@ private:
         }
         oneLayerForm_ = in_.word(0)[0] == 'H';
         fileColumns_ = counts[4];
+        fileCells_ = cells;
         MaxDepth = depth;
         const struct {
             int file, grid;
@@ -190,6 +196,8 @@ private:
             if (!ok || fi != i || fj != j) {
                 damaged("expected %s, followed by five numbers", what);
             }
+            sameGrid_ = sameGrid_ && Gridz[i][j][0] == v[0] && SameLevel(Gridz[i][j][1], v[1]) &&
+                        SameLevel(Gridz[i][j][NoGridLinesZ], v[2]);
             Gridz[i][j][0] = v[0];
             Gridz[i][j][1] = v[1];
             Gridz[i][j][NoGridLinesZ] = v[2];
@@ -204,16 +212,16 @@ private:
             FailWithLog(kBedStateFailureStatus, "Number of bedres water columns is %d, and in the grid %d.\n",
                         fileColumns_, NoBedCells);
         }
-        int layers = 0;
-        ForEachBedStateLayer(oneLayerForm_, [&layers](int) { ++layers; });
-        const size_t values = kColumnHead + static_cast<size_t>(layers) * (static_cast<size_t>(NoSizes) + 1);
+        std::vector<int> own;
+        ForEachBedStateLayer(oneLayerForm_, [&own](int layer) { own.push_back(layer); });
         for (int b = 1; b <= NoBedCells; ++b) {
             char what[80];
             std::snprintf(what, sizeof what, "the line of water column %d", b);
             expectLine(what);
             int fb = 0, bottom = 0;
-            if (in_.count() != values || !in_.intAt(0, &fb) || !in_.intAt(1, &bottom) || !in_.realsFrom(2)) {
-                damaged("expected %s with %zu numbers, found %zu words", what, values, in_.count());
+            layers_ = LayersOfLine(own);
+            if (layers_.empty() || !in_.intAt(0, &fb) || !in_.intAt(1, &bottom) || !in_.realsFrom(2)) {
+                damaged("expected %s with %zu numbers, found %zu words", what, Values(own.size()), in_.count());
             }
             if (fb != b) damaged("expected %s, found the number %d", what, fb);
             if (bottom < 0 || bottom > NoCells) {
@@ -221,6 +229,31 @@ private:
             }
             store(b, bottom);
         }
+    }
+
+    // Levels as the file prints them (14 decimals) against those in memory.
+    static bool SameLevel(double memory, double file) { return std::fabs(memory - file) <= 1e-9; }
+
+    static size_t Values(size_t layers) { return kColumnHead + layers * (static_cast<size_t>(NoSizes) + 1); }
+
+    // The layers the present line holds, in file order, by its length: the
+    // form this run writes, or that of a run with the other F 37 setting
+    // (layers 1 and 0, layer 1 alone in the H form, or every layer of a
+    // multi-layer bed), so that whatever bed state the engine writes is read
+    // back whatever the reading run's F 37. Empty when none fits.
+    std::vector<int> LayersOfLine(const std::vector<int>& own) const {
+        if (in_.count() == Values(own.size())) return own;
+        std::vector<int> plain{1};
+        if (!oneLayerForm_) plain.push_back(0);
+        if (in_.count() == Values(plain.size())) return plain;
+        const int held = BSedDistrib.exists() ? static_cast<int>(BSedDistrib.extent1()) : 0;
+        if (BNoLayers.exists() && NoBedLayers > 2 && NoBedLayers <= held &&
+            in_.count() == Values(static_cast<size_t>(NoBedLayers))) {
+            std::vector<int> all;
+            for (int layer = NoBedLayers - 1; layer >= 0; --layer) all.push_back(layer);
+            return all;
+        }
+        return {};
     }
 
     // Stores a column line that has been checked whole.
@@ -237,15 +270,18 @@ private:
         // Slot 0 stands for no cell and stays 0.
         if (bottom > 0) Croughness[bottom] = cellRoughness;
         BbedformHeight[b] = nextValue();
-        ForEachBedStateLayer(oneLayerForm_, [&](int layer) {
+        for (const int layer : layers_) {
             for (int s = 0; s <= NoSizes; ++s) BSedDistrib[layer][s][b] = nextValue();
-        });
+        }
     }
 
     BedStateInput in_;
     std::string name_;
     bool oneLayerForm_ = false;
     int fileColumns_ = 0;
+    int fileCells_ = 0;
+    bool sameGrid_ = true;
+    std::vector<int> layers_;
 };
 
 }  // namespace

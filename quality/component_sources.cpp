@@ -77,14 +77,6 @@ void AddInflow(const ComponentStep& s) {
 
 double Q(const QDataSetRecord& r, int i) { return r.rvalue[i - 1]; }
 
-// (1 - |q1|)^(n dt - 1): what is left of a first-order rate per second over
-// the step. A rate of 1 per second or more leaves nothing (a negative base
-// would give NaN).
-double RateFactor(double q1, const ComponentStep& s) {
-    const double base = 1.0 - std::fabs(q1);
-    return base > 0.0 ? std::pow(base, s.n * s.dt - 1.0) : 0.0;
-}
-
 void TopCellTerms(const QDataSetRecord& r) {
     const int a = r.ivalue[0], b = r.ivalue[1];
     const double q1 = Q(r, 1);
@@ -120,15 +112,17 @@ void BedCellTerms(const QDataSetRecord& r) {
     }
 }
 
-void EveryCellTerms(const QDataSetRecord& r, const ComponentStep& s) {
+void EveryCellTerms(const QDataSetRecord& r) {
     const int k = r.component, a = r.ivalue[0], b = r.ivalue[1], cc = r.ivalue[2];
     const double q1 = Q(r, 1), q2 = Q(r, 2), q3 = Q(r, 3), q4 = Q(r, 4);
-    const double factor = r.qtype == 1 || r.qtype == 2 ? RateFactor(q1, s) : 0.0;
     for (int c = 1; c <= NoCells; ++c) {
         const double m = CellMass(c);
         switch (r.qtype) {
-            case 1: Csource[c] += q1 * m * factor; break;
-            case 2: Csource[c] += q1 * m * ValueOf(a, c) * factor; break;
+            // Rates per second: every pass solves the same step again from
+            // its old values, so a pass takes the whole rate, whatever the
+            // time step and the pass count.
+            case 1: Csource[c] += q1 * m; break;
+            case 2: Csource[c] += q1 * m * ValueOf(a, c); break;
             case 3: Csource[c] += q1 * m * ValueOf(a, c) * ValueOf(b, c); break;
             case 4: Csource[c] += std::max(q1 * ValueOf(a, c) * ValueOf(b, c), ValueOf(b, c)) * m; break;
             case 120: Csource[c] += ValueOf(k, c) * m * q1 * Saturation(ValueOf(a, c), q2); break;
@@ -169,7 +163,7 @@ void ComputeComponentSources() {
     AddInflow(s);
     ForEachRecordOf(s.k, [](const QDataSetRecord& r) { TopCellTerms(r); });
     ForEachRecordOf(s.k, [](const QDataSetRecord& r) { BedCellTerms(r); });
-    ForEachRecordOf(s.k, [&](const QDataSetRecord& r) { EveryCellTerms(r, s); });
+    ForEachRecordOf(s.k, [](const QDataSetRecord& r) { EveryCellTerms(r); });
     ComputeKinetics();
     for (int type : kLateSourceTypes) {
         ForEachRecordOf(s.k, [&](const QDataSetRecord& r) {

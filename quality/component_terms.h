@@ -71,11 +71,13 @@ inline void TransferFrom(int c, double f) {
     }
 }
 
-// (exp(rate d dt / n) - 1) M / dt: what a rate per day makes of the mass of
-// cell c over one pass of the step. Not expm1: in a steady run (dt 1e-20)
-// the exponential rounds to 1, so that reactions add nothing there.
+// (exp(rate d dt) - 1) M / dt: what a rate per day makes of the mass of
+// cell c over the time step. Each inner pass solves the same step again from
+// its old values, so each takes the rate of the whole step, not a share of
+// it. Not expm1: in a steady run (dt 1e-20) the exponential rounds to 1, so
+// that reactions add nothing there.
 inline double DailyRateTerm(double ratePerDay, const ComponentStep& s, int c) {
-    return (std::exp(ratePerDay * kPerDay * s.dt / s.n) - 1.0) * CellMass(c) / s.dt;
+    return (std::exp(ratePerDay * kPerDay * s.dt) - 1.0) * CellMass(c) / s.dt;
 }
 
 // A `timei` series at the present time; a single row holds its value, and

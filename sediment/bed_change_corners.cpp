@@ -30,7 +30,10 @@ struct Column {
     int i = 0, j = 0, b = 0, c = 0;
     double dz = 0.0, area = 0.0;
     int nb[kSides] = {};
-    double w[4] = {}, f[4] = {1.0, 1.0, 1.0, 1.0}, limit[4] = {}, m[4] = {};
+    // w: the plain corner weights (the area each corner node stands for,
+    // times four); share: the F 205 1 to 7 weighting as each corner's share
+    // of the change (sum 4); f: the F 205 8 to 10 factors (sum 4).
+    double w[4] = {}, share[4] = {1.0, 1.0, 1.0, 1.0}, f[4] = {1.0, 1.0, 1.0, 1.0}, limit[4] = {}, m[4] = {};
     int nodeI[4] = {}, nodeJ[4] = {};
 };
 
@@ -72,10 +75,16 @@ void ComputeWeights(Column& col, const ColumnBlock& r) {
 
 double Sum4(const double v[4]) { return v[0] + v[1] + v[2] + v[3]; }
 
-// Scales v back to the sum it had.
-void RescaleTo(double v[4], double sum) {
-    const double after = Sum4(v);
-    for (int k = 0; k < 4; ++k) v[k] *= sum / after;
+// A corner moves as its share over its plain weight, so the node moves always
+// add up to the column's change: the weighted corner weights become shares
+// in proportion to plain / weighted, which keeps the shape the weighting
+// gives the moves (a smaller weight, a larger move) but not the volume error
+// that moving as 1 / weighted would bring.
+void SharesFromWeights(Column& col, const double weighted[4]) {
+    double ratio[4];
+    for (int k = 0; k < 4; ++k) ratio[k] = col.w[k] / weighted[k];
+    const double sum = Sum4(ratio);
+    for (int k = 0; k < 4; ++k) col.share[k] = 4.0 * ratio[k] / sum;
 }
 
 // A weight of zero would send an infinite move to its corner: the level
@@ -111,7 +120,8 @@ constexpr int kSideOrderDj[4] = {0, 0, 1, -1};
 void ApplyWeighting(Column& col, const CornerRules& rules) {
     const int variant = BedChangeVariant;
     const bool erosion = col.dz < 0.0;
-    const double sum = Sum4(col.w);
+    double w[4];
+    std::copy(col.w, col.w + 4, w);
     if (variant >= 1 && variant <= 4) {
         const double g = variant == 1 ? 1.0 : variant == 2 ? 0.5 : variant == 3 ? 0.1 : 0.0;
         double z[4];
@@ -119,26 +129,27 @@ void ApplyWeighting(Column& col, const CornerRules& rules) {
         const double zmax = *std::max_element(z, z + 4), zmin = *std::min_element(z, z + 4);
         const double r = 1.0 / (zmax - zmin + 1e-20);
         for (int k = 0; k < 4; ++k) {
-            col.w[k] *= std::max((erosion ? (zmax - z[k]) : (z[k] - zmin)) * r + g, kLeastLevelFactor);
+            w[k] *= std::max((erosion ? (zmax - z[k]) : (z[k] - zmin)) * r + g, kLeastLevelFactor);
         }
-        RescaleTo(col.w, sum);
+        SharesFromWeights(col, w);
     } else if (variant == 5 || (variant == 6 && erosion)) {
         for (int k = 0; k < 4; ++k) {
             const double cosine = CornerCosine(col, k, rules.plainCosine);
-            if (cosine > 0.0) col.w[k] *= cosine + 1.0;
+            if (cosine > 0.0) w[k] *= cosine + 1.0;
         }
-        RescaleTo(col.w, sum);
+        SharesFromWeights(col, w);
     } else if (variant == 7 && erosion && rules.factors) {
         // What a halved corner gives up goes to the corner facing it across
-        // the column, so the weights keep their sum.
+        // the column.
         for (int s = 0; s < 4; ++s) {
             if (DryColumn(col.i + kSideOrderDi[s], col.j + kSideOrderDj[s])) continue;
             for (int n = 0; n < 2; ++n) {
-                const double half = 0.5 * col.w[kSideCorners[s][n]];
-                col.w[kSideCorners[s][n]] -= half;
-                col.w[kOppositeCorners[s][n]] += half;
+                const double half = 0.5 * w[kSideCorners[s][n]];
+                w[kSideCorners[s][n]] -= half;
+                w[kOppositeCorners[s][n]] += half;
             }
         }
+        SharesFromWeights(col, w);
     }
     if (!rules.factors) return;
     if (variant == 8 && erosion) {
@@ -195,10 +206,13 @@ struct PassResult {
     int pathMark;
 };
 
+// Each pass puts f(k) rest A / w(k) on corner k, which is f(k) rest A / 4 of
+// volume, and takes back into rest, as volume, what passes a corner's limit:
+// with the f summing to 4 the moves and the rest always hold the change.
 PassResult RunPasses(Column& col, bool useFactors, double tolerance) {
     double rest = std::fabs(col.dz);
-    double f[4] = {1.0, 1.0, 1.0, 1.0};
-    if (useFactors) std::copy(col.f, col.f + 4, f);
+    double f[4];
+    for (int k = 0; k < 4; ++k) f[k] = col.share[k] * (useFactors ? col.f[k] : 1.0);
     int pass = 0;
     for (; pass < F242Int; ++pass) {
         for (int k = 0; k < 4; ++k) {

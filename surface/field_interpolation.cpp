@@ -402,7 +402,7 @@ void KeepAsOld(const Fields& F) {
     for (int s = 1; s <= F.sizes; ++s) {
         for (int c = 1; c <= NoCells; ++c) F.co[s][c] = F.cn[s][c];
     }
-    for (int f = 0; f < kFields - 1; ++f) {
+    for (int f = 0; f < kFields; ++f) {
         for (int c = 1; c <= NoCells; ++c) F.old[f][c] = F.now[f][c];
     }
     for (int n = 1; n <= NoBedCells; ++n) {

@@ -80,6 +80,12 @@ void CopyFieldsToOld(const SurfaceRegeneration& how) {
             Cepsilon_old[c] = Cepsilon[c];
         }
     }
+    // The velocity-correction factor is carried too: without its old copy
+    // every carried column would start the next pass with no pressure
+    // smoothing in its fluxes.
+    if (CinvAp_old.exists()) {
+        for (int c = first; c <= last; ++c) CinvAp_old[c] = CinvAp[c];
+    }
 }
 
 }  // namespace

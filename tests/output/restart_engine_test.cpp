@@ -66,6 +66,29 @@ protected:
     int cells_ = 0;
 };
 
+// A grid file that carries its own cells (version 3, as the channel tool and
+// examples/channel write it) holds one layer more than the generation makes
+// of the same G 1: the restart keeps the cells read, since the bed state
+// describes that very grid, instead of a regenerated grid its cell numbers
+// do not fit.
+TEST(RestartEngineVersion3, BedStateOfAGridWithItsOwnCellsIsRestartedFrom) {
+    ProjectDir dir;
+    ChannelSpec spec = RestartChannel("UMX", "");
+    spec.version = 3;
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    const EngineRun write = dir.run();
+    ASSERT_EQ(write.status, 0) << JoinLines(write.boogie);
+    fs::rename(dir.file("bedres.t"), dir.file("bedres"));
+    const std::string result = dir.read("result"), bedres = dir.read("bedres");
+    spec.letters = "URMX";
+    ASSERT_TRUE(WriteChannelProject(dir.path(), spec));
+    const EngineRun restart = dir.run();
+    ASSERT_EQ(restart.status, 0) << JoinLines(restart.boogie);
+    EXPECT_FALSE(HasLine(restart.boogie, "Have not used 'bedres' file"));
+    EXPECT_EQ(From(dir.read("bedres.t"), 1), From(bedres, 1));
+    EXPECT_EQ(From(dir.read("result"), 2), From(result, 2));
+}
+
 TEST_F(RestartEngine, TextRoundTripWritesTheSameFilesAgain) {
     Converge();
     const std::string result = dir_.read("result"), bedres = dir_.read("bedres");

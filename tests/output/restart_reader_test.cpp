@@ -80,6 +80,19 @@ protected:
         return lines;
     }
 
+    // The layers of the file hold what SetKnownBed gave them (as printed),
+    // the others what Scramble left.
+    static void ExpectLayersReadBack(const std::vector<int>& layers) {
+        for (int layer = 0; layer <= NoBedLayers; ++layer) {
+            const bool inFile = std::count(layers.begin(), layers.end(), layer) > 0;
+            for (int s = 0; s <= NoSizes; ++s) {
+                const int b = NoBedCells;
+                const double v = inFile ? std::stod(std::to_string(10.0 * layer + s + 0.0001 * b)) : -99.0;
+                EXPECT_DOUBLE_EQ(BSedDistrib[layer][s][b], v) << "layer " << layer << " size " << s;
+            }
+        }
+    }
+
     static bool Has(const EngineCall& call, const std::string& text) {
         return call.log.find(text) != std::string::npos;
     }
@@ -222,17 +235,36 @@ TEST_F(RestartReader, BedColumnForms) {
         Scramble();
         const EngineCall call = Call(readres);
         ASSERT_FALSE(call.ended) << call.log;
-        for (int layer = 0; layer <= NoBedLayers; ++layer) {
-            const bool inFile = std::count(row.layers.begin(), row.layers.end(), layer) > 0;
-            for (int s = 0; s <= NoSizes; ++s) {
-                const int b = NoBedCells;
-                const double v = inFile ? std::stod(std::to_string(10.0 * layer + s + 0.0001 * b)) : -99.0;
-                EXPECT_DOUBLE_EQ(BSedDistrib[layer][s][b], v) << "layer " << layer << " size " << s;
-            }
-        }
+        ExpectLayersReadBack(row.layers);
         EXPECT_DOUBLE_EQ(Broughness[3], 0.03);
         EXPECT_DOUBLE_EQ(GridLevels[3][4][2], -1.04);
         EXPECT_DOUBLE_EQ(GridLevels[1][4][2], 0.002);
+    }
+}
+
+// A bed state is read back whatever F 37 the reading run has: the form of
+// the other setting lands on the layers it was written from, the others
+// keep what they hold.
+TEST_F(RestartReader, BedFormOfTheOtherF37SettingIsReadBack) {
+    const struct {
+        const char* row;
+        int writeTsc, readTsc;
+        std::vector<int> layers;
+    } rows[] = {
+        {"two layers of a flow run read by F 37 3", 0, 3, {1, 0}},
+        {"all layers of F 37 3 read by a flow run", 3, 0, {3, 2, 1, 0}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.row);
+        Start("G 1 10 8 5 2\nF 134 4\n");
+        FlagTSC = row.writeTsc;
+        SetKnownBed();
+        WriteRestartFiles();
+        Scramble();
+        FlagTSC = row.readTsc;
+        const EngineCall call = Call(readres);
+        ASSERT_FALSE(call.ended) << call.log;
+        ExpectLayersReadBack(row.layers);
     }
 }
 

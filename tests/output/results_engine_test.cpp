@@ -97,4 +97,28 @@ TEST(ResultsEngine, ResultThatIsADirectoryEndsTheRun) {
     EXPECT_TRUE(fs::is_empty(dir.file("result")));
 }
 
+// The numbered result files a flow run of 12 iterations leaves.
+size_t NumberedResultsOfFlowRun(const std::string& control) {
+    ProjectDir dir;
+    ChannelSpec spec = ResultsChannel("P 10 100\nP 15 5\nK 1 12\n" + control);
+    spec.letters = "UW";
+    spec.discharge = 0.5;
+    EXPECT_TRUE(WriteChannelProject(dir.path(), spec));
+    const EngineRun run = dir.run();
+    EXPECT_EQ(run.status, 1) << JoinLines(run.boogie);
+    size_t n = 0;
+    for (const auto& e : fs::directory_iterator(dir.path())) n += e.path().filename().string().rfind("result.", 0) == 0;
+    return n;
+}
+
+// P 15 asks for results at every iteration after the fifth, whatever P 10
+// says: every flow driver writes, at each such iteration, the snapshots
+// before and after the SIMPLE corrections and the iteration's results.
+TEST(ResultsEngine, P15WritesAfterItsIterationBesideP10InEveryDriver) {
+    const size_t byDefault = NumberedResultsOfFlowRun("");
+    EXPECT_GE(byDefault, 5u);
+    EXPECT_EQ(NumberedResultsOfFlowRun("F 170 1\n"), byDefault) << "fast driver";
+    EXPECT_EQ(NumberedResultsOfFlowRun("F 328 1\n"), byDefault) << "block-parallel driver";
+}
+
 }  // namespace

@@ -137,13 +137,12 @@ const SourceRow kSourceRows[] = {
     {"BedShearBelowThreshold", Record(2030, {}, {4.0, 0.5, 0.0}), kRising, 1.0, 1, {0.0, 0.0, 0.0, 0.0},
      kNoCapChange, 0.01},
     {"ProductionPerSecond", Record(1, {}, {0.001}), kRising, 1.0, 1, {1.0, 1.0, 1.0, 1.0}},
-    // (1 - 0.001)^(2 x 1 - 1) over two passes.
-    {"ProductionTwoPasses", Record(1, {}, {0.001}), kRising, 1.0, 2, {0.999, 0.999, 0.999, 0.999}},
-    // |q1| = 1 with n dt > 1 leaves nothing ...
-    {"UnitRateLongStep", Record(2, {0}, {-1.0}), kRising, 2.0, 1, {0.0, 0.0, 0.0, 0.0}},
-    {"UnitProductionLongStep", Record(1, {}, {1.0}), kRising, 2.0, 1, {0.0, 0.0, 0.0, 0.0}},
-    // ... and in a steady pass too, instead of an infinite source.
-    {"UnitRateSteady", Record(2, {0}, {-1.0}), kRising, 1e-20, 1, {0.0, 0.0, 0.0, 0.0}},
+    // Each pass solves the whole step again: it takes the whole rate.
+    {"ProductionTwoPasses", Record(1, {}, {0.001}), kRising, 1.0, 2, {1.0, 1.0, 1.0, 1.0}},
+    // Rates per second whatever the time step, and in a steady pass.
+    {"UnitRateLongStep", Record(2, {0}, {-1.0}), kRising, 2.0, 5, {-1000.0, -2000.0, -3000.0, -4000.0}},
+    {"UnitProductionLongStep", Record(1, {}, {1.0}), kRising, 2.0, 1, {1000.0, 1000.0, 1000.0, 1000.0}},
+    {"UnitRateSteady", Record(2, {0}, {-1.0}), kRising, 1e-20, 1, {-1000.0, -2000.0, -3000.0, -4000.0}},
     // Light field without pairs: the surface light 200 in every cell.
     {"LightFieldWithoutPairs", Record(6100, {0}, {}), kRising, 1.0, 1, Fixed({200.0, 200.0, 200.0, 200.0}), kAdded},
     // One pair with kappa 1: the light at each centre along its path.

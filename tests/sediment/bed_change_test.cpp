@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "grid/grid_services.h"
 #include "run/globals.h"
@@ -277,8 +278,9 @@ const WeightingCase kWeighting[] = {
 
 class CornerWeighting : public BedChangeCase, public ::testing::WithParamInterface<WeightingCase> {};
 
-// Without limits and within one pass each corner moves f rest A / w, so the
-// moves give the weights and factors away.
+// Without limits and within one pass each corner moves in proportion to
+// f / w, scaled so that the moves hold the change (over equal columns
+// sum(m) / 4 = dz): the moves give the weights and factors away.
 TEST_P(CornerWeighting, WeightsAndFactors) {
     const WeightingCase& p = GetParam();
     Build(3, 3);
@@ -300,9 +302,10 @@ TEST_P(CornerWeighting, WeightsAndFactors) {
     Bedmove[Column(1, 1)] = p.dz;
     double moves[4];
     ASSERT_TRUE(DistributeColumnChange(2, 2, Column(1, 1), c, {1, 3, 1, 3}, {}, moves));
-    double weights = 0.0, factors = 0.0;
+    double weights = 0.0, factors = 0.0, inverse = 0.0;
+    for (int k = 0; k < 4; ++k) inverse += 1.0 / p.weight[k];
     for (int k = 0; k < 4; ++k) {
-        const double expected = p.factor[k] * std::fabs(p.dz) / p.weight[k];
+        const double expected = p.factor[k] * std::fabs(p.dz) / p.weight[k] / inverse;
         EXPECT_NEAR(moves[k], std::copysign(expected, p.dz), 1e-12) << k;
         weights += p.weight[k];
         factors += p.factor[k];
@@ -315,6 +318,68 @@ TEST_P(CornerWeighting, WeightsAndFactors) {
 
 INSTANTIATE_TEST_SUITE_P(F205, CornerWeighting, ::testing::ValuesIn(kWeighting),
                          [](const auto& i) { return std::string(i.param.name); });
+
+struct ChannelCase {
+    int variant;
+    bool limited;  // fixed bed 5 mm under the bed, water 5 mm above it
+};
+
+void PrintTo(const ChannelCase& p, std::ostream* os) { *os << "F205_" << p.variant << (p.limited ? "_limited" : "_free"); }
+
+class SlopingChannel : public BedChangeCase, public ::testing::WithParamInterface<ChannelCase> {};
+
+// 6 x 3 columns of a channel falling 2 cm per column eastward, flow east,
+// the north-east column dry, every column eroding or depositing up to 1 cm:
+// whatever the weighting, the nodes move by the volume the columns changed,
+// less what the limits made them book.
+TEST_P(SlopingChannel, NodesMoveByTheBookedChange) {
+    const ChannelCase& p = GetParam();
+    Build(6, 3);
+    F163Int = p.limited ? 1 : 2;
+    for (int i = 0; i <= 6; ++i) {
+        for (int j = 0; j <= 3; ++j) {
+            const double bed = -0.02 * i + 0.003 * j * j;
+            Gridz[i][j][1] = bed;
+            Gridz[i][j][NoGridLinesZ] = bed + (p.limited ? 0.005 : 1.0);
+            GridLevels[3][i][j] = bed - (p.limited ? 0.005 : 10.0);
+        }
+    }
+    const double nx = 0.02 / std::sqrt(1.0 + 0.02 * 0.02);
+    for (int i = 0; i < 6; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            const int c = g_.cell(i, j, 0);
+            Cu[c] = 1.0;
+            Cv[c] = 0.1 * (j - 1);
+            Fvecx[Csurfb[c]] = nx;
+            Fvecy[Csurfb[c]] = 0.0;
+            Bedmove[Column(i, j)] = 0.01 * std::sin(1.3 * i + 2.1 * j + 0.4);
+        }
+    }
+    Gridz[GridI(5)][3][0] = 0.0;
+    double change = 0.0;
+    for (int i = 0; i < 6; ++i) {
+        for (int j = 0; j < 3; ++j) change += (i == 5 && j == 2) ? 0.0 : Bedmove[Column(i, j)];
+    }
+    BedChangeVariant = p.variant;
+    DistributeBedChangeToCorners();
+    const double booked = change - BedMoveDefect / kKgPerM3;
+    if (!p.limited) {
+        EXPECT_EQ(BedMoveDefectAbs, 0.0);
+    }
+    EXPECT_NEAR(NodeVolume() / booked, 1.0, 1e-6) << "change " << change << ", booked " << booked;
+}
+
+std::vector<ChannelCase> ChannelCases() {
+    std::vector<ChannelCase> cases;
+    for (int v = 0; v <= 10; ++v) {
+        for (const bool limited : {false, true}) cases.push_back({v, limited});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(F205, SlopingChannel, ::testing::ValuesIn(ChannelCases()), [](const auto& i) {
+    return "F205_" + std::to_string(i.param.variant) + (i.param.limited ? "_limited" : "_free");
+});
 
 // ---- Block edges -----------------------------------------------------------------
 

@@ -237,9 +237,8 @@ TEST_F(HandGrid, SetTotalsAreRestoredUnsetOnesCarried) {
 }
 
 // Called again without a regeneration, every column has its old count and
-// cells: the fields stay as they are, value for value. (The velocity
-// correction factor is left out: it is carried from an old copy that the
-// update does not keep.)
+// cells: the fields stay as they are, value for value, the velocity
+// correction factor too (the update keeps its old copy with the others).
 TEST_F(HandGrid, SecondCallWithoutRegenerationChangesNothing) {
     F147Int2 = 0;
     Column(1, 1, 4, 1.0, true);
@@ -248,7 +247,7 @@ TEST_F(HandGrid, SecondCallWithoutRegenerationChangesNothing) {
     InterpolateToNewGrid();
     for (int c = 1; c <= 6; ++c) Czcenter_old[c] = Czcenter[c], Ckdist_old[c] = Ckdist[c];
     std::vector<double> before;
-    for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &Ck, &Cepsilon}) {
+    for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &Ck, &Cepsilon, &CinvAp}) {
         for (int c = 1; c <= 6; ++c) before.push_back((*a)[c]);
     }
     std::vector<double> concBefore;
@@ -258,7 +257,7 @@ TEST_F(HandGrid, SecondCallWithoutRegenerationChangesNothing) {
         F147Int2 = variant;
         InterpolateToNewGrid();
         size_t k = 0;
-        for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &Ck, &Cepsilon}) {
+        for (const Array1<double>* a : {&Cu, &Cv, &Cw, &Pres, &Ck, &Cepsilon, &CinvAp}) {
             for (int c = 1; c <= 6; ++c, ++k) EXPECT_EQ((*a)[c], before[k]) << c;
         }
         for (int c = 1; c <= 6; ++c) EXPECT_EQ(conc[1][c], concBefore[static_cast<size_t>(c - 1)]) << c;
