@@ -95,9 +95,11 @@ def md5_of(path):
 def prepare_flow(args, base):
     shutil.copytree(os.path.join(args.root, "examples", "channel"), base)
     control = open(os.path.join(base, "control")).read()
-    control = set_data_set(control, "F 2", "F 2 UWM")
+    # The example's own cells (10 layers) are not those that reading the bed
+    # state regenerates (9): Y regenerates them first, so that the restart fits.
+    control = set_data_set(control, "F 2", "F 2 UYWM")
     control = set_data_set(control, "K 1", "K 1 20")
-    return finish_base(args, base, control, "URW", "K 1 2")
+    return finish_base(args, base, control, "UYRW", "K 1 2")
 
 
 def prepare_sediment(args, base):
@@ -107,11 +109,11 @@ def prepare_sediment(args, base):
                     "control=K 1 20", "control=F 329 1 1 0 0 0 1 1"] +
                    ["control=" + l for l in FLOW_SETTINGS.splitlines()],
                    check=True, stdout=subprocess.DEVNULL)
-    control = open(os.path.join(base, "control")).read() + SEDIMENT_CONTROL
-    return finish_base(args, base, control, "URS", "K 1 2")
+    control = open(os.path.join(base, "control")).read()
+    return finish_base(args, base, control, "URS", "K 1 2", SEDIMENT_CONTROL)
 
 
-def finish_base(args, base, control, letters, iterations):
+def finish_base(args, base, control, letters, iterations, restart_control=""):
     """Runs the base once to write its `result` and bed state, then turns it into
     the restart project that every mutation starts from."""
     with open(os.path.join(base, "control"), "w") as f:
@@ -125,7 +127,7 @@ def finish_base(args, base, control, letters, iterations):
             p = os.path.join(base, name)
             shutil.rmtree(p) if os.path.isdir(p) else os.remove(p)
     control = set_data_set(control, "F 2", "F 2 " + letters)
-    control = set_data_set(control, "K 1", iterations)
+    control = set_data_set(control, "K 1", iterations) + restart_control
     with open(os.path.join(base, "control"), "w") as f:
         f.write(control)
     r = run_engine(args.rivax, base, 600)
