@@ -63,6 +63,7 @@ double NodeExtent() {
 // One koomin-style file: points checked against the nodes, levels kept at or
 // below the bed unless F 249 allows them above.
 int ReadKoominLevels(FILE* fp, const char* label, bool sixValues, double tol) {
+    const std::string name = label;
     int i = 0, j = 0;
     double x = 0, y = 0, z = 0, unused = 0;
     for (long line = 0; line < LineLimit(); ++line) {
@@ -70,6 +71,11 @@ int ReadKoominLevels(FILE* fp, const char* label, bool sixValues, double tol) {
         const int got = sixValues ? std::fscanf(fp, "%d %d %lf %lf %lf %lf", &i, &j, &x, &y, &z, &unused)
                                   : std::fscanf(fp, "%d %d %lf %lf %lf", &i, &j, &x, &y, &z);
         if (got != want) break;
+        // A point that is not a number compares as equal to every node.
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(unused)) {
+            RefuseNotFiniteValue(fp, name, kUnstrucBadFile);
+        }
+        if (!LevelInRange(z)) RefuseLevel(fp, name, kUnstrucBadFile, z);
         if (!OnGrid(i, j)) continue;
         if (std::fabs(x - Gridx[i][j]) > tol || std::fabs(y - Gridy[i][j]) > tol) {
             LogAppend("Error in %s file for point (%d,%d)\n", label, i, j);
@@ -147,6 +153,8 @@ void ReadKoordinaFile() {
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !std::isfinite(w)) {
             RefuseNotFiniteValue(fp.get(), name, kUnstrucBadFile);
         }
+        if (!LevelInRange(z)) RefuseLevel(fp.get(), name, kUnstrucBadFile, z);
+        if (!LevelInRange(w)) RefuseLevel(fp.get(), name, kUnstrucBadFile, w);
         if (!OnGrid(i, j)) continue;
         Gridx[i][j] = x;
         Gridy[i][j] = y;
@@ -191,6 +199,8 @@ void ReadBedroughFile() {
     double ks = 0;
     for (long line = 0; line < LineLimit(); ++line) {
         if (std::fscanf(fp.get(), " B %d %d %lf", &i, &j, &ks) != 3) break;
+        if (!std::isfinite(ks)) RefuseNotFiniteValue(fp.get(), name, kUnstrucBadFile);
+        if (ks < 0.0) RefuseValueAtLine(fp.get(), name, kUnstrucBadFile, "a roughness height is negative");
         if (!Interior(i, j)) continue;
         GridBedRough[i][j] = ks;
         ++count;
@@ -226,6 +236,9 @@ void ReadBedangleFile() {
     double a1 = 0, a2 = 0, factor = 0, a4 = 0;
     for (long line = 0; line < LineLimit(); ++line) {
         if (std::fscanf(fp.get(), "%d %d %lf %lf %lf %lf", &i, &j, &a1, &a2, &factor, &a4) != 6) break;
+        if (!std::isfinite(a1) || !std::isfinite(a2) || !std::isfinite(factor) || !std::isfinite(a4)) {
+            RefuseNotFiniteValue(fp.get(), "bedangle", kUnstrucBadFile);
+        }
         if (!Interior(i, j)) continue;
         const int b = column(i, j);
         if (b != 0) {

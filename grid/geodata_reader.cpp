@@ -53,6 +53,7 @@ bool ReadPoint(FILE* fp, const std::string& name, double v[3], int* realsRead) {
         v[n] = v[n] * GeodataScale + GeodataOffset;
         if (!std::isfinite(v[n])) RefuseNotFiniteValue(fp, name, kUnstrucBadFile);
     }
+    if (!LevelInRange(v[2])) RefuseLevel(fp, name, kUnstrucBadFile, v[2]);
     return true;
 }
 

@@ -22,6 +22,7 @@
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/run_services.h"
+#include "run/text_input.h"
 
 namespace {
 
@@ -66,11 +67,14 @@ private:
         tokenLine_ = line_;
         size_t n = 0;
         bool fits = true;
+        // A token longer than any number is cut off after the buffer, so a
+        // file of one endless word ends the read instead of spinning in it.
         while (c != EOF && !std::isspace(c)) {
             if (n + 1 < sizeof buf_) {
                 buf_[n++] = static_cast<char>(c);
             } else {
                 fits = false;
+                break;
             }
             c = std::getc(fp_);
         }
@@ -88,6 +92,45 @@ private:
     int after_ = EOF;
     bool ended_ = false;
 };
+
+// NoGridLinesZ levels bound NoGridLinesZ - 1 cells: a taller column was made
+// for another G 1, and its levels would be taken from the wrong nodes.
+int CellsAboveLimit() { return NoGridLinesZ - 2; }
+
+// The top cell of the column over bottom cell c, or 0 when the column is
+// taller than G 1 allows (a cycle of top neighbours is also cut there).
+int ColumnTopWithinG1(int c) {
+    int t = c;
+    for (int steps = 0; Ccellt[t] != 0; ++steps) {
+        if (steps >= CellsAboveLimit()) return 0;
+        t = Ccellt[t];
+    }
+    return t;
+}
+
+template <class Report>
+void ColumnTooTall(int c, Report report) {
+    char text[160];
+    std::snprintf(text, sizeof text, "the column of cell %d has more than %d cells above it; G 1 gives %d grid lines in z",
+                  c, CellsAboveLimit(), NoGridLinesZ);
+    report(text);
+}
+
+// Version 3 gives the bottom cell of every node with the file's own cells;
+// checked once the cells are known to form columns.
+bool ColumnsFitG1(const std::string& name) {
+    for (int i = 0; i <= NoGridLinesX + 1; ++i) {
+        for (int j = 0; j <= NoGridLinesY + 1; ++j) {
+            const int c = static_cast<int>(Gridz[i][j][0]);
+            if (c <= 0 || ColumnTopWithinG1(c) != 0) continue;
+            ColumnTooTall(c, [&name](const char* text) {
+                LogAppend("Error reading the '%s' file: %s\n", name.c_str(), text);
+            });
+            return false;
+        }
+    }
+    return true;
+}
 
 // The reader's failures that the run driver reports; the others end the run.
 constexpr int kBadFile = kUnstrucBadFile;
@@ -219,6 +262,7 @@ private:
             if (!in_.readReal(&Px1[p]) || !in_.readReal(&Py1[p]) || !in_.readReal(&Pz1[p])) {
                 return incomplete("point", p);
             }
+            if (!LevelInRange(Pz1[p])) return fail("point %d lies at the level %g m, beyond %g m", p, Pz1[p], kLevelLimit);
         }
         return true;
     }
@@ -267,8 +311,12 @@ private:
             if (r.iLast > 2) r.field11 = 1;
             if (r.jLast >= NoGridLinesY) return kBlockBeyondGridJ;
             if (r.iLast >= NoGridLinesX) return kBlockBeyondGridI;
-            if (r.iFirst < 1 || r.jFirst < 1) {
-                fail("block %d starts at column (%d,%d), before the first grid line", b, r.iFirst, r.jFirst);
+            // Every later step walks the block's columns: a range that is
+            // reversed or starts outside the grid would index past the arrays.
+            if (r.iFirst < 1 || r.jFirst < 1 || r.iFirst > r.iLast || r.jFirst > r.jLast) {
+                fail("block %d covers the columns %d to %d in i and %d to %d in j; a block lies within 1 to %d "
+                     "and 1 to %d",
+                     b, r.iFirst, r.iLast, r.jFirst, r.jLast, NoGridLinesX - 1, NoGridLinesY - 1);
                 return kBadFile;
             }
             if (!range(b, "cells", r.firstCell, r.lastCell, NoCells) ||
@@ -449,13 +497,8 @@ private:
             Gridz[ni[k]][nj[k]][1] = Pz1[p];
             GridLevels[0][ni[k]][nj[k]] = Pz1[p];
         }
-        int t = c;
-        for (int steps = 0; Ccellt[t] != 0; ++steps) {
-            if (steps >= NoGridLinesZ) {
-                return fail("the column of cell %d has more than %d cells above it", c, NoGridLinesZ);
-            }
-            t = Ccellt[t];
-        }
+        const int t = ColumnTop(c);
+        if (t == 0) return false;
         const int nz = NoGridLinesZ;
         for (int k = 0; k < 4; ++k) {
             const double z = Pz1[(*top[k])[t]];
@@ -464,6 +507,14 @@ private:
         }
         ExtendExtremes(Gridx[i][j], Gridy[i][j]);
         return true;
+    }
+
+    // The top cell of the column over bottom cell c, or 0 when the column is
+    // taller than the G 1 grid lines in z allow.
+    int ColumnTop(int c) {
+        const int t = ColumnTopWithinG1(c);
+        if (t == 0) ColumnTooTall(c, [this](const char* text) { fail("%s", text); });
+        return t;
     }
 
     static void ExtendExtremes(double x, double y) {
@@ -493,6 +544,11 @@ private:
                     }
                     if (c < 0 || c > NoCells) {
                         return fail("bottom cell %d of node (%d,%d) is outside 0 to %d", c, i, j, NoCells);
+                    }
+                    if (!LevelInRange(bed) || !LevelInRange(water)) {
+                        return fail("node (%d,%d) has the bed level %g m and the water level %g m; a level lies "
+                                    "within %g m",
+                                    i, j, bed, water, kLevelLimit);
                     }
                     Gridz[i][j][0] = c;
                     Gridz[i][j][1] = bed;
@@ -546,6 +602,11 @@ int ReadUnstructure() {
         return -1;
     }
     const std::string name = UnstrucFileName(true);
+    if (ExistsButNotRegularFile(name.c_str())) {
+        SetStatusText("have not read '%s' file", name.c_str());
+        LogAppend("Error reading the '%s' file: it is not a regular file\n", name.c_str());
+        return kBadFile;
+    }
     std::unique_ptr<FILE, int (*)(FILE*)> fp(std::fopen(name.c_str(), "r"), std::fclose);
     if (!fp) {
         SetStatusText("have not read '%s' file", name.c_str());
@@ -560,6 +621,9 @@ int ReadUnstructure() {
     // refuses the file before anything walks its columns.
     const bool fileCells = ReadUnstrucVersion != 4;
     if (fileCells && !CheckReadGrid()) return kBadFile;
+    // Versions 0 to 2 checked their columns while locating the nodes; version
+    // 4 builds its columns from G 1.
+    if (ReadUnstrucVersion == 3 && !ColumnsFitG1(name)) return kBadFile;
     result = SetUpAfterReadingGrid();
     if (DebugOption == 'D' || DebugOption == 'E') LogGridCheck();
     return result;

@@ -32,19 +32,33 @@ constexpr size_t kTitleWords = 7;
 constexpr size_t kNodeValues = 7;
 constexpr size_t kColumnHead = 5;
 constexpr size_t kSizeLineValues = 8;
+// Far above the longest line a grid can need (5 + layers x 51 values); a
+// longer line is damage, and reading it whole would grow without bound.
+constexpr size_t kMaxLineCharacters = size_t{1} << 20;
+// The values are written with six decimals: what rounding leaves below 0 or
+// above 1 is still taken.
+constexpr double kRounding = 1e-6;
 
 // The file line by line, each split into its blank-separated words.
 class BedStateInput {
 public:
     explicit BedStateInput(FILE* fp) : fp_(fp) {}
 
-    // Reads the next line; false at the end of the file.
+    // Reads the next line; false at the end of the file. A line longer than
+    // kMaxLineCharacters is cut there (`cut()` says so).
     bool next() {
         text_.clear();
+        cut_ = false;
         int c = std::getc(fp_);
         if (c == EOF) return false;
         ++line_;
-        for (; c != EOF && c != '\n'; c = std::getc(fp_)) text_.push_back(static_cast<char>(c));
+        for (; c != EOF && c != '\n'; c = std::getc(fp_)) {
+            if (text_.size() >= kMaxLineCharacters) {
+                cut_ = true;
+                break;
+            }
+            text_.push_back(static_cast<char>(c));
+        }
         words_.clear();
         size_t k = 0;
         while (k < text_.size()) {
@@ -57,6 +71,7 @@ public:
     }
 
     int line() const { return line_; }
+    bool cut() const { return cut_; }
     const std::string& text() const { return text_; }
     size_t count() const { return words_.size(); }
     const std::string& word(size_t k) const { return words_[k]; }
@@ -97,6 +112,7 @@ private:
     std::string text_;
     std::vector<std::string> words_;
     int line_ = 0;
+    bool cut_ = false;
 };
 
 class BedStateReader {
@@ -137,6 +153,7 @@ private:
                       in_.line(), what);
             EndRun(kBedStateFailureStatus);
         }
+        if (in_.cut()) damaged("the line is longer than %zu characters", kMaxLineCharacters);
     }
 
     void title() {
@@ -196,6 +213,15 @@ private:
             if (!ok || fi != i || fj != j) {
                 damaged("expected %s, followed by five numbers", what);
             }
+            // The bottom cell is stored as a number and used as a cell index.
+            if (v[0] < 0.0 || v[0] > MaxCeller || v[0] != std::floor(v[0])) {
+                damaged("the bottom cell %g of node (%d,%d) is not a cell number", v[0], i, j);
+            }
+            for (size_t k = 1; k < 5; ++k) {
+                if (!LevelInRange(v[k])) {
+                    damaged("the level %g m of node (%d,%d) lies beyond %g m", v[k], i, j, kLevelLimit);
+                }
+            }
             sameGrid_ = sameGrid_ && Gridz[i][j][0] == v[0] && SameLevel(Gridz[i][j][1], v[1]) &&
                         SameLevel(Gridz[i][j][NoGridLinesZ], v[2]);
             Gridz[i][j][0] = v[0];
@@ -227,6 +253,7 @@ private:
             if (bottom < 0 || bottom > NoCells) {
                 damaged("the bottom cell %d of water column %d lies outside 0 to %d", bottom, b, NoCells);
             }
+            checkColumnValues(b);
             store(b, bottom);
         }
     }
@@ -254,6 +281,29 @@ private:
             return all;
         }
         return {};
+    }
+
+    // Roughness and layer thickness are not negative, and the fractions of
+    // each layer lie within 0 to 1: anything else would turn into negative
+    // or growing masses of sediment at the first bed change.
+    void checkColumnValues(int b) {
+        double x = 0.0;
+        for (size_t k = 2; k < 4; ++k) {
+            in_.realAt(k, &x);
+            if (x < 0.0) damaged("the roughness %g of water column %d is negative", x, b);
+        }
+        size_t k = kColumnHead;
+        for (const int layer : layers_) {
+            in_.realAt(k++, &x);
+            if (x < -kRounding) damaged("the thickness %g of layer %d of water column %d is negative", x, layer, b);
+            for (int s = 1; s <= NoSizes; ++s) {
+                in_.realAt(k++, &x);
+                if (x < -kRounding || x > 1.0 + kRounding) {
+                    damaged("the fraction %g of size %d in layer %d of water column %d lies outside 0 to 1", x, s,
+                            layer, b);
+                }
+            }
+        }
     }
 
     // Stores a column line that has been checked whole.
@@ -292,6 +342,10 @@ std::string RestartFileName(const std::string& base) {
 
 bool ReadBedStateFile() {
     const std::string name = RestartFileName("bedres");
+    if (ExistsButNotRegularFile(name.c_str())) {
+        FailWithLog(kBedStateFailureStatus, "Error in reading bedres file '%s': it is not a regular file\n",
+                    name.c_str());
+    }
     InputFile file(name.c_str());
     if (!file) {
         LogAppend("Have not used 'bedres' file\n");

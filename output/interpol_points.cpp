@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "grid/grid_services.h"
 #include "run/globals.h"
 #include "run/guarded_read.h"
 #include "run/log.h"
+#include "run/text_input.h"
 
 namespace {
 
@@ -33,6 +35,9 @@ void ReadInterpolFile() {
         // A point without two numbers keeps what could be read, 0 otherwise.
         double xy[2] = {0.0, 0.0};
         (void)std::fscanf(fp, "%lf %lf", &xy[0], &xy[1]);
+        // A point that is not a number would search the whole grid and
+        // report no cell, or a wrong one, at every result.
+        if (!std::isfinite(xy[0]) || !std::isfinite(xy[1])) RefuseNotFiniteValue(fp, "interpol", kUnstrucBadFile);
         InterpolX[count] = xy[0];
         InterpolY[count] = xy[1];
         ++count;

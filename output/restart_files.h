@@ -10,6 +10,8 @@ inline constexpr int kBedStateFailureStatus = -3;
 inline constexpr int kResultbMissingStatus = -3;
 // ... or does not hold exactly the arrays of the present grid.
 inline constexpr int kResultbSizeStatus = -4;
+// Ends the run when `result` is a directory, a device or a pipe.
+inline constexpr int kResultNotRegularStatus = -4;
 
 // The name the restart reads: `base`, or "<base>.mpi<MpiPart>" when MpiPart
 // is at least 1.

@@ -189,6 +189,10 @@ private:
 };
 
 ResultRead ReadTextResult(const std::string& name) {
+    if (ExistsButNotRegularFile(name.c_str())) {
+        SetStatusText(" Error reading result file        ");
+        FailWithLog(kResultNotRegularStatus, "Error reading the '%s' file: it is not a regular file\n", name.c_str());
+    }
     InputFile file(name.c_str());
     if (!file) {
         SetStatusText("cannot open file %s ", name.c_str());

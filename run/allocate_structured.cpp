@@ -49,7 +49,7 @@ int AllocateStructuredArrays() {
     // Refused before anything is created, so a mistyped size never asks for
     // a huge grid first.
     if (NoGridLinesZ > kMaxGridLinesZ) {
-        FailWithLog(-2, "Error - increase zdistrib array, nz = %d\n", NoGridLinesZ + 2);
+        FailWithLog(-2, "Error - increase zdistrib array, nz = %lld\n", static_cast<long long>(NoGridLinesZ) + 2);
     }
     ArrayAllocation a;
     if (!AllocateGridArrays(a)) return -1;

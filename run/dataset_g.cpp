@@ -4,6 +4,7 @@
 // read; RecheckDataSetsG repeats them for the stored records once the whole
 // file has been read.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "run/control_reader.h"
@@ -35,6 +36,7 @@ namespace {
 
 // zdistrib has 1000 slots; a vertical distribution needs NoGridLinesZ + 2.
 constexpr int kMaxGridLinesZ = 997;
+constexpr long long kMaxPlanNodes = INT_MAX;
 constexpr int kG10G11Capacity = 19;
 constexpr int kG14Capacity = 29;
 constexpr int kG42Capacity = 21;
@@ -64,6 +66,14 @@ bool Within(int v, int lo, int hi) { return v >= lo && v <= hi; }
 void ReadG1(FILE* fp) {
     ScanValues(fp, {&NoGridLinesX, &NoGridLinesY, &NoGridLinesZ, &NoSizes});
     if (NoGridLinesX <= 3 || NoGridLinesY <= 3 || NoGridLinesZ <= 1 || !Within(NoSizes, 0, kMaxSizes)) {
+        FailWithLog(1, "Input error for G 1 in control");
+    }
+    // Nodes and columns are numbered and walked with ints, one line past the
+    // grid on each side: a plan beyond that would overflow every such count.
+    const long long planNodes = (static_cast<long long>(NoGridLinesX) + 2) * (static_cast<long long>(NoGridLinesY) + 2);
+    if (planNodes > kMaxPlanNodes) {
+        LogAppend("The G 1 sizes give %lld grid nodes in the plan; at most %lld can be numbered\n", planNodes,
+                  kMaxPlanNodes);
         FailWithLog(1, "Input error for G 1 in control");
     }
 }

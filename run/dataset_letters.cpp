@@ -100,7 +100,8 @@ void ReadDataSetS(int i, FILE* fp) {
     if (i <= 0 || i > NoSizes + 1 || i > kMaxSizes) {
         FailWithLog(1, "Input error for S in control: incorrect first integer\n");
     }
-    if (ScanValues(fp, {&Diameter[i], &FallVelocity[i]}) < 2 || Diameter[i] > 1e6 || Diameter[i] < 0 ||
+    // A grain of no size divides every transport formula by zero.
+    if (ScanValues(fp, {&Diameter[i], &FallVelocity[i]}) < 2 || Diameter[i] > 1e6 || Diameter[i] <= 0 ||
         FallVelocity[i] > 1e6 || FallVelocity[i] < 0) {
         FailWithLog(1, "Input error for S in control in second or third float for i=%d\n", i);
     }

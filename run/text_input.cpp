@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "run/fatal.h"
 #include "run/status.h"
 
@@ -34,6 +36,11 @@ bool ReadInt32(FILE* fp, int* value) {
     return true;
 }
 
+bool ExistsButNotRegularFile(const char* name) {
+    struct stat st {};
+    return stat(name, &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 long LineAtOffset(FILE* fp, long offset) {
     long line = 1;
     if (offset < 0 || std::fseek(fp, 0, SEEK_SET) != 0) return line;
@@ -46,9 +53,18 @@ long LineAtOffset(FILE* fp, long offset) {
     return line;
 }
 
-void RefuseNotFiniteValue(FILE* fp, const std::string& name, int status) {
+void RefuseValueAtLine(FILE* fp, const std::string& name, int status, const std::string& what) {
     const long line = LineAtOffset(fp, std::ftell(fp));
     SetStatusText(" Error reading %s file ", name.c_str());
-    FailWithLog(status, "Error reading the '%s' file at line %ld: a value is not a finite number\n", name.c_str(),
-                line);
+    FailWithLog(status, "Error reading the '%s' file at line %ld: %s\n", name.c_str(), line, what.c_str());
+}
+
+void RefuseNotFiniteValue(FILE* fp, const std::string& name, int status) {
+    RefuseValueAtLine(fp, name, status, "a value is not a finite number");
+}
+
+void RefuseLevel(FILE* fp, const std::string& name, int status, double z) {
+    char what[120];
+    std::snprintf(what, sizeof what, "a level of %g m lies beyond %g m", z, kLevelLimit);
+    RefuseValueAtLine(fp, name, status, what);
 }

@@ -32,6 +32,12 @@ enum class ScanEnd { EndOfFile, Budget, Stopped };
 // budget is used up, or when `handle` returns false.
 ScanEnd ScanDataSets(FILE* fp, long long budget, const char* letters, const std::function<bool(int letter)>& handle);
 
+// True when `name` exists and is something else than a regular file (after
+// symbolic links): a directory, a device such as /dev/zero, a pipe. Such an
+// input reads as empty, endless or blocks the open, so readers refuse it
+// before opening it.
+bool ExistsButNotRegularFile(const char* name);
+
 // Formatted reads of one value that refuse what is not a finite number of
 // its type: such a value counts as not converted and its target keeps what
 // it had.
@@ -48,3 +54,17 @@ long LineAtOffset(FILE* fp, long offset);
 // it stands on (the line of the stream's position) and ends the run with
 // `status`.
 [[noreturn]] void RefuseNotFiniteValue(FILE* fp, const std::string& name, int status);
+
+// Levels (bed, water surface, fixed bed) in metres. One beyond this magnitude
+// is a damaged value whatever the datum of the project: it would stretch
+// every cell of its column and the metric built on it.
+inline constexpr double kLevelLimit = 1e6;
+inline bool LevelInRange(double z) { return z >= -kLevelLimit && z <= kLevelLimit; }
+
+// A value of file `name` that no run can use (`what` says why, e.g. "a level
+// of 1e+300 m lies beyond 1e+06 m"): refuses the file with the line of the
+// stream's position and ends the run with `status`.
+[[noreturn]] void RefuseValueAtLine(FILE* fp, const std::string& name, int status, const std::string& what);
+
+// Refuses level `z` of file `name` as out of range; see kLevelLimit.
+[[noreturn]] void RefuseLevel(FILE* fp, const std::string& name, int status, double z);

@@ -83,6 +83,23 @@ TEST_F(Interpolated, ReadingThePoints) {
     }
 }
 
+// A point that is not a number would find no cell, or a wrong one, at every
+// result: the file is refused with its line before anything is written.
+TEST_F(Interpolated, PointsThatAreNotNumbersAreRefused) {
+    for (const char* text : {"M 1 2\nM nan 4\n", "M 1 2\nM 3 -inf\n"}) {
+        SCOPED_TRACE(text);
+        Start();
+        WriteHere("interpol", text);
+        const EngineCall c = Write();
+        EXPECT_TRUE(c.ended);
+        EXPECT_EQ(c.status, -6);
+        EXPECT_NE(c.log.find("Error reading the 'interpol' file at line 2: a value is not a finite number\n"),
+                  std::string::npos)
+            << c.log;
+        EXPECT_FALSE(fs::exists("interres.000"));
+    }
+}
+
 TEST_F(Interpolated, MissingFileIsReportedOnce) {
     Start();
     for (int call = 0; call < 3; ++call) ASSERT_FALSE(Write().ended);

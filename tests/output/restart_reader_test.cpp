@@ -40,7 +40,7 @@ protected:
             Broughness[b] = 0.01 * b;
             BbedformHeight[b] = 0.001 * b;
             for (int layer = 0; layer <= NoBedLayers; ++layer) {
-                for (int s = 0; s <= NoSizes; ++s) BSedDistrib[layer][s][b] = 10.0 * layer + s + 0.0001 * b;
+                for (int s = 0; s <= NoSizes; ++s) BSedDistrib[layer][s][b] = 0.1 * layer + 0.01 * s + 0.0001 * b;
             }
         }
         for (int i = 0; i <= NoGridLinesX; ++i) {
@@ -87,7 +87,7 @@ protected:
             const bool inFile = std::count(layers.begin(), layers.end(), layer) > 0;
             for (int s = 0; s <= NoSizes; ++s) {
                 const int b = NoBedCells;
-                const double v = inFile ? std::stod(std::to_string(10.0 * layer + s + 0.0001 * b)) : -99.0;
+                const double v = inFile ? std::stod(std::to_string(0.1 * layer + 0.01 * s + 0.0001 * b)) : -99.0;
                 EXPECT_DOUBLE_EQ(BSedDistrib[layer][s][b], v) << "layer " << layer << " size " << s;
             }
         }

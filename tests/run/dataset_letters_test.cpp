@@ -67,8 +67,10 @@ TEST(DataSetsLetters, SedimentSizes) {
         {"S 1 0.002", SFloats(1), 1},
         {"S 1 -0.002 0.1", SFloats(1), 1},
         {"S 1 0.002 2e6", SFloats(1), 1},
-        // NoSizes + 1 is accepted, but size 51 has no slot.
-        {"F 79 0 50\nS 50 0 0", "", kAccepted},
+        // NoSizes + 1 is accepted, but size 51 has no slot; a grain of no
+        // size is refused.
+        {"F 79 0 50\nS 50 0 0", SFloats(50), 1},
+        {"S 1 0 0.1", SFloats(1), 1},
         {"F 79 0 50\nS 51 0 0", kSFirst, 1},
         // Checked again against the final number of sizes.
         {"G 1 20 20 11 3\nS 1 .3 .1\nS 2 .2 .1\nS 3 .1 .1\nS 4 .05 .1\nG 1 20 20 11 3", "", kAccepted},
