@@ -277,6 +277,11 @@ void FreeSurfaceAfterIteration(double resMax) {
 }  // namespace
 
 int watersolve_fast() {
+    // Its kernels take the six ordinary neighbours of every cell.
+    if (SplitFaceFlag > 0) {
+        FailWithLog(kSplitFaceCombinationStatus,
+                    "Error: the split faces of F 137 cannot be combined with the fast solver of F 170\n");
+    }
     if (!FastArraysReady()) {
         FailWithLog(-1, "Error: the arrays of the fast solver (F 170) are not allocated for %d cells\n", NoCells);
     }

@@ -1,6 +1,9 @@
 // The water-flow drivers and their monitoring output.
 #pragma once
 
+// Exit status of a driver refusing options it cannot combine.
+inline constexpr int kSplitFaceCombinationStatus = -5;
+
 int WaterSolve();
 int SolveFlowLastBlock();
 int SolveShallowWater();

@@ -56,7 +56,14 @@ void Clip(const Array1<double>* field, double& value) {
     if (field == &Cepsilon) value = std::max(value, kLeastEpsilon);
 }
 
-void SelectLevel(int level) {
+bool LevelsBuilt() {
+    return NoBlocks >= 1 && NoBlocks <= kMaxBlocks && BlockTable[NoBlocks].gridLevel > 0 && BlockOfLevel(1) >= 1 &&
+           BlockTable[NoBlocks].gridLevel == std::max(NoGridLevels, 2) && Cchildren.exists();
+}
+
+}  // namespace
+
+void SelectGridLevel(int level) {
     GridLevel = level;
     CurrentBlock = BlockOfLevel(level);
     const BlockRecord& r = BlockTable[CurrentBlock];
@@ -64,14 +71,11 @@ void SelectLevel(int level) {
     FirstSurface = level == 1 ? 1 : r.firstSurface;
     LastCell = r.lastCell;
     LastSurface = r.lastSurface;
+    // The water columns are those of the structured blocks; a coarse cell
+    // already stands for a whole column or a group of them.
+    FirstBedCell = 1;
+    LastBedCell = level == 1 ? std::min(r.lastColumn, NoBedCells) : 0;
 }
-
-bool LevelsBuilt() {
-    return NoBlocks >= 1 && NoBlocks <= kMaxBlocks && BlockTable[NoBlocks].gridLevel > 0 && BlockOfLevel(1) >= 1 &&
-           BlockTable[NoBlocks].gridLevel == std::max(NoGridLevels, 2) && Cchildren.exists();
-}
-
-}  // namespace
 
 void SetGridLevelStartValues() {
     for (int level = 2; level <= NoGridLevels; ++level) {
@@ -128,7 +132,7 @@ int SolveFlowGridLevels() {
     for (int n = 1; n <= limit; ++n) {
         if (FlagTSC == 0) Iter = n;
         for (int level = NoGridLevels; level >= 1; --level) {
-            SelectLevel(level);
+            SelectGridLevel(level);
             WaterSolve();
             // A failed level would hand its fields on to every later call.
             if (FlowFailedFlag == 1) return 0;

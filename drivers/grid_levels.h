@@ -10,3 +10,8 @@ void SetGridLevelStartValues();
 // level below is shifted by what the solve moved its coarse cell away from
 // their mean; k and epsilon are then held at their least values.
 void CorrectGridLevelBelow();
+
+// Makes level `level` the active one: its cells and surfaces, and for the
+// finest level the water columns of the structured blocks (none for a
+// coarse level).
+void SelectGridLevel(int level);

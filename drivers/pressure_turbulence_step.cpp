@@ -408,6 +408,9 @@ void BuildTurbulenceCoefficients(int coefficientSwitch) {
         FinishConvectionDiffusion(FirstSurface, LastSurface);
     } else {
         RunOverRange(StepRunsInParallel(kSwitchTurbulenceFaces), FirstSurface, LastSurface, ComputeNeighbourCoefficients);
+        // The split sides need their own coefficients on every path, as
+        // the serial one gives them.
+        if (SplitFaceFlag > 0) ComputeMultiNeighbourCoefficients();
     }
 }
 
@@ -422,6 +425,9 @@ void AddTurbulenceExtraSources() {
         }
     }
     if (WindSpeed[0] > 1e-10) AddWindStress(Equation);
+    // K 6 10 to 19: the limited higher-order convection of k and epsilon,
+    // as of the velocities.
+    if (ConvectionScheme[Equation] > 9) AddTvdCorrection(FirstSurface, LastSurface);
 }
 
 void CompleteTurbulenceCells(int first, int last, double relax) {
@@ -449,6 +455,8 @@ double AssembleTurbulenceChunk(int first, int last) {
 
 void AssembleTurbulenceEquation() {
     if (StepRunsInParallel(kSwitchTurbulenceAssembly)) {
+        // The split-face sums reach into neighbouring cells: serial, first.
+        AddSplitFaceSums(FirstCell, LastCell, SecondOrder());
         StoreResidualSum(SumOverChunks(FirstCell, LastCell, AssembleTurbulenceChunk));
         return;
     }

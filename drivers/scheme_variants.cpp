@@ -161,6 +161,12 @@ void SetQuadraticPseudoFluxes(int first, int last) {
 }
 
 void SolvePseudoVelocityStep(int pass) {
+    // The pseudo-velocities sum the six ordinary neighbours only.
+    if (SplitFaceFlag > 0) {
+        FailWithLog(kSplitFaceCombinationStatus,
+                    "Error: the split faces of F 137 cannot be combined with the pseudo-velocity step of F 171 %d\n",
+                    SchemeVariant);
+    }
     if (!PseudoArraysExist()) return;
     Equation = 1;
     ComputeEddyViscosity(FirstCell, LastCell);

@@ -120,7 +120,14 @@ int ReadFracresFile() {
         SetStatusText("cannot open file %s ", name.c_str());
         return kFracresMissing;
     }
-    if (NoBedCells == 0 && NoCells > 0) UpdateWaterColumnsAfterRegrid();
+    // Before a grid there is no column to take the layers: the bed must not
+    // pass for read, or the sediment run would start from empty layers.
+    if (NoCells == 0) {
+        LogAppend("Have not used '%s': no grid was read or generated before letter O\n", name.c_str());
+        SetStatusText("have not used file '%s' ", name.c_str());
+        return kFracresMissing;
+    }
+    if (NoBedCells == 0) UpdateWaterColumnsAfterRegrid();
     if (NoSizes > kMaxSizes) FailWithLog(-3, "Error in fracres: %d sediment sizes are more than %d\n", NoSizes, kMaxSizes);
     const std::vector<int> layers = LineLayers();
     const long long limit = 20LL * NoGridLinesX * NoGridLinesY + 1;

@@ -191,9 +191,14 @@ SizeConcentration BedConcentrationOfSize(const BedColumnState& col, int s) {
                                         0.5 * col.depth)
                              : col.halfCell;
         const double sg = std::sqrt((sr - 1.0) * 9.81);
-        const double cb = VanRijnBedLoadCoef * std::pow(d, VanRijnBedLoadExpDiam) *
-                          std::pow(t, VanRijnBedLoadExpT) * sg /
-                          (std::pow(dstar, VanRijnBedLoadExpD) * cellHeight * col.speed + 1e-20);
+        // The bed-load formulas give a rate; the bottom cell carries it as
+        // rate / (speed x height). Water that does not flow carries none,
+        // rather than the concentration cap of F 256.
+        const bool flowing = col.speed * cellHeight > 0.0;
+        const double cb = !flowing ? 0.0
+                                   : VanRijnBedLoadCoef * std::pow(d, VanRijnBedLoadExpDiam) *
+                                         std::pow(t, VanRijnBedLoadExpT) * sg /
+                                         (std::pow(dstar, VanRijnBedLoadExpD) * cellHeight * col.speed + 1e-20);
         double ca = VanRijnCoef * d * std::pow(t, VanRijnExpT) / (std::pow(dstar, VanRijnExpD) * a);
         const bool profile = F60Int1 == 1 && (SedFormulaVariant == 0 || SedFormulaVariant == 2);
         if (profile) ca = ProfileToCellCentre(ca, col.tau, w, a, col.halfCell, col.depth);
@@ -201,11 +206,16 @@ SizeConcentration BedConcentrationOfSize(const BedColumnState& col, int s) {
             case 0: c = ca; break;
             case 1: c = cb; break;
             case 2: c = ca + cb; break;
-            case 3: c = 0.0053 * std::pow(t, 2.2) * std::sqrt((sr - 1.0) * 9.81 * d * d * d) / (col.speed * cellHeight); break;
+            case 3:
+                c = !flowing ? 0.0
+                             : 0.0053 * std::pow(t, 2.2) * std::sqrt((sr - 1.0) * 9.81 * d * d * d) /
+                                   (col.speed * cellHeight);
+                break;
             case 4: c = VanRijnBedLoadCoef * t; break;
             case 5:
-                c = std::pow(e, 1.5) /
-                    (2.5 * 9.81 * std::pow((sr - 1.0) / sr, 0.666667) * 1000.0 * sr * cellHeight * col.speed);
+                c = !flowing ? 0.0
+                             : std::pow(e, 1.5) / (2.5 * 9.81 * std::pow((sr - 1.0) / sr, 0.666667) * 1000.0 * sr *
+                                                   cellHeight * col.speed);
                 break;
             case 6:
             case 7: c = c0; break;

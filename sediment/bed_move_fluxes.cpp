@@ -150,21 +150,48 @@ double SlopeTransport(int c, int b) {
     return std::isfinite(v) ? std::min(v, active) : active;
 }
 
+// The plan area a node's level moves the bed volume by (times four): the
+// columns around it.
+double NodePlanArea(GridNode k) {
+    double a = 0.0;
+    for (int i = k.i; i <= k.i + 1; ++i) {
+        for (int j = k.j; j <= k.j + 1; ++j) {
+            if (static_cast<size_t>(i) < PlanArea.extent1() && static_cast<size_t>(j) < PlanArea.extent2()) {
+                a += PlanArea[i][j];
+            }
+        }
+    }
+    return a;
+}
+
 // Option 6: each corner moves by the cosine between the bed's plan
-// direction of steepest rise and its direction from the cell centre.
+// direction of steepest rise and its direction from the cell centre. The
+// cosines are shifted by their area-weighted mean, so that the corners
+// together keep the bed volume on any column shape and node area; and the
+// move is scaled down where a falling corner would pass its fixed bed.
 void SlopeTransportStep() {
-    if (!Bedmove.exists() || !BSedDistrib.exists()) return;
+    if (!Bedmove.exists() || !BSedDistrib.exists() || !PlanArea.exists()) return;
     Bedmove[0] = 0.0;
     ForEachMorphologyBlock([](const BlockRecord& r) {
         ForEachWetColumn(r, [](int i, int j, int c, int b) {
-            const double v = SlopeTransport(c, b);
+            double v = SlopeTransport(c, b);
             const int f = Csurfb[c];
             if (!IsGridSurface(f)) return;
-            for (const GridNode k : {GridNode{i, j}, GridNode{i, j - 1}, GridNode{i - 1, j - 1}, GridNode{i - 1, j}}) {
-                const double cs =
-                    CosAngle2D(Fvecx[f], Fvecy[f], Gridx[k.i][k.j] - Cxcenter[c], Gridy[k.i][k.j] - Cycenter[c]);
-                MoveNodeAndRecord(k, cs * v);
+            const GridNode k[4] = {{i, j}, {i, j - 1}, {i - 1, j - 1}, {i - 1, j}};
+            double w[4], area[4], sum = 0.0, weighted = 0.0;
+            for (int n = 0; n < 4; ++n) {
+                w[n] = CosAngle2D(Fvecx[f], Fvecy[f], Gridx[k[n].i][k[n].j] - Cxcenter[c],
+                                  Gridy[k[n].i][k[n].j] - Cycenter[c]);
+                area[n] = NodePlanArea(k[n]);
+                sum += area[n];
+                weighted += w[n] * area[n];
             }
+            if (!(sum > 0.0)) return;
+            for (double& x : w) x -= weighted / sum;
+            for (int n = 0; n < 4; ++n) {
+                if (w[n] < 0.0) v = std::min(v, std::max(NodeBedLevel(k[n]) - NodeFixedLevel(k[n]), 0.0) / -w[n]);
+            }
+            for (int n = 0; n < 4; ++n) MoveNodeAndRecord(k[n], w[n] * v);
         });
     });
 }

@@ -148,10 +148,23 @@ void StartSedimentContinuity() {
 }
 
 void ComputeBedMassStart() {
+    // The steps weigh the bed of the columns that F 188 selects; the start
+    // mass must cover the same columns, whatever range is set now.
+    const int first[] = {FirstCell, LastCell, FirstSurface, LastSurface, FirstBedCell, LastBedCell};
+    int active[kMaxBlocks + 1] = {};
+    for (int b = 1; b <= std::min(NoBlocks, kMaxBlocks); ++b) active[b] = BlockTable[b].field11;
+    SetSedimentRanges();
     for (int s = 1; s <= std::min(NoSizes, kMaxSizes); ++s) {
         BedMassStartBySize[s] = BedMass(s);
         BedMassChangeBySize[s] = 0.0;
     }
+    FirstCell = first[0];
+    LastCell = first[1];
+    FirstSurface = first[2];
+    LastSurface = first[3];
+    FirstBedCell = first[4];
+    LastBedCell = first[5];
+    for (int b = 1; b <= std::min(NoBlocks, kMaxBlocks); ++b) BlockTable[b].field11 = active[b];
 }
 
 void UpdateGroupDischargesAndOutflow() {

@@ -61,7 +61,9 @@ void BuildUncoupledEquation(double zref, int top) {
             if (c != 0 && Ccellb[c] == 0) FixColumn(c, zref - CellLevel(TopCellAbove(c)));
         }
     }
-    for (int c = 0; c <= NoCells; ++c) Cf[c] = 2.0 * Csource[c] / (Cap[c] + 1e-30);
+    // The columns are uncoupled, so Csource/Cap is already the solution: a
+    // solver with no sweeps (K 4) must not leave a doubled correction behind.
+    for (int c = 0; c <= NoCells; ++c) Cf[c] = Csource[c] / (Cap[c] + 1e-30);
 }
 
 void SpreadCorrection() {

@@ -9,11 +9,13 @@
 
 #include "drivers/flow_drivers.h"
 #include "drivers/grid_levels.h"
+#include "flow/flow_services.h"
 #include "grid/grid_data.h"
 #include "grid/grid_services.h"
 #include "grid/level_blocks.h"
 #include "run/globals.h"
 #include "solver/solver_data.h"
+#include "surface/surface_services.h"
 #include "tests/drivers/water_solve_case.h"
 #include "tests/grid/generation_case.h"
 
@@ -108,6 +110,32 @@ TEST_F(GridLevelTransfers, CorrectionShiftsTheCellsBelowThenClipsKAndEpsilon) {
     SelectLevel(3);
     CorrectGridLevelBelow();
     for (size_t k = 0; k < children.size(); ++k) EXPECT_NEAR(Cu[children[k]], u[k] + 0.25, 1e-12);
+}
+
+// F 93 acts under the grid levels: the finest level's range holds the water
+// columns of the structured block, whose supercritical columns are averaged.
+TEST_F(GridLevelTransfers, FinestLevelAveragesSupercriticalColumns) {
+    UpdateWaterColumnsAfterRegrid();
+    ASSERT_GT(NoBedCells, 0);
+    FirstBedCell = LastBedCell = 0;  // letter W sets no range under F 152
+    SelectGridLevel(1);
+    EXPECT_EQ(FirstBedCell, 1);
+    ASSERT_EQ(LastBedCell, Level(1).lastColumn);
+    const int bed = Bcellt[1];
+    std::vector<int> column;
+    for (int c = bed; c > 0; c = Ccellt[c]) column.push_back(c);
+    ASSERT_GE(column.size(), 2u);
+    for (int c : column) Cu[c] = 100.0;  // far above the wave speed
+    Cf.designate(Ck);
+    const double pres = Mean(Pres, column), k = Mean(Ck, column);
+    AverageSupercriticalColumns();
+    for (int c : column) {
+        EXPECT_NEAR(Pres[c], pres, 1e-12) << c;
+        EXPECT_NEAR(Ck[c], k, 1e-12) << c;
+    }
+    // A coarse cell stands for whole columns: no column range there.
+    SelectGridLevel(2);
+    EXPECT_LT(LastBedCell, FirstBedCell);
 }
 
 // Letter D with block 2 of the channel flagged as appended: under F 37 0

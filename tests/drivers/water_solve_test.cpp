@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -374,5 +375,109 @@ TEST_F(WaterSolveCase, SecondOrderMomentumStepFillsTheSplitFaceLists) {
         EXPECT_EQ(Cae[c], 0.0);
     }
 }
+
+}  // namespace
+
+namespace {
+
+// One east side of the channel made a split side facing its one ordinary
+// neighbour; true when found.
+bool MakeSplitSide(int* cell) {
+    int c = 1;
+    while (c < NoCells && Ccelle[c] == 0) ++c;
+    if (Ccelle[c] <= 0) return false;
+    Cnocellse[c] = 1;
+    CnbMultiE[c][0] = Ccelle[c];
+    CaMultiE[c][0] = -99.0;
+    if (CbMultiE.exists()) CbMultiE[c][0] = -99.0;  // the far form's only
+    *cell = c;
+    return true;
+}
+
+// k and epsilon of one pass on a channel with a split side: the threaded
+// path must take the split side as the serial one does.
+TEST_F(WaterSolveCase, SplitSideGivesTheSameTurbulenceOnEveryPath) {
+    std::vector<double> k[2], eps[2];
+    const int threads[2] = {0, 2};
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(threads[run]);
+        Start("K 1 1\nF 137 1\nF 206 " + std::to_string(threads[run]) + "\n");
+        int c = 0;
+        ASSERT_TRUE(MakeSplitSide(&c));
+        EngineCall call = CallEngine([] {
+            InitialiseFlowRun();
+            SetWorkingRelaxationFactors();
+            double largest = 0.0;
+            SolvePressureCorrectionAndTurbulence(1, &largest);
+            return 0;
+        });
+        ASSERT_FALSE(call.ended) << call.log;
+        EXPECT_GE(CaMultiE[c][0], 0.0);
+        for (int n = 1; n <= NoCells; ++n) {
+            k[run].push_back(Ck[n]);
+            eps[run].push_back(Cepsilon[n]);
+        }
+    }
+    ASSERT_EQ(k[0].size(), k[1].size());
+    for (size_t n = 0; n < k[0].size(); ++n) {
+        EXPECT_NEAR(k[1][n], k[0][n], 1e-9 * (std::fabs(k[0][n]) + 1e-12)) << n + 1;
+        EXPECT_NEAR(eps[1][n], eps[0][n], 1e-9 * (std::fabs(eps[0][n]) + 1e-12)) << n + 1;
+    }
+}
+
+// K 6 10 to 19 for k and epsilon add their limited correction to the
+// sources, as for the velocities; 0 and 18 add none.
+TEST_F(WaterSolveCase, LimitedSchemeOfKAndEpsilonCorrectsTheSources) {
+    for (const int scheme : {0, 14, 18}) {
+        SCOPED_TRACE(scheme);
+        Start("K 6 0 0 0 0 " + std::to_string(scheme) + " " + std::to_string(scheme) + "\n");
+        for (int eq : {5, 6}) {
+            Array1<double>& f = eq == 5 ? Ck : Cepsilon;
+            for (int c = 1; c <= NoCells; ++c) f[c] = 1e-3 * (1.0 + Cxcenter[c] * Cxcenter[c]);
+            for (int s = 1; s <= NoSurfaces; ++s) Fflux[s] = Fcell1[s] > 0 && Fcell2[s] > 0 ? 100.0 : 0.0;
+            for (int c = 0; c <= NoCells; ++c) Csource[c] = 0.0;
+            Equation = eq;
+            AddTurbulenceExtraSources();
+            double moved = 0.0;
+            for (int c = 1; c <= NoCells; ++c) moved += std::fabs(Csource[c]);
+            if (scheme == 14) {
+                EXPECT_GT(moved, 0.0) << eq;
+            } else {
+                EXPECT_EQ(moved, 0.0) << eq;
+            }
+        }
+    }
+}
+
+struct SplitFaceRefusal {
+    const char* name;
+    const char* control;
+    int (*driver)();
+    const char* message;
+};
+
+void PrintTo(const SplitFaceRefusal& r, std::ostream* os) { *os << r.name; }
+
+class SplitFaceRefusals : public WaterSolveCase, public ::testing::WithParamInterface<SplitFaceRefusal> {};
+
+// Paths that take only the six ordinary neighbours refuse split faces.
+TEST_P(SplitFaceRefusals, EndTheRunWithTheirMessage) {
+    const SplitFaceRefusal& r = GetParam();
+    Start(std::string("K 1 1\nF 137 1\n") + r.control);
+    EngineCall call = CallEngine(r.driver);
+    ASSERT_TRUE(call.ended);
+    EXPECT_EQ(call.status, kSplitFaceCombinationStatus);
+    EXPECT_NE(call.log.find(r.message), std::string::npos) << call.log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, SplitFaceRefusals,
+    ::testing::Values(
+        SplitFaceRefusal{"FastSolver", "F 170 1\n", watersolve_fast,
+                         "Error: the split faces of F 137 cannot be combined with the fast solver of F 170\n"},
+        SplitFaceRefusal{"PseudoVelocityStep", "F 171 2\n", WaterSolve,
+                         "Error: the split faces of F 137 cannot be combined with the pseudo-velocity step of F 171 "
+                         "2\n"}),
+    [](const auto& i) { return std::string(i.param.name); });
 
 }  // namespace

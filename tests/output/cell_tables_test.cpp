@@ -254,11 +254,21 @@ TEST(CellTablesEngine, TablesOfAChannelRun) {
     EXPECT_EQ(SplitLines(dir.read("PirakPkt.dat")).size(), static_cast<size_t>(p.cells));
     EXPECT_EQ(SplitLines(dir.read("beddata.sim")).size(), 48u);
     EXPECT_EQ(SplitLines(dir.read("melvok")).size(), 28u);
-    // The habitat classes cover the active cells, which a flow run sets.
+    // A grid read is active as a whole: every column of the 8 m x 3 m
+    // channel, 1 m deep, lies in the depth classes and in the speed classes.
     const std::vector<std::string> habitat = SplitLines(dir.read("habitat"));
     ASSERT_EQ(habitat.size(), 21u);
     EXPECT_EQ(habitat[0], "Depth (m), area (m2), velocity (m/s), area(m2)");
-    for (size_t n = 1; n < habitat.size(); ++n) EXPECT_EQ(Words(habitat[n]).size(), 4u) << habitat[n];
+    double depthArea = 0.0, speedArea = 0.0;
+    for (size_t n = 1; n < habitat.size(); ++n) {
+        const std::vector<std::string> w = Words(habitat[n]);
+        ASSERT_EQ(w.size(), 4u) << habitat[n];
+        depthArea += std::stod(w[1]);
+        speedArea += std::stod(w[3]);
+    }
+    EXPECT_NEAR(depthArea, spec.length * spec.width, 1e-4);
+    EXPECT_NEAR(speedArea, spec.length * spec.width, 1e-4);
+    EXPECT_NEAR(std::stod(Words(habitat[20])[0]), spec.depth, 1e-4);
 }
 
 }  // namespace

@@ -236,6 +236,16 @@ TEST_F(FracresReader, PositionOutsideTheGridEndsTheReading) {
     EXPECT_EQ(ReadBackHere(), 0);
 }
 
+// Letter O before U or Y: no column takes the layers, so the bed does not
+// count as read and a sediment run still asks for its grain sizes.
+TEST_F(ReadBack, FracresBeforeTheGridIsNotUsed) {
+    dir_.write("fracres", "1 1 0.02 1.0 0.3 1.0\n");
+    ASSERT_EQ(RunInProcess("O", std::string(kSediment) + "F 37 2\n"), 1) << log_;
+    EXPECT_EQ(FracresReadFlag, 0);
+    EXPECT_NE(log_.find("Have not used 'fracres': no grid was read or generated before letter O\n"), std::string::npos)
+        << log_;
+}
+
 TEST_F(FracresReader, MissingFileGivesTwo) { EXPECT_EQ(ReadBackHere(), 2); }
 
 // An emptied layer (F 30 2 leaves one) and a position without a water column

@@ -104,6 +104,23 @@ TEST_F(BedConcentration, BelowCriticalOnlyEngelundHansenKeepsItsValue) {
     EXPECT_GT(BedConcentrationOfSize(col, 1).conc, 0.0);
 }
 
+// Turbulence above the critical shear in water that does not flow: the
+// bed-load formulas carry nothing, the suspended-load reference stays.
+TEST_F(BedConcentration, StillWaterCarriesNoBedLoad) {
+    const double fractions[] = {0.0, 1.0};
+    BedColumnState col = TableColumn(fractions);
+    col.speed = 0.0;
+    CriticalShields = 0.047;
+    for (int formula : {1, 3, 5}) {
+        SedFormulaVariant = formula;
+        EXPECT_EQ(BedConcentrationOfSize(col, 1).conc, 0.0) << "F 84 " << formula;
+    }
+    SedFormulaVariant = 2;
+    EXPECT_NEAR(BedConcentrationOfSize(col, 1).conc, 4.854e-4, 1e-7);  // the suspended share alone
+    SedFormulaVariant = 6;
+    EXPECT_EQ(BedConcentrationOfSize(col, 1).conc, 0.0);
+}
+
 TEST_F(BedConcentration, BankSlopeTermsAndCohesion) {
     const double fractions[] = {0.0, 1.0};
     BedColumnState col = TableColumn(fractions);

@@ -146,6 +146,36 @@ TEST_F(SlopeTransport, WithoutTurbulenceTheActiveLayerSlidesDownhill) {
     EXPECT_EQ(Gridz[i + 1][j][1], next);
 }
 
+// A column at the downstream end of the block: its downhill corners stand
+// for two columns, its uphill ones for four. The bed volume stays.
+TEST_F(SlopeTransport, ColumnAtTheBlockEndKeepsTheBedVolume) {
+    Load(SmallChannel(0.1));
+    F144Option = 6;
+    const BlockRecord& r = Block();
+    BSedDistrib[1][0][BedCell(r.iLast, r.jFirst + 1)] = 0.01;
+    const double before = PlanBedVolume();
+    ComputeBedMoveFromFluxes();
+    EXPECT_GT(std::fabs(Gridz[r.iLast][r.jFirst + 1][1] - Gridz[r.iLast - 1][r.jFirst + 1][1]), 0.0);
+    EXPECT_NEAR(PlanBedVolume(), before, 1e-12);
+}
+
+// An uphill corner 1 mm above its fixed bed goes no lower; the other
+// corners move by as much less.
+TEST_F(SlopeTransport, FallingCornerStopsAtTheFixedBed) {
+    Load(SmallChannel(0.1));
+    F144Option = 6;
+    const BlockRecord& r = Block();
+    const int i = r.iFirst + 1, j = r.jFirst + 1;
+    BSedDistrib[1][0][BedCell(i, j)] = 0.01;
+    GridLevels[3][i - 1][j] = Gridz[i - 1][j][1] - 0.001;
+    const double before = PlanBedVolume();
+    const double ne = Gridz[i][j][1];
+    ComputeBedMoveFromFluxes();
+    EXPECT_NEAR(Gridz[i - 1][j][1], GridLevels[3][i - 1][j], 1e-12);
+    EXPECT_NEAR(Gridz[i][j][1] - ne, 0.001, 1e-9);
+    EXPECT_NEAR(PlanBedVolume(), before, 1e-12);
+}
+
 TEST_F(SlopeTransport, FlatBedMovesNoNode) {
     Load(SmallChannel());
     F144Option = 6;

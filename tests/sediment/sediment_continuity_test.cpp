@@ -70,6 +70,40 @@ TEST_F(SedimentContinuity, StartValuesOfTheSuspensionAndTheBed) {
     EXPECT_NEAR(SuspendedMassBySize[1], 0.002 * 1000.0 * 2.65, 1e-9);
 }
 
+// F 188 2: the bed of block 2 alone is weighed in the steps, so the start
+// mass is that of block 2 too, and an unchanged bed shows no change.
+TEST_F(SedimentContinuity, StartBedMassCoversTheBlocksOfF188) {
+    NoSizes = 1;
+    NoBedCells = 2;
+    ASSERT_TRUE(BSedDistrib.allocate(3, 2, 3) && Barea.allocate(3));
+    NoBlocks = 2;
+    for (int b = 1; b <= 2; ++b) {
+        BlockTable[b] = BlockRecord{};
+        BlockTable[b].firstColumn = BlockTable[b].lastColumn = b;
+        BlockTable[b].field11 = 1;
+    }
+    FlagTSC = 2;
+    NoBedLayers = 2;
+    BedSolidFraction = 0.5;
+    SedRelativeDensity = 2.65;
+    for (int b = 1; b <= 2; ++b) {
+        Barea[b] = 1.0;
+        BSedDistrib[1][0][b] = 0.1 * b;
+        BSedDistrib[1][1][b] = 1.0;
+    }
+    MorphologyBlock = 2;
+    FirstBedCell = 1;  // the whole grid, as the start-up sets it
+    LastBedCell = 2;
+    ComputeBedMassStart();
+    EXPECT_NEAR(BedMassStartBySize[1], 0.2 * 0.5 * 1000.0 * 2.65, 1e-9);
+    EXPECT_EQ(FirstBedCell, 1);  // the ranges are left as they were
+    EXPECT_EQ(LastBedCell, 2);
+    EXPECT_EQ(BlockTable[1].field11, 1);
+    SetSedimentRanges();
+    UpdateSedimentContinuity();
+    EXPECT_NEAR(BedMassChangeBySize[1], 0.0, 1e-9);
+}
+
 TEST_F(SedimentContinuity, TwoLayerBedBooksTheBedMove) {
     Build(1);
     FlagTSC = 2;

@@ -148,7 +148,14 @@ TEST_F(SurfaceVariants, OptionsWithoutALevelAlgorithmStillRegenerate) {
 
 // ---- surface2DLL -----------------------------------------------------------
 
-TEST_F(SurfaceVariants, TwoDimensionalVariantMovesOnlyTheNodesAroundTheReference) {
+// The columns are uncoupled, so the correction must not depend on how many
+// sweeps the solver makes (K 4), none included.
+class TwoDimensionalVariant : public SurfaceVariants, public ::testing::WithParamInterface<int> {};
+
+INSTANTIATE_TEST_SUITE_P(Sweeps, TwoDimensionalVariant, ::testing::Values(0, 1, 10),
+                         [](const ::testing::TestParamInfo<int>& p) { return "Sweeps" + std::to_string(p.param); });
+
+TEST_P(TwoDimensionalVariant, MovesOnlyTheNodesAroundTheReference) {
     SetSeries({{0.0, 1.1, 0.0}});
     FreeSurfaceOption = 4;
     Surface2DOption = 1;
@@ -156,6 +163,7 @@ TEST_F(SurfaceVariants, TwoDimensionalVariantMovesOnlyTheNodesAroundTheReference
     FlagTSC = 1;
     // The solver's cells and sweeps as the pressure correction leaves them.
     Equation = 4;
+    SolverSweeps[4] = GetParam();
     FirstCell = 1;
     LastCell = NoCells;
     // A solver that reads the far neighbours must find them cleared.
