@@ -21,6 +21,7 @@
 #include "run/kread.h"
 #include "run/log.h"
 #include "run/run_services.h"
+#include "run/stop_signals.h"
 #include "sediment/sediment_services.h"
 #include "surface/surface_services.h"
 
@@ -284,6 +285,7 @@ constexpr int kFlowFailedStatus = -1;
 
 int RunEngine() {
     int status = 1;
+    InstallStopSignals();
     try {
         ReadingFilesFlag = WritingFilesFlag = WaterFlowActiveFlag = 0;
         SedimentActiveFlag = ComponentsActiveFlag = ControlReadFlag = EngineStartedFlag = 0;
@@ -305,5 +307,6 @@ int RunEngine() {
     // with the status of a normal end, or a script would take its results.
     if (FlowFailedFlag == 1 && (status == 0 || status == 1)) status = kFlowFailedStatus;
     StatusFlush();
+    RestoreStopSignals();
     return status;
 }
