@@ -19,6 +19,7 @@
 #include "run/guarded_read.h"
 #include "run/log.h"
 #include "run/status.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void AddDischargeLines(LogLines& out, bool all) {
 }
 
 void AppendResidualRow() {
-    FILE* fp = std::fopen("quorva", "a");
+    FILE* fp = OpenPlainOutput("quorva", true);
     if (!fp) return;
     std::fprintf(fp, "%d %lf %lf %lf %lf %lf %lf\n", Iter, MaxResidual[1], MaxResidual[2], MaxResidual[3],
                  MaxResidual[4], MaxResidual[5], MaxResidual[6]);

@@ -12,6 +12,7 @@
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/text_format.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ void WriteTimeo() {
     AppendFormat(line.text, "%10.4e ", stime);
     for (int k = 0; k < std::min(rec.noItems, kTimeoItems); ++k) line.item(rec, k);
     line.text += "\n";
-    FILE* fp = std::fopen("timeo", "a");
+    FILE* fp = OpenPlainOutput("timeo", true);
     if (!fp) EndRun(kTimeoOpenStatus);
     const bool written = std::fputs(line.text.c_str(), fp) >= 0;
     if (std::fclose(fp) != 0 || !written) EndRun(kTimeoOpenStatus);

@@ -17,6 +17,7 @@
 #include "sediment/sediment_services.h"
 #include "solver/solver_services.h"
 #include "surface/surface_services.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ void ZeroStressCounters() {
 }
 
 void CreateEmptyTimeo() {
-    FILE* fp = std::fopen("timeo", "w");
+    FILE* fp = OpenPlainOutput("timeo", false);
     if (!fp) EndRun(-3);
     std::fclose(fp);
 }

@@ -19,6 +19,7 @@
 #include "run/region_fatal.h"
 #include "run/status.h"
 #include "run/text_format.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -189,7 +190,7 @@ void InterpolateGeodata() {
             return;
         }
     }
-    std::unique_ptr<FILE, int (*)(FILE*)> log(std::fopen(kGeodataLogName, "a"), std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> log(OpenPlainOutput(kGeodataLogName, true), std::fclose);
     if (!log) {
         ReportNoPoints(kGeodataLogUnavailable);
         return;

@@ -15,6 +15,7 @@
 #include "run/globals.h"
 #include "run/status.h"
 #include "run/text_input.h"
+#include "run/output_file.h"
 
 Array1<double> GeodataX{ArrayBase::kGlobal};
 Array1<double> GeodataY{ArrayBase::kGlobal};
@@ -86,7 +87,7 @@ void ScanPoints(FILE* fp, const std::string& name, PassEnd* end, Store&& store) 
 }  // namespace
 
 double ReadGeodataFile() {
-    LogFile log(std::fopen(kGeodataLogName, "w"), std::fclose);
+    LogFile log(OpenPlainOutput(kGeodataLogName, false), std::fclose);
     if (!log) return kGeodataLogUnavailable;
     const std::string name = GeodataFileName();
 

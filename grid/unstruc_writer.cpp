@@ -173,6 +173,13 @@ bool WriteFile(const std::string& name, int version, const UnstrucCounts& n, boo
 }  // namespace
 
 int WriteUnstrucFile() {
+    // With no grid read or generated there is nothing to write, and an empty
+    // grid written over `unstruc` would lose the user's.
+    if (FileNoCells < 1 || NoCells < 1) {
+        LogAppend("Error: there is no grid to write: read it (letter U) or generate it (letter Y) before "
+                  "letter H; the unstruc file as it was is kept\n");
+        return -4;
+    }
     const int version = UnstrucVersion;
     const UnstrucCounts n{FileNoCells, FileNoSurfaces, FileNoBlocks, FileNoEdges, FileNoEdgePairs, NoBoundaryCells,
                           NoPoints};

@@ -136,7 +136,7 @@ bool AppendProfileReport() {
         if (!ok) return false;
         ProfileAppendStartedFlag = 1;
     }
-    FILE* fp = std::fopen(kReportFile, "a");
+    FILE* fp = OpenPlainOutput(kReportFile, true);
     if (!fp) return Written(kReportFile, false);
     std::fprintf(fp, "\nTime: %lf seconds\n", stime);
     WriteProfileLines(fp);

@@ -16,11 +16,21 @@ constexpr int kDebugResultFile = 2;
 
 bool BinaryForm() { return OutputSelector == kBinaryResultSelector; }
 
+// A computation that diverged or failed must not replace the `result` a
+// restart reads (it may be the one it started from): its fields go beside it.
+// Numbered names are new files and stay as they are.
+std::string DivergedName(const std::string& restartName) {
+    const std::string name = restartName + ".diverged";
+    LogAppend("The flow computation failed: its fields are written to '%s', '%s' is kept\n", name.c_str(),
+              restartName.c_str());
+    return name;
+}
+
 std::string ResultFileName() {
     if (DebugFilesOption == kDebugResultFile) return "result.csh";
     if (NumberedOutputOn()) return NextNumberedName(PartitionName("result") + ".", 4);
-    if (BinaryForm()) return "resultb";
-    return PartitionName("result");
+    const std::string name = BinaryForm() ? "resultb" : PartitionName("result");
+    return FlowFailedFlag == 1 ? DivergedName(name) : name;
 }
 
 void WriteText(FILE* fp) {

@@ -14,6 +14,7 @@
 #include "run/log.h"
 #include "run/status.h"
 #include "solver/solver_services.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ bool ComponentRowsHeld() {
 
 // A monitor file that cannot be created ends the run, and says so.
 void CreateEmptyMonitorFile() {
-    FILE* fp = std::fopen("timeo", "w");
+    FILE* fp = OpenPlainOutput("timeo", false);
     if (fp && std::fclose(fp) == 0) return;
     LogAppend("cannot open file 'timeo' \n");
     SetStatusText("cannot open file 'timeo' ");

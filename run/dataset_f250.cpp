@@ -7,6 +7,7 @@
 #include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
+#include "run/output_file.h"
 
 RIVAX_PARAMS_F250(RIVAX_DEFINE_PARAM)
 
@@ -123,7 +124,7 @@ void ReadF291(FILE* fp, int n) {
 // F 293 starts the residual history afresh with its header line.
 void ReadResidualFileFlag(FILE* fp, int n) {
     ReadF(fp, n, kLine, {AtLeast(&ResidualFileFlag, 0)});
-    FILE* out = std::fopen(kResidualFileName, "w");
+    FILE* out = OpenPlainOutput(kResidualFileName, false);
     bool ok = out != nullptr;
     if (ok) {
         ok = std::fputs("Iteration, Residuals: Ux, Uy, Uz, Continuity, k, epsilon\n", out) >= 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdio>
 
 // Creates `boogie` afresh (an existing log is emptied). False when it cannot.
 bool LogCreate();
@@ -13,6 +14,11 @@ bool LogCreate();
 // write file 'boogie' ".
 void LogAppend(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void LogAppendV(const char* fmt, va_list ap) __attribute__((format(printf, 1, 0)));
+
+// Opens `boogie` afresh or for appending. A symbolic link named `boogie` is
+// refused, with a line on standard output: the log is never written through
+// it. Null when the log cannot be opened.
+FILE* OpenLogFile(bool append);
 
 // True when `boogie` can be opened for appending.
 bool LogAvailable();

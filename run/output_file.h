@@ -9,7 +9,8 @@
 
 class OutputFile {
 public:
-    // Opens the temporary file; test the object before writing.
+    // Opens the temporary file; test the object before writing. Temporary
+    // files of `name` left by processes that no longer run are removed.
     explicit OutputFile(std::string name);
     // Removes the temporary file unless it was committed.
     ~OutputFile();
@@ -26,15 +27,28 @@ public:
 
 private:
     void discard();
+    void release();
 
     std::string name_;
     std::string temp_;
     FILE* fp_ = nullptr;
+    int slot_ = -1;  // the temporary name's entry for the stop-signal handler
 };
 
 // Writes `name` whole through `body`. False when it cannot be created or
 // written; the target is then left as it was.
 bool WriteOutputFile(const std::string& name, const std::function<void(FILE*)>& body);
+
+// Opens an output that is written in place (a log or a time series that
+// grows while the run goes on), afresh or for appending, without ever
+// following a symbolic link: the project's files must not lead the run to
+// write outside it. Null when `name` is a link (errno ELOOP), not a regular
+// file, or cannot be opened.
+FILE* OpenRegularNoFollow(const char* name, bool append);
+
+// The same, but a symbolic link of that name is replaced by a new regular
+// file, as a renamed output replaces it; the link's target is not touched.
+FILE* OpenPlainOutput(const char* name, bool append);
 
 // Test seam: when set, commit() calls it with the target name and the open
 // temporary file before anything is closed or renamed, where a run that is

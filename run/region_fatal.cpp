@@ -56,7 +56,7 @@ void LogAppendAnywhere(const char* fmt, ...) {
     va_start(ap, fmt);
     if (!InParallelRegion()) {
         LogAppendV(fmt, ap);
-    } else if (FILE* fp = std::fopen(kLogFileName, "a")) {
+    } else if (FILE* fp = OpenLogFile(true)) {
         std::vfprintf(fp, fmt, ap);
         std::fclose(fp);
     } else if (Claim()) {

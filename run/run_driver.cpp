@@ -21,6 +21,7 @@
 #include "run/kread.h"
 #include "run/log.h"
 #include "run/run_services.h"
+#include "run/stop_signals.h"
 #include "sediment/sediment_services.h"
 #include "surface/surface_services.h"
 
@@ -308,6 +309,7 @@ void ClearRunState() {
 
 int RunEngine() {
     int status = 1;
+    InstallStopSignals();
     try {
         ClearRunState();
         EnsureControlFile();
@@ -325,5 +327,6 @@ int RunEngine() {
     // with the status of a normal end, or a script would take its results.
     if (FlowFailedFlag == 1 && (status == 0 || status == 1)) status = kFlowFailedStatus;
     StatusFlush();
+    RestoreStopSignals();
     return status;
 }

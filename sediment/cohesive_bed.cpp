@@ -7,6 +7,7 @@
 
 #include "run/log.h"
 #include "sediment/bed_concentration.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool TestFileNoticed = false;
 // A negative concentration goes to the warning file `test`; a file that
 // cannot be opened is said once in `boogie` and the run goes on.
 void ReportNegative(double c, double d, int regime) {
-    std::FILE* fp = std::fopen("test", "a");
+    std::FILE* fp = OpenPlainOutput("test", true);
     if (fp == nullptr) {
         if (!TestFileNoticed) {
             LogAppend("Could not open the file 'test' for the warnings of the cohesive bed concentration; "

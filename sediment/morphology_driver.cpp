@@ -19,6 +19,7 @@
 #include "sediment/morphology_steps.h"
 #include "sediment/sediment_services.h"
 #include "surface/surface_services.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ constexpr int kPauseAgain = 103;
 std::vector<bool> EmptyGroupNoticed;
 
 void StartTimingFiles() {
-    FILE* fp = std::fopen("bootime", "w");
+    FILE* fp = OpenPlainOutput("bootime", false);
     if (!fp) {
         SetStatusText("cannot open file 'bootime' ");
         EndRun(-3);
@@ -77,7 +78,7 @@ void CheckInput() {
         FailWithLog(-9, "in the control file to compute sediment transport\n\n");
     }
     if (NoTimeoRecords > 0) {
-        FILE* fp = std::fopen("timeo", "w");
+        FILE* fp = OpenPlainOutput("timeo", false);
         if (!fp) FailWithLog(-3, "cannot open file 'timeo' \n");
         std::fclose(fp);
     }

@@ -18,6 +18,7 @@
 #include "run/status.h"
 #include "run/text_format.h"
 #include "sediment/sediment_services.h"
+#include "run/output_file.h"
 
 namespace {
 
@@ -178,7 +179,7 @@ void AppendTimingRecord() {
     AppendFormat(line, "%d %d %d %d ", LastInnerIter, NoCells, NoSurfaces, NoPoints);
     for (int k = 1; k <= NoSizes + 6 && k < kEquationTableSize; ++k) AppendFormat(line, "%22.16le ", MaxResidual[k]);
     line += '\n';
-    FILE* fp = std::fopen("bootime", "a");
+    FILE* fp = OpenPlainOutput("bootime", true);
     if (!fp) FailTimingFile();
     const bool written = std::fputs(line.c_str(), fp) >= 0;
     if (std::fclose(fp) != 0 || !written) FailTimingFile();

@@ -12,6 +12,7 @@
 #include "surface/surface_data.h"
 #include "surface/surface_levels.h"
 #include "surface/surface_services.h"
+#include "run/output_file.h"
 
 void ClearSurfaceElementZero() {
     for (Array1<int>* a : {&Ccells, &Ccellw, &Ccelln, &Ccelle}) (*a)[0] = 0;
@@ -47,7 +48,7 @@ void ShiftSurfaceNodes(double dh, bool flat, double flatLevel, bool skipLayerBlo
 }
 
 void TraceSurfaceShift(int& headerFlag, double dh, int top, double level) {
-    std::FILE* f = std::fopen("boogie-t", headerFlag == 0 ? "w" : "a");
+    std::FILE* f = OpenPlainOutput("boogie-t", headerFlag != 0);
     if (f == nullptr) return;
     if (headerFlag == 0) {
         std::fputs("Time     dh    Czcenter   Ckdist   iSurfLocal  iPres  jPres   zval   ZRef\n", f);

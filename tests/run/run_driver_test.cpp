@@ -48,7 +48,7 @@ const EngineCase kRunDriverCases[] = {
       "when computing only water flow (F 2 W)\n\n"},
      {kFlowWithoutCells}},
     {"F37ZeroRunsTheFlow", "F 37 0\nF 2 W\n", -1, {kFlowWithoutCells}},
-    {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGHIX\n", 1,
+    {"LettersRunInOrderAndOnlyTenPositions", "F 2 ABCDEFGNIX\n", 1,
      {kComponents, kNoComponentsToWrite},
      {Ran("ComputeGroundwater"), Ran("concRijn"), Ran("WriteCon2resFile")}},
     {"GridReadOncePerRunTaskEveryPass", "F 20 3\nF 2 UC\n", 1,
