@@ -206,7 +206,7 @@ ResultRead ReadTextResult(const std::string& name) {
     TextResultScan scan(file.get());
     if (!scan.run()) {
         SetStatusText(" Error reading result file        ");
-        RefuseRestart(name, "it was written for another grid");
+        RefuseRestart(name, "its counts (the U line) do not fit the grid");
     }
     if (scan.outside() > 0) {
         LogAppend("Skipped %d records of '%s' whose cell or surface number lies outside the grid\n", scan.outside(),

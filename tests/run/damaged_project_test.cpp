@@ -175,8 +175,6 @@ std::string CompresWithCell5(const std::string& line) {
     return out;
 }
 
-constexpr int kRefused = kControlRefusedStatus;
-
 const Damage kDamages[] = {
     // Exit statuses of failed tasks.
     {"UnstrucMissing", "UH", [](Files& f) { f.erase("unstruc"); }, -2, "Error: can not open 'unstruc' file\n"},
@@ -217,7 +215,7 @@ const Damage kDamages[] = {
      "Error: no restart from 'result': it does not hold every cell and surface", false, {},
      DamagedResult([](const std::string& r) { return r.substr(0, r.size() / 2); })},
     {"RestartFromResultOfAnotherGrid", "UR", NoChange(), kRestartRefusedStatus,
-     "Error: no restart from 'result': it was written for another grid\n", false, {},
+     "Error: no restart from 'result': its counts (the U line) do not fit the grid\n", false, {},
      DamagedResult([](const std::string& r) { return WithLineStarting(r, "U ", "U 80 37 141 1 0 0"); })},
     {"RestartFromResultNotANumber", "UR", NoChange(), kRestartRefusedStatus,
      "Error: no restart from 'result': it does not hold every cell and surface", false, {},
