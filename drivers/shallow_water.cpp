@@ -24,6 +24,7 @@
 #include "drivers/flow_drivers.h"
 #include "grid/grid_data.h"
 #include "grid/grid_services.h"
+#include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/status.h"
@@ -293,11 +294,11 @@ int SolveShallowWater() {
     if (ShallowWaterOption == 0) {
         LogAppend("The F 311 data set has to be used in the control file when computing the \n");
         LogAppend("Shallow-Water equations\n\n");
-        return 0;
+        EndRun(kShallowWaterRefusedStatus);
     }
     if (NoBlocks < 1 || !BlockUsable(BlockTable[NoBlocks])) {
         LogAppend("Error in computation of Shallow Water Equations: 2D block not correctly made\n");
-        return 0;
+        EndRun(kShallowWaterRefusedStatus);
     }
     const BlockRecord& r = BlockTable[NoBlocks];
     FirstCell = r.firstCell;

@@ -10,6 +10,7 @@
 #include "run/globals.h"
 #include "run/output_file.h"
 #include "run/status.h"
+#include "run/text_input.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ struct Histogram {
 
 // The points of `geodata` counted into the bins; -1 when there is no file.
 long CountGeodataPoints(Histogram* h) {
-    std::unique_ptr<FILE, int (*)(FILE*)> fp(std::fopen("geodata", "r"), std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> fp(OpenInputFile("geodata"), std::fclose);
     if (!fp) return -1;
     h->clear();
     long used = 0;

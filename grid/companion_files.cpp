@@ -22,7 +22,7 @@ namespace {
 
 using File = std::unique_ptr<FILE, int (*)(FILE*)>;
 
-File Open(const std::string& name) { return File(std::fopen(name.c_str(), "r"), std::fclose); }
+File Open(const std::string& name) { return File(OpenInputFile(name.c_str()), std::fclose); }
 
 // A name with a partition number in it: `pattern` holds one "%d".
 std::string Formatted(const std::string& pattern, int n) {
@@ -315,6 +315,7 @@ int WriteGridCompanionFiles() {
     const std::string tName = MpiPart != 0 ? Formatted("koordina.mpi%d.t", MpiPart) : "koordina.t";
     const int nx = NoGridLinesX - 1, ny = NoGridLinesY - 1;
     auto refuse = [](const std::string& name) {
+        LogAppend("Error: can not write the file '%s'\n", name.c_str());
         SetStatusText("have not written '%s' file", name.c_str());
         return 1;
     };
@@ -335,10 +336,10 @@ int WriteGridCompanionFiles() {
             return refuse(mName);
         }
     }
-    if (!WriteSi1()) return 1;
+    if (!WriteSi1()) return refuse("koordina.si1");
     if (NoBlocks >= 2 &&
         !WriteOutputFile("koordina.si2", [](FILE* fp) { WriteBlockNodes5(fp, BlockTable[2], BlockTable[1].jLast); })) {
-        return 1;
+        return refuse("koordina.si2");
     }
     return 0;
 }
@@ -363,7 +364,7 @@ int WriteKoosurfMpi() {
     if (MpiPart < 1 || NoBlocks < 1) return 0;
     if (MpiPart >= kDivisionMpiSize) {
         LogAppend("Error: %d partitions exceed the %d the partition boundaries hold\n", MpiPart, kDivisionMpiSize - 1);
-        return 1;
+        EndRun(kPartitionRefusedStatus);
     }
     const BlockRecord& b = BlockTable[1];
     if (divisionMPI[1] == -1 && MpiPart >= 2) {
@@ -382,7 +383,10 @@ int WriteKoosurfMpi() {
                 }
             }
         });
-        if (!ok) return 1;
+        if (!ok) {
+            LogAppend("Error: can not write the file 'koosurf.mpi%d'\n", p);
+            EndRun(kOutputUnwritableStatus);
+        }
     }
     return 0;
 }

@@ -23,6 +23,8 @@
 
 namespace {
 
+// Letter V without a bed-point file, as for a grid file that cannot be opened.
+constexpr int kGeodataMissingStatus = -2;
 constexpr double kTinyDistance = 1e-20;
 constexpr int kPairwiseWeights = 1;
 
@@ -116,15 +118,19 @@ void InterpolateBlock(int b, const QuadrantSearch& search, FILE* log) {
 }
 
 // Why no bed level could be interpolated; the levels stay as they were.
-void ReportNoPoints(double readResult) {
-    if (readResult == kGeodataLogUnavailable) {
-        LogAppend("Error, cannot create file '%s'; the bed levels are not interpolated\n", kGeodataLogName);
-    } else if (readResult == kGeodataMissing) {
-        LogAppend("Error, cannot open the geodata file; the bed levels are not interpolated\n");
-    } else {
-        LogAppend("Error, no bed points could be read from the geodata file; the bed levels are not interpolated\n");
-    }
+// Letter V asked for the bed levels: a run that goes on with the bed it had
+// would pass for one that interpolated them.
+[[noreturn]] void ReportNoPoints(double readResult) {
     SetStatusText("No bed points from geodata ");
+    if (readResult == kGeodataLogUnavailable) {
+        FailWithLog(kOutputUnwritableStatus, "Error, cannot create file '%s'; the bed levels are not interpolated\n",
+                    kGeodataLogName);
+    }
+    if (readResult == kGeodataMissing) {
+        FailWithLog(kGeodataMissingStatus, "Error, cannot open the geodata file; the bed levels are not interpolated\n");
+    }
+    FailWithLog(kUnstrucBadFile,
+                "Error, no bed points could be read from the geodata file; the bed levels are not interpolated\n");
 }
 
 }  // namespace
@@ -185,16 +191,10 @@ NodeLevel LevelFromQuadrants(const QuadrantPoints& q, const double* z, int weigh
 void InterpolateGeodata() {
     if (NoGeodataPoints == 0) {
         const double read = ReadGeodataFile();
-        if (NoGeodataPoints == 0) {
-            ReportNoPoints(read);
-            return;
-        }
+        if (NoGeodataPoints == 0) ReportNoPoints(read);
     }
     std::unique_ptr<FILE, int (*)(FILE*)> log(OpenPlainOutput(kGeodataLogName, true), std::fclose);
-    if (!log) {
-        ReportNoPoints(kGeodataLogUnavailable);
-        return;
-    }
+    if (!log) ReportNoPoints(kGeodataLogUnavailable);
     std::optional<QuadrantSearch> search;
     try {
         search.emplace(GeodataX.data(), GeodataY.data(), NoGeodataPoints);

@@ -6,7 +6,7 @@ int WriteKoosurfMpi();
 // Writes the grid as `unstruc` (or `unstruc.dry`, `unstruc.dbg`,
 // "unstruc.mpi%d") in the F 297 version, then its companion files. The
 // number of dry columns inside the blocks (version 2 only), -4 when the grid
-// file cannot be written, 1 when a companion file cannot.
+// file cannot be written, -3 when a companion file cannot.
 int WriteUnstrucFile();
 // Writes the grid as the next numbered "unstruc.%d" in version 1 when the
 // outer iteration is a multiple of the first F 101 interval.

@@ -16,7 +16,7 @@ namespace {
 
 constexpr double kLastPercentTolerance = 1e-5;
 
-[[noreturn]] void RefuseZ() { FailWithLog(1, "Input error for Z in control"); }
+[[noreturn]] void RefuseZ() { FailWithLog(kControlRefusedStatus, "Input error for Z in control"); }
 
 void SkipLine(FILE* fp) {
     int ch;

@@ -230,7 +230,7 @@ private:
     static void CheckBlockSelection() {
         if (NoBlockSelectionValues <= NoBlocks) return;
         if (LayerBlockOption == 0 || (LayerBlockOption > 0 && NoBlockSelectionValues > NoBlocks + 1)) {
-            FailWithLog(1, "Error on first integer on G 25 data set in control file\n");
+            FailWithLog(kControlRefusedStatus, "Error on first integer on G 25 data set in control file\n");
         }
     }
 

@@ -7,6 +7,7 @@
 #include "grid/grid_invariants.h"
 #include "grid/grid_services.h"
 #include "grid/unstruc_format.h"
+#include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/output_file.h"
@@ -196,7 +197,7 @@ int WriteUnstrucFile() {
         return -4;
     }
     SetStatusText(" Have written unstruc file       ");
-    if (WriteGridCompanionFiles() != 0) return 1;
+    if (WriteGridCompanionFiles() != 0) return kOutputUnwritableStatus;
     return dry;
 }
 

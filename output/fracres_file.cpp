@@ -135,7 +135,10 @@ int ReadFracresFile() {
     int i = 0;
     int j = 0;
     for (long long line = 0; line < limit && std::fscanf(fp, "%d %d", &i, &j) == 2; ++line) {
-        if (i < 0 || j < 0 || i > NoGridLinesX + 1 || j > NoGridLinesY + 1) return kFracresOutsideGrid;
+        if (i < 0 || j < 0 || i > NoGridLinesX + 1 || j > NoGridLinesY + 1) {
+            LogAppend("Error in fracres, i=%d,j=%d: the position lies outside the grid\n", i, j);
+            return kFracresOutsideGrid;
+        }
         if (!ReadLineLayers(fp, layers, i, j, ColumnAt(i, j))) {
             FailWithLog(-3, "Error in fracres, i=%d,j=%d: the line ends before its %zu layers of %d values\n", i, j,
                         layers.size(), NoSizes + 1);

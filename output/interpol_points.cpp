@@ -18,7 +18,7 @@ constexpr double kSearchRadius = 10000.0;
 constexpr int kNoPoints = -2;
 
 void ReadInterpolFile() {
-    FILE* fp = std::fopen("interpol", "r");
+    FILE* fp = OpenInputFile("interpol");
     if (!fp) {
         LogAppend("Warning: Have not been able to open interpol file\n\n");
         NoInterpolPoints = kNoPoints;

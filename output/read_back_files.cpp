@@ -30,6 +30,16 @@ bool ReadCellRows(FILE* fp, int rows, Store store) {
     return true;
 }
 
+// A file that stops early or holds something that is not a number would
+// leave part of the field at its start values: the run cannot go on from it.
+[[noreturn]] void RefuseReadBack(const std::string& name, int rows) {
+    SetStatusText("Error reading '%s' file ", name.c_str());
+    FailWithLog(kReadBackRefusedStatus,
+                "Error reading '%s' file: it stops before the %d values of each of the %d cells, or holds something "
+                "that is not a number\n",
+                name.c_str(), rows, NoCells);
+}
+
 bool Holds(const Array2<double>& a, int row, int cell) {
     return a.exists() && static_cast<size_t>(row) < a.extent1() && static_cast<size_t>(cell) < a.extent2();
 }
@@ -43,7 +53,8 @@ void ReadComponents() {
     const bool whole = ReadCellRows(in.get(), NoComponents, [](int k, int c, double value) {
         if (Holds(Components, k, c)) Components[k][c] = value;
     });
-    if (whole) SetStatusText("have read 'compres' file ");
+    if (!whole) RefuseReadBack("compres", NoComponents);
+    SetStatusText("have read 'compres' file ");
 }
 
 void ReadConcentrations() {
@@ -65,7 +76,8 @@ void ReadConcentrations() {
         if (Holds(conc, s, c)) conc[s][c] = value;
         if (Holds(conc_old, s, c)) conc_old[s][c] = value;
     });
-    if (whole) SetStatusText("have read '%s' file ", name.c_str());
+    if (!whole) RefuseReadBack(name, NoSizes + 1);
+    SetStatusText("have read '%s' file ", name.c_str());
 }
 
 }  // namespace
@@ -74,5 +86,7 @@ int ReadCon2resFiles() {
     if (NoComponents != 0) ReadComponents();
     if (FlagTSC >= 1) ReadConcentrations();
     if (SkipFracresFlag > 0) return 0;
-    return ReadFracresFile();
+    const int fracres = ReadFracresFile();
+    if (fracres == kFracresOutsideGrid) EndRun(kReadBackRefusedStatus);  // the reader named the line
+    return fracres;
 }

@@ -42,6 +42,12 @@ void CopyFieldsToOld() {
     }
 }
 
+// Letter R asks for a restart: a run that went on from the start values
+// instead would pass for a continued one.
+[[noreturn]] void RefuseRestart(const std::string& name, const char* why) {
+    FailWithLog(kRestartRefusedStatus, "Error: no restart from '%s': %s\n", name.c_str(), why);
+}
+
 ResultRead ReadBinaryResult() {
     const char* name = "resultb";
     InputFile file(name, "rb");
@@ -197,14 +203,14 @@ ResultRead ReadTextResult(const std::string& name) {
     if (!file) {
         SetStatusText("cannot open file %s ", name.c_str());
         LogAppend("Warning: have not been able to open the file '%s' for reading \n", name.c_str());
-        return {};
+        RefuseRestart(name, "it cannot be opened");
     }
     SetModuleName(" Readres-reading results ");
     LogAppend(" In readres \n\n");
     TextResultScan scan(file.get());
     if (!scan.run()) {
         SetStatusText(" Error reading result file        ");
-        return {};
+        RefuseRestart(name, "its counts (the U line) do not fit the grid");
     }
     if (scan.outside() > 0) {
         LogAppend("Skipped %d records of '%s' whose cell or surface number lies outside the grid\n", scan.outside(),
@@ -217,6 +223,10 @@ ResultRead ReadTextResult(const std::string& name) {
     if (scan.cells() < FileNoCells || scan.surfaces() < FileNoSurfaces) {
         LogAppend("Warning: '%s' gave %d of the %d cell values and %d of the %d surface fluxes of the grid\n",
                   name.c_str(), scan.cells(), FileNoCells, scan.surfaces(), FileNoSurfaces);
+    }
+    if (scan.outside() > 0 || scan.incomplete() > 0 || scan.cells() < FileNoCells || scan.surfaces() < FileNoSurfaces) {
+        SetStatusText(" Error reading result file        ");
+        RefuseRestart(name, "it does not hold every cell and surface of the grid as numbers");
     }
     ResultFluxesReadFlag = 1;
     return {true, scan.cells()};

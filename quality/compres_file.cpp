@@ -7,6 +7,7 @@
 #include "output/output_names.h"
 #include "quality/quality_data.h"
 #include "quality/quality_services.h"
+#include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
 #include "run/output_file.h"
@@ -43,7 +44,7 @@ int WriteCompresFile() {
     if (!held || !WriteOutputFile(name, WriteComponentLines)) {
         LogAppend("Error: cannot write the file '%s'\n", name.c_str());
         SetStatusText("cannot open file '%s' ", kCompresName);
-        return 1;
+        EndRun(kOutputUnwritableStatus);
     }
     SetStatusText("have written '%s' file ", kCompresName);
     return 0;

@@ -78,16 +78,16 @@ void RefuseWithoutValues() {
     if (CurrentDataSet.valuesTried > 0 && CurrentDataSet.valuesRead == 0) RefuseDataSet();
 }
 
-void RefuseF(int number) { FailWithLog(1, "Error for F %d in control", number); }
+void RefuseF(int number) { FailWithLog(kControlRefusedStatus, "Error for F %d in control", number); }
 
 void RefuseDataSet() {
     const DataSetId& d = CurrentDataSet;
     if (d.letter == 'F') RefuseF(d.number);
     // The K data sets' own range checks word it without a line end; a value
     // that cannot be read must not look different.
-    if (d.letter == 'K') FailWithLog(1, "Input error for K %d in control", d.number);
+    if (d.letter == 'K') FailWithLog(kControlRefusedStatus, "Input error for K %d in control", d.number);
     if (d.letter == 'Q' || d.letter == 'N') {
-        FailWithLog(1, "Input error for %c %d %d in control\n", d.letter, d.number, d.number2);
+        FailWithLog(kControlRefusedStatus, "Input error for %c %d %d in control\n", d.letter, d.number, d.number2);
     }
-    FailWithLog(1, "Input error for %c %d in control\n", d.letter, d.number);
+    FailWithLog(kControlRefusedStatus, "Input error for %c %d in control\n", d.letter, d.number);
 }

@@ -178,7 +178,7 @@ bool ReadDataSetF1(int n, FILE* fp) {
             int got = ScanValues(fp, {&TimeStep, &NoIterPerStep});
             CheckNotBelow(n, TimeStep, 1e-20);
             CheckNotBelow(n, NoIterPerStep, 0);
-            if (got < 2) FailWithLog(1, "Two numbers are required on F 33 data set\n");
+            if (got < 2) FailWithLog(kControlRefusedStatus, "Two numbers are required on F 33 data set\n");
             break;
         }
         case 34: ScanValues(fp, {&ArtEddyVisc}); CheckNotBelow(n, ArtEddyVisc, 0.0); break;

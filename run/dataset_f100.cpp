@@ -48,21 +48,21 @@ constexpr int kAppendedBlockRange = 130;
 void ReadCohesion(FILE* fp) {
     int size = 0;
     if (ScanValues(fp, {&size}) != 1 || size < 1 || size > kCohesionMaxIndex) {
-        FailWithLog(1, "Error for F 131 in control - index\n");
+        FailWithLog(kControlRefusedStatus, "Error for F 131 in control - index\n");
     }
     if (ScanValues(fp, {&Cohesion[size]}) != 1 || Cohesion[size] < 0.0) {
-        FailWithLog(1, "Error for F 131 in control - negative cohesion\n");
+        FailWithLog(kControlRefusedStatus, "Error for F 131 in control - negative cohesion\n");
     }
 }
 
 // F 139: the wall value starts from the bed value, and both are required.
 void ReadMinUplus(FILE* fp) {
     if (ScanValues(fp, {&MinUplus}) != 1 || MinUplus < 0.0) {
-        FailWithLog(1, "Error for F 139 in control, 1st. parameter\n");
+        FailWithLog(kControlRefusedStatus, "Error for F 139 in control, 1st. parameter\n");
     }
     MinUplusWall = MinUplus;
     if (ScanValues(fp, {&MinUplusWall}) != 1 || MinUplusWall < 0.0) {
-        FailWithLog(1, "Error for F 139 in control, 2nd. parameter\n");
+        FailWithLog(kControlRefusedStatus, "Error for F 139 in control, 2nd. parameter\n");
     }
 }
 
@@ -113,7 +113,7 @@ bool ReadDataSetF100(int n, FILE* fp) {
         case 131: ReadCohesion(fp); break;
         case 132:
             if (ScanValues(fp, {&FroudeLimit}) != 1 || FroudeLimit < 0.0) {
-                FailWithLog(1, "Error for F 132 in control - negative value\n");
+                FailWithLog(kControlRefusedStatus, "Error for F 132 in control - negative value\n");
             }
             break;
         case 134: ReadF(fp, n, form, {Within(&NoBedLayers, 2, 50)}); break;

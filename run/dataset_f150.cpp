@@ -21,7 +21,7 @@ void ReadGridCleaningVariants(FILE* fp, int n) {
                                              AtLeast(&F159Int4, 0), AtLeast(&F159Int5, 0)};
     if (ReadCount(fp, values) < static_cast<int>(values.size()) || !AllWithin(values)) {
         LogAppend("Error for F %d in control\n", n);
-        FailWithLog(1, "Default F 159: 1 0 0 1 0\n");
+        FailWithLog(kControlRefusedStatus, "Default F 159: 1 0 0 1 0\n");
     }
 }
 

@@ -62,7 +62,7 @@ void ReadGroupDischarge(FILE* fp, int n) {
     int group = 0;
     double discharge = 0.0;
     ReadF(fp, n, kLine, {Within(&group, 1, 9), AtLeast(&discharge, 0.0)});
-    if (discharge < 1e-20) FailWithLog(1, "Error for F 237, group %d: discharge is too low\n", group);
+    if (discharge < 1e-20) FailWithLog(kControlRefusedStatus, "Error for F 237, group %d: discharge is too low\n", group);
     GivenGroupDischarge[group] = discharge;
 }
 
@@ -72,17 +72,17 @@ void ReadBlockCoupling(FILE* fp, int n) {
     if (got == 2 && AllWithin(values)) return;
     LogAppend("Error for F %d in control\n", n);
     if (got < 2) LogAppend("You have to give in two numbers: an integer and a float\n\n");
-    EndRun(1);
+    EndRun(kControlRefusedStatus);
 }
 
 void ReadF242(FILE* fp) {
     if (ScanValues(fp, {&F242Int}) != 1) {
         LogAppend("Error for F 242 in control\n");
-        FailWithLog(1, "Have not read any integer\n");
+        FailWithLog(kControlRefusedStatus, "Have not read any integer\n");
     }
     if (F242Int <= 0) {
         LogAppend("Error for F 242 in control\n");
-        FailWithLog(1, "Invalid number on data set: %d\n", F242Int);
+        FailWithLog(kControlRefusedStatus, "Invalid number on data set: %d\n", F242Int);
     }
 }
 
@@ -154,7 +154,7 @@ bool ReadDataSetF200(int n, FILE* fp) {
             std::initializer_list<Bounded> values = {Any(&F246Int1), Any(&F246Int2), Any(&F246Int3),
                                                      Any(&SurfaceSlopeLimit)};
             if (ReadCount(fp, values) < 4) {
-                FailWithLog(1, "Error for F 246 in control, not correct number of parameters\n");
+                FailWithLog(kControlRefusedStatus, "Error for F 246 in control, not correct number of parameters\n");
             }
             break;
         }

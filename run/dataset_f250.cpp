@@ -55,7 +55,7 @@ const IntRule kIntRules[] = {
 void ReadF256(FILE* fp) {
     if (ScanValues(fp, {&F256Value}) != 1) {
         LogAppend("Error for F 256 in control\n");
-        FailWithLog(1, "Have not read any floating point number\n");
+        FailWithLog(kControlRefusedStatus, "Have not read any floating point number\n");
     }
     if (F256Value < 0.0) RefuseF(256, kLine);
 }
@@ -92,7 +92,7 @@ void ReadParallelSwitches(FILE* fp, int n) {
     if (got == 2 && AllWithin(values)) return;
     LogAppend("Error for F %d in control\n", n);
     if (got == 1) LogAppend("The data set needs two integers. Default F 269 1 1\n");
-    EndRun(1);
+    EndRun(kControlRefusedStatus);
 }
 
 void ReadReservoirBalance(FILE* fp, int n) {
@@ -100,7 +100,7 @@ void ReadReservoirBalance(FILE* fp, int n) {
     if (ReservoirBalanceMode != 6) return;
     std::initializer_list<Bounded> factors = {AtLeast(&BalanceLowFactor, 0.0), Any(&BalanceHighFactor)};
     if (ReadCount(fp, factors) < 2 || !AllWithin(factors) || BalanceLowFactor > BalanceHighFactor) {
-        FailWithLog(1, "Error for F 287 6 in control\n");
+        FailWithLog(kControlRefusedStatus, "Error for F 287 6 in control\n");
     }
 }
 
@@ -112,7 +112,7 @@ void ReadLayerUpdate(FILE* fp, int n) {
     if (got == 4 && AllWithin(values)) return;
     LogAppend("Error for F %d in control\n", n);
     if (got < 4) LogAppend("There should be four integers on the data set. Now there is %d\n", got);
-    EndRun(1);
+    EndRun(kControlRefusedStatus);
 }
 
 void ReadF291(FILE* fp, int n) {

@@ -99,10 +99,10 @@ void ReadF337(FILE* fp) {
     int group = 0, block = 0;
     double discharge = 0.0;
     if (ReadCount(fp, {Any(&group), Any(&block), Any(&discharge)}) < 3) {
-        FailWithLog(1, "Error for F 337 in control: have not read three numbers\n");
+        FailWithLog(kControlRefusedStatus, "Error for F 337 in control: have not read three numbers\n");
     }
-    if (block < 1 || block > 9) FailWithLog(1, "Error for F 337 in control: 2nd integer not between 1 and 9\n");
-    if (discharge < 0.0) FailWithLog(1, "Error for F 337, group %d, block %d: discharge is too low\n", group, block);
+    if (block < 1 || block > 9) FailWithLog(kControlRefusedStatus, "Error for F 337 in control: 2nd integer not between 1 and 9\n");
+    if (discharge < 0.0) FailWithLog(kControlRefusedStatus, "Error for F 337, group %d, block %d: discharge is too low\n", group, block);
 }
 
 void ReadDischargeTimeStep(FILE* fp, int n) {

@@ -50,9 +50,9 @@ int TopCellWalkFor(int algorithm) {
 void ReadCapacities(FILE* fp) {
     int got = ScanValues(fp, {&MaxCeller, &MaxFlater, &MaxPoints, &MaxBoundaryCells, &MaxEdgePairs});
     if (MaxPoints <= 5 || MaxCeller <= 0 || MaxFlater <= 5) {
-        FailWithLog(1, "Error for F 65 in control: too low numbers");
+        FailWithLog(kControlRefusedStatus, "Error for F 65 in control: too low numbers");
     }
-    if (got < 5) FailWithLog(1, "Error for F 65 in control: Have only read %d numbers.", got);
+    if (got < 5) FailWithLog(kControlRefusedStatus, "Error for F 65 in control: Have only read %d numbers.", got);
     if (MaxBoundaryCells < 2) MaxBoundaryCells = 2;
     if (MaxEdgePairs < 2) MaxEdgePairs = 2;
 }

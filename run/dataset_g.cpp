@@ -57,7 +57,7 @@ bool DepositBoxGiven = false;
 // A list data set that would pass its capacity: two lines, exit status 1.
 [[noreturn]] void RefuseList(int number, const char* limitLine) {
     LogAppend("Input error for G %d in control\n", number);
-    FailWithLog(1, "%s", limitLine);
+    FailWithLog(kControlRefusedStatus, "%s", limitLine);
 }
 
 bool Within(int v, int lo, int hi) { return v >= lo && v <= hi; }
@@ -66,7 +66,7 @@ bool Within(int v, int lo, int hi) { return v >= lo && v <= hi; }
 void ReadG1(FILE* fp) {
     ScanValues(fp, {&NoGridLinesX, &NoGridLinesY, &NoGridLinesZ, &NoSizes});
     if (NoGridLinesX <= 3 || NoGridLinesY <= 3 || NoGridLinesZ <= 1 || !Within(NoSizes, 0, kMaxSizes)) {
-        FailWithLog(1, "Input error for G 1 in control");
+        FailWithLog(kControlRefusedStatus, "Input error for G 1 in control");
     }
     // Nodes and columns are numbered and walked with ints, one line past the
     // grid on each side: a plan beyond that would overflow every such count.
@@ -82,7 +82,7 @@ void ReadG2(FILE* fp) {
     int a = 0, b = 0, c = 0, d = 0;
     ScanValues(fp, {&a, &b, &c, &d});
     if (a > b || a < 2 || b > NoGridLinesX || c > d || c < 2 || d > NoGridLinesY) {
-        FailWithLog(1, "Input error for G 2 in control");
+        FailWithLog(kControlRefusedStatus, "Input error for G 2 in control");
     }
 }
 
@@ -90,10 +90,10 @@ void ReadG2(FILE* fp) {
 void ReadVerticalDistribution(int number, FILE* fp) {
     // A distribution longer than the table cannot be stored; the structured
     // allocation refuses such a grid anyway.
-    if (NoGridLinesZ > kMaxGridLinesZ) FailWithLog(1, "Input error for G 1 in control");
+    if (NoGridLinesZ > kMaxGridLinesZ) FailWithLog(kControlRefusedStatus, "Input error for G 1 in control");
     for (int k = 1; k <= NoGridLinesZ; ++k) {
         int got = ScanValues(fp, {&zdistrib[k]});
-        if (zdistrib[k - 1] > zdistrib[k] || got < 1) FailWithLog(1, "Input error for G %d in control", number);
+        if (zdistrib[k - 1] > zdistrib[k] || got < 1) FailWithLog(kControlRefusedStatus, "Input error for G %d in control", number);
     }
 }
 
@@ -111,7 +111,7 @@ bool NearGrid(int i, int j, int k) {
 void ReadG4(FILE* fp) {
     int i = 0, j = 0, k = 0;
     ScanValues(fp, {&i, &j, &k});
-    if (!NearGrid(i, j, k)) FailWithLog(1, "Input error for G 4 in control");
+    if (!NearGrid(i, j, k)) FailWithLog(kControlRefusedStatus, "Input error for G 4 in control");
     DropReals(fp, NoSizes);
 }
 
@@ -128,7 +128,7 @@ void ReadG5(FILE* fp) {
     }
     if (fault) {
         LogAppend("Input error for G 5 in control\n");
-        FailWithLog(1, "%s", fault);
+        FailWithLog(kControlRefusedStatus, "%s", fault);
     }
     DropReals(fp, NoSizes);
 }
@@ -142,9 +142,9 @@ bool ReferenceValuesValid() {
 
 [[noreturn]] void RefuseReference(int number) {
     if (number == 62) {
-        FailWithLog(1, "Input error for one of the values on the G 62 data set in the in control file\n");
+        FailWithLog(kControlRefusedStatus, "Input error for one of the values on the G 62 data set in the in control file\n");
     }
-    FailWithLog(1, "Input error for G 6 in control\n");
+    FailWithLog(kControlRefusedStatus, "Input error for G 6 in control\n");
 }
 
 void ReadG6(FILE* fp) {
@@ -156,7 +156,7 @@ void ReadG6(FILE* fp) {
 void ReadG62(FILE* fp) {
     int got = ScanValues(fp, {&ReferenceCell, &ReferenceCell2, &ReferenceCellGroup, &ReferenceLevelGroup,
                               &SurfaceRelaxation, &SurfaceUpdateResidual});
-    if (got < 6) FailWithLog(1, "Input error for G 62 in control. Have you provided 6 parameters?\n");
+    if (got < 6) FailWithLog(kControlRefusedStatus, "Input error for G 62 in control. Have you provided 6 parameters?\n");
     ReferenceDataSet = 62;
     if (!ReferenceValuesValid() || ReferenceLevelGroup < 0) RefuseReference(62);
 }
@@ -171,7 +171,7 @@ void ReadG7(FILE* fp) {
 void ReadG9(FILE* fp) {
     int v = 0;
     ScanValues(fp, {&v});
-    if (!Within(v, 1, NoGridLinesX)) FailWithLog(1, "Error for G 9 in control");
+    if (!Within(v, 1, NoGridLinesX)) FailWithLog(kControlRefusedStatus, "Error for G 9 in control");
 }
 
 // G 10 and G 11 share one list; G 11 carries a second real.
@@ -186,7 +186,7 @@ void ReadG10G11(int number, FILE* fp) {
         ScanValues(fp, {&i1, &i2, &j1, &j2, &k1, &k2, &a, &b});
     }
     if (i1 < 2 || i2 > NoGridLinesX + 1 || j1 < 2 || j2 > NoGridLinesY + 1 || k1 < 2 || k2 > NoGridLinesZ + 1) {
-        FailWithLog(1, "Input error for G %d in control", number);
+        FailWithLog(kControlRefusedStatus, "Input error for G %d in control", number);
     }
 }
 
@@ -197,10 +197,10 @@ void ReadG12(FILE* fp) {
     const int sizes = std::min(NoSizes, kMaxSizes);
     int read = 0;
     while (read < sizes && ScanValues(fp, {&r.concentration[read + 1]}) == 1) ++read;
-    if (!Within(r.group, 1, 9)) FailWithLog(1, "Input error for G 12, first parameter, in control");
+    if (!Within(r.group, 1, 9)) FailWithLog(kControlRefusedStatus, "Input error for G 12, first parameter, in control");
     for (int s = 1; s <= read; ++s) {
         if (r.concentration[s] < 0.0 || r.concentration[s] > 1.0) {
-            FailWithLog(1, "Input error for G 12, concentration, in control");
+            FailWithLog(kControlRefusedStatus, "Input error for G 12, concentration, in control");
         }
     }
 }
@@ -214,7 +214,7 @@ void ReadG13(FILE* fp) {
     if (NoG13Regions >= kG13Capacity) RefuseList(13, "Data sets must not exceed 499\n");
     G13Region& r = G13Regions[++NoG13Regions];
     ScanValues(fp, {&r.kind, &r.iFirst, &r.iLast, &r.jFirst, &r.jLast, &r.kFirst, &r.kLast});
-    if (!RegionInGrid(r)) FailWithLog(1, "Input error for G 13 in control");
+    if (!RegionInGrid(r)) FailWithLog(kControlRefusedStatus, "Input error for G 13 in control");
 }
 
 void ReadG14(FILE* fp) {
@@ -224,7 +224,7 @@ void ReadG14(FILE* fp) {
     ScanValues(fp, {&kind, &i, &j, &k});
     if (!Within(kind, 1, 6) || !Within(i, 2, NoGridLinesX + 1) || !Within(j, 2, NoGridLinesY + 1) ||
         !Within(k, 2, NoGridLinesZ + 1)) {
-        FailWithLog(1, "Input error for G 14 in control");
+        FailWithLog(kControlRefusedStatus, "Input error for G 14 in control");
     }
 }
 
@@ -243,7 +243,7 @@ void ReadG22(FILE* fp) {
     if (NoDragZones >= kG22Capacity) RefuseList(22, "Number of data sets must not exceed 19\n");
     G22Record& r = G22Records[++NoDragZones];
     ScanValues(fp, {&r.iFirst, &r.iLast, &r.jFirst, &r.jLast, &r.lowerLevel, &r.upperLevel, &r.coefficient});
-    if (!DragZoneValid(r)) FailWithLog(1, "Input error for G 22 in control");
+    if (!DragZoneValid(r)) FailWithLog(kControlRefusedStatus, "Input error for G 22 in control");
 }
 
 bool PlotVariableValid(const PlotVariableRecord& r) {
@@ -269,15 +269,15 @@ char ReadPlotLetter(FILE* fp) {
 void ReadG24(FILE* fp) {
     int n = 0;
     if (ScanValues(fp, {&n}) < 1 || n < 0) {
-        FailWithLog(1, "The G 24 data set has to include a positive integer first\n");
+        FailWithLog(kControlRefusedStatus, "The G 24 data set has to include a positive integer first\n");
     }
-    if (n > kPlotVariableCapacity) FailWithLog(1, "Too many points in G 24 data set\n");
+    if (n > kPlotVariableCapacity) FailWithLog(kControlRefusedStatus, "Too many points in G 24 data set\n");
     NoPlotVariables = n;
     for (int v = 0; v < n; ++v) {
         PlotVariableRecord& r = PlotVariables[v];
         r.letter = ReadPlotLetter(fp);
         if (ScanValues(fp, {&r.level, &r.size}) < 2 || !PlotVariableValid(r)) {
-            FailWithLog(1, "Error in G 24 data set, variable no. %d\n", v);
+            FailWithLog(kControlRefusedStatus, "Error in G 24 data set, variable no. %d\n", v);
         }
         if (r.letter == 'N' && FlagTSC != 3) {
             LogAppend("Error in G 24 data set. The N variable can not be used when the F 37 data set is not 3\n");
@@ -288,22 +288,22 @@ void ReadG24(FILE* fp) {
 void ReadG25(FILE* fp) {
     int n = 0;
     ScanValues(fp, {&n});
-    if (!Within(n, 1, kMaxSelectionBlocks)) FailWithLog(1, "Error first integer on G 25 data set\n");
+    if (!Within(n, 1, kMaxSelectionBlocks)) FailWithLog(kControlRefusedStatus, "Error first integer on G 25 data set\n");
     NoBlockSelectionValues = n;
     for (int k = 1; k <= n; ++k) {
         ScanValues(fp, {&BlockSelection[k]});
-        if (!Within(BlockSelection[k], 0, 20)) FailWithLog(1, "Error for integer no. %d on G 25 data set\n", k + 1);
+        if (!Within(BlockSelection[k], 0, 20)) FailWithLog(kControlRefusedStatus, "Error for integer no. %d on G 25 data set\n", k + 1);
     }
 }
 
 void ReadG26(FILE* fp) {
     int n = 0;
     ScanValues(fp, {&n});
-    if (!Within(n, 1, kMaxG26Blocks)) FailWithLog(1, "Error first integer on G 26 data set\n");
+    if (!Within(n, 1, kMaxG26Blocks)) FailWithLog(kControlRefusedStatus, "Error first integer on G 26 data set\n");
     for (int k = 1; k <= n; ++k) {
         int v = 0;
         if (ScanValues(fp, {&v}) < 1 || !Within(v, 0, 10)) {
-            FailWithLog(1, "Error after reading %d integer in the G 26 data set\n", k + 1);
+            FailWithLog(kControlRefusedStatus, "Error after reading %d integer in the G 26 data set\n", k + 1);
         }
         G26BlockValues[k] = v;
     }
@@ -360,9 +360,9 @@ void ReadG31(FILE* fp) {
     double f = 0.0;
     int got = ScanValues(fp, {&s, &f});
     if (got < 1 || !Within(s, 1, kMaxInspaceSize)) {
-        FailWithLog(1, "Input error for G 31 in control - first parameter");
+        FailWithLog(kControlRefusedStatus, "Input error for G 31 in control - first parameter");
     }
-    if (got < 2 || f < 0.0) FailWithLog(1, "Input error for G 31 in control - second parameter");
+    if (got < 2 || f < 0.0) FailWithLog(kControlRefusedStatus, "Input error for G 31 in control - second parameter");
     InspaceSizeFactor[s] = f;
 }
 
@@ -375,7 +375,7 @@ void ReadPairs(FILE* fp, ProfilePair* pairs, int count) {
 void ReadG40(FILE* fp) {
     int n = 0;
     ScanValues(fp, {&n});
-    if (!Within(n, 1, kProfilePairs - 1)) FailWithLog(1, "Input error for G 40 in control");
+    if (!Within(n, 1, kProfilePairs - 1)) FailWithLog(kControlRefusedStatus, "Input error for G 40 in control");
     NoInitialProfilePoints = n;
     ReadPairs(fp, G40Pairs, n);
 }
@@ -387,17 +387,17 @@ bool ComponentProfileValid(int r) {
 
 void ReadG41(FILE* fp) {
     if (NoComponentProfiles >= kComponentProfiles) {
-        FailWithLog(1, "Input error for G 41 in control - too many data sets");
+        FailWithLog(kControlRefusedStatus, "Input error for G 41 in control - too many data sets");
     }
     const int r = NoComponentProfiles;
     ScanValues(fp, {&G41Component[r], &G41PairCount[r]});
-    if (!ComponentProfileValid(r)) FailWithLog(1, "Input error for G 41 in control");
+    if (!ComponentProfileValid(r)) FailWithLog(kControlRefusedStatus, "Input error for G 41 in control");
     ReadPairs(fp, G41Pairs[r], G41PairCount[r]);
     ++NoComponentProfiles;
 }
 
 void ReadG42(FILE* fp) {
-    if (NoG42Records >= kG42Capacity) FailWithLog(1, "Too many G 42 data sets\n");
+    if (NoG42Records >= kG42Capacity) FailWithLog(kControlRefusedStatus, "Too many G 42 data sets\n");
     ++NoG42Records;
     int a = 0, b = 0;
     ScanValues(fp, {&a, &b});
@@ -481,15 +481,15 @@ bool ReadDataSetG(int n, FILE* fp) {
 void RecheckDataSetsG() {
     if (ReferenceDataSet != 0 && !ReferenceValuesValid()) RefuseReference(ReferenceDataSet);
     for (int r = 1; r <= NoG13Regions; ++r) {
-        if (!RegionInGrid(G13Regions[r])) FailWithLog(1, "Input error for G 13 in control");
+        if (!RegionInGrid(G13Regions[r])) FailWithLog(kControlRefusedStatus, "Input error for G 13 in control");
     }
     for (int r = 1; r <= NoDragZones; ++r) {
-        if (!DragZoneValid(G22Records[r])) FailWithLog(1, "Input error for G 22 in control");
+        if (!DragZoneValid(G22Records[r])) FailWithLog(kControlRefusedStatus, "Input error for G 22 in control");
     }
     for (int v = 0; v < NoPlotVariables; ++v) {
         const PlotVariableRecord& r = PlotVariables[v];
         if (!PlotVariableValid(r) || !PlotVariableFitsBedAndComponents(r)) {
-            FailWithLog(1, "Error in G 24 data set, variable no. %d\n", v);
+            FailWithLog(kControlRefusedStatus, "Error in G 24 data set, variable no. %d\n", v);
         }
     }
     for (int r = 0; r < NoRatingCurves; ++r) {
@@ -497,6 +497,6 @@ void RecheckDataSetsG() {
     }
     if (DepositBoxGiven && !DepositBoxValid()) FailWithLog(-1, "Error for G 29 in control file\n\n");
     for (int r = 0; r < NoComponentProfiles; ++r) {
-        if (!ComponentProfileValid(r)) FailWithLog(1, "Input error for G 41 in control");
+        if (!ComponentProfileValid(r)) FailWithLog(kControlRefusedStatus, "Input error for G 41 in control");
     }
 }

@@ -25,7 +25,7 @@ void StoreDefaultsK() {
 
 namespace {
 
-[[noreturn]] void RefuseK(int n) { FailWithLog(1, "Input error for K %d in control", n); }
+[[noreturn]] void RefuseK(int n) { FailWithLog(kControlRefusedStatus, "Input error for K %d in control", n); }
 
 // K 3: every factor must be read and lie in 0..5 (NaN never does).
 void ReadRelaxationFactors(FILE* fp) {

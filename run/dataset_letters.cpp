@@ -98,15 +98,15 @@ void ReadDataSetT(FILE* fp) {
 // Size NoSizes + 1 is accepted as the reader always has; size 51 has no slot.
 void ReadDataSetS(int i, FILE* fp) {
     if (i <= 0 || i > NoSizes + 1 || i > kMaxSizes) {
-        FailWithLog(1, "Input error for S in control: incorrect first integer\n");
+        FailWithLog(kControlRefusedStatus, "Input error for S in control: incorrect first integer\n");
     }
     // A grain of no size divides every transport formula by zero.
     if (ScanValues(fp, {&Diameter[i], &FallVelocity[i]}) < 2 || Diameter[i] > 1e6 || Diameter[i] <= 0 ||
         FallVelocity[i] > 1e6 || FallVelocity[i] < 0) {
-        FailWithLog(1, "Input error for S in control in second or third float for i=%d\n", i);
+        FailWithLog(kControlRefusedStatus, "Input error for S in control in second or third float for i=%d\n", i);
     }
     if (i > 1 && Diameter[i] > Diameter[i - 1]) {
-        FailWithLog(1,
+        FailWithLog(kControlRefusedStatus,
                     "Input error for S %d in control file: The coarsest sediment sizes have to be given first\n",
                     i);
     }
@@ -125,10 +125,10 @@ void ReadDataSetN(int d, int s, FILE* fp) {
         LogAppend("If you want a spatially varying grain size distribution, use the fracres file\n\n");
     }
     if (d < 0 || d >= kGrainDistributions) {
-        FailWithLog(1, "Input error for N data set in control file, distribution %d\n", d);
+        FailWithLog(kControlRefusedStatus, "Input error for N data set in control file, distribution %d\n", d);
     }
     if (s < 1 || s > kMaxNSize || f > 1.0 || f < 0.0) {
-        FailWithLog(1, "Input error for N data set in control file, size %d, fraction %lf\n", s, f);
+        FailWithLog(kControlRefusedStatus, "Input error for N data set in control file, size %d, fraction %lf\n", s, f);
     }
     GrainFractions[d][s] = f;
     ++NoNDataSets;
@@ -141,11 +141,11 @@ namespace {
 void CheckMIndex(int g, int j) {
     if (j < 0 || (j >= NoComponents && j > NoSizes)) {
         LogAppend("Error for M %d %d data set\n", g, j);
-        FailWithLog(1, "Second integer less than zero, or larger than what is given on F 50 data set\n");
+        FailWithLog(kControlRefusedStatus, "Second integer less than zero, or larger than what is given on F 50 data set\n");
     }
     if (j >= kMValues) {
         LogAppend("Error for M %d %d data set\n", g, j);
-        FailWithLog(1, "Second integer must be below %d\n", kMValues);
+        FailWithLog(kControlRefusedStatus, "Second integer must be below %d\n", kMValues);
     }
 }
 
@@ -155,21 +155,21 @@ void CheckMIndex(int g, int j) {
 void ReadDataSetM(int g, FILE* fp) {
     if (g < 1 || g > 9) {
         LogAppend("Error for M %d data set\n", g);
-        FailWithLog(1, "First integer must be between 1 and 9\n");
+        FailWithLog(kControlRefusedStatus, "First integer must be between 1 and 9\n");
     }
     int j = -1;
     ScanValues(fp, {&j});
     CheckMIndex(g, j);
     MDataSetRow& row = MDataSetValues[g];
     double v = row.mvalue[j];
-    if (ScanValues(fp, {&v}) != 1) FailWithLog(1, "Error for M %d %d data set\n", g, j);
+    if (ScanValues(fp, {&v}) != 1) FailWithLog(kControlRefusedStatus, "Error for M %d %d data set\n", g, j);
     row.mvalue[j] = v;
     row.order[j] = NoMDataSets++;
 }
 
 // I i v: outdated; the value is kept only to be written back.
 void ReadDataSetI(int i, FILE* fp) {
-    if (i > NoSizes || i < 0) FailWithLog(1, "Input error for I in control");
+    if (i > NoSizes || i < 0) FailWithLog(kControlRefusedStatus, "Input error for I in control");
     LogAppend("Warning, the values on the I data set in the control file are not used in RIVAX 2\n");
     LogAppend("Use the timei file or the M data set instead\n\n");
     ScanValues(fp, {&IValues[i]});
@@ -191,7 +191,7 @@ void ReadDataSetH(int h, FILE* fp) {
     ScanValues(fp, {&r.hcount});
     if (r.hcount > kMaxHCount) {
         LogAppend("Input error for H %d in control\n", h);
-        FailWithLog(1, "Data points must not exceed 20\n");
+        FailWithLog(kControlRefusedStatus, "Data points must not exceed 20\n");
     }
     for (int p = 0; p < r.hcount; ++p) {
         ScanValues(fp, {&r.hvalue[p], &r.hint1[p], &r.hint2[p]});
@@ -213,7 +213,7 @@ void ReadDataSetB(int b, FILE* fp) {
     }
     if (b > 19 || b < 0 || i1 > NoGridLinesX || i2 < 2 || j1 > NoGridLinesY || j2 < 2 || j1 > j2 || i1 > i2 ||
         NoBRecords + 1 >= kBRecords) {
-        FailWithLog(1, "Input error for B in control");
+        FailWithLog(kControlRefusedStatus, "Input error for B in control");
     }
     BRecords[++NoBRecords] = BRecord{b, i1, i2, j1, j2};
 }
@@ -223,7 +223,7 @@ namespace {
 void CheckP3() {
     if (P3Int1 <= 0 || PlanNumber < 0 || PlanNumber > NoGridLinesY + 1 || PlanCellLevel < 1 ||
         PlanCellLevel > NoGridLinesZ + 1 || P3Int4 < 0 || P3Int4 > NoSizes) {
-        FailWithLog(1, "Input error for P 3 in control");
+        FailWithLog(kControlRefusedStatus, "Input error for P 3 in control");
     }
 }
 
@@ -235,11 +235,11 @@ bool P16Valid() {
 // entry 1 on.
 void ReadPList(FILE* fp, int n, int* first, int* count, int* list) {
     if (ScanValues(fp, {first, count}) != 2 || *first <= 0 || *count > kPListSlots - 1) {
-        FailWithLog(1, "Error 1 reading P %d data set\n", n);
+        FailWithLog(kControlRefusedStatus, "Error 1 reading P %d data set\n", n);
     }
     for (int k = 1; k <= *count; ++k) {
         if (ScanValues(fp, {&list[k]}) != 1 || list[k] < 1 || list[k] > kPListValueMax) {
-            FailWithLog(1, "Error 2 reading P %d data set\n", n);
+            FailWithLog(kControlRefusedStatus, "Error 2 reading P %d data set\n", n);
         }
     }
 }
@@ -260,7 +260,7 @@ void ReadDataSetP(int n, FILE* fp) {
         case 5: ScanValues(fp, {&P5Int}); break;
         case 6:
             if (ScanValues(fp, {&P6Value1, &P6Value2}) != 2 || P6Value1 > P6Value2) {
-                FailWithLog(1, "Input error for P 6 in control");
+                FailWithLog(kControlRefusedStatus, "Input error for P 6 in control");
             }
             P6Flag = 1;
             break;
@@ -272,16 +272,16 @@ void ReadDataSetP(int n, FILE* fp) {
         case 12: ReadPList(fp, 12, &P12Int1, &P12Count, P12List); break;
         case 13: ReadPList(fp, 13, &P13Int1, &P13Count, P13List); break;
         case 14:
-            if (ScanValues(fp, {&P14Value}) != 1 || P14Value < 0) FailWithLog(1, "Error reading P 14 data set\n");
+            if (ScanValues(fp, {&P14Value}) != 1 || P14Value < 0) FailWithLog(kControlRefusedStatus, "Error reading P 14 data set\n");
             break;
         case 15:
             if (ScanValues(fp, {&ResultStartIteration}) != 1 || ResultStartIteration < 0) {
-                FailWithLog(1, "Error reading P 15 data set\n");
+                FailWithLog(kControlRefusedStatus, "Error reading P 15 data set\n");
             }
             break;
         case 16:
             if (ScanValues(fp, {&P16Int1, &P16Int2, &P16Int3, &P16Int4}) != 4 || !P16Valid()) {
-                FailWithLog(1, "Error reading P 16 data set\n");
+                FailWithLog(kControlRefusedStatus, "Error reading P 16 data set\n");
             }
             P16Given = true;
             break;
@@ -290,12 +290,12 @@ void ReadDataSetP(int n, FILE* fp) {
 }
 
 void RecheckDataSetsLetters() {
-    if (HighestSizeGiven > NoSizes + 1) FailWithLog(1, "Input error for S in control: incorrect first integer\n");
+    if (HighestSizeGiven > NoSizes + 1) FailWithLog(kControlRefusedStatus, "Input error for S in control: incorrect first integer\n");
     for (int g = 1; g <= 9; ++g) {
         for (int j = 0; j < kMValues; ++j) {
             if (MDataSetValues[g].order[j] >= 0) CheckMIndex(g, j);
         }
     }
     if (P3Given) CheckP3();
-    if (P16Given && !P16Valid()) FailWithLog(1, "Error reading P 16 data set\n");
+    if (P16Given && !P16Valid()) FailWithLog(kControlRefusedStatus, "Error reading P 16 data set\n");
 }

@@ -82,7 +82,7 @@ bool RecordValid(const QDataSetRecord& r, const QLayout& l) {
     return true;
 }
 
-[[noreturn]] void RefuseRecord(int n, int c) { FailWithLog(1, "Input error for Q %d %d in control\n", n, c); }
+[[noreturn]] void RefuseRecord(int n, int c) { FailWithLog(kControlRefusedStatus, "Input error for Q %d %d in control\n", n, c); }
 
 // Q 0 c word: the name of component c, at most 39 characters.
 void ReadName(int c, FILE* fp) {
@@ -112,7 +112,7 @@ void ReadRecord(const QLayout& l, int c, FILE* fp) {
 }  // namespace
 
 void ReadDataSetQ(int n, int c, FILE* fp) {
-    if (n > kMaxQNumber || n < 0 || !IsComponent(c)) FailWithLog(1, "Input error for Q %d in control\n", n);
+    if (n > kMaxQNumber || n < 0 || !IsComponent(c)) FailWithLog(kControlRefusedStatus, "Input error for Q %d in control\n", n);
     if (n == 0) {
         ReadName(c, fp);
         return;

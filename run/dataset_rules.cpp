@@ -3,7 +3,7 @@
 #include "run/fatal.h"
 
 void RefuseF(int number, FMessage form) {
-    if (form == FMessage::Line) FailWithLog(1, "Error for F %d in control\n", number);
+    if (form == FMessage::Line) FailWithLog(kControlRefusedStatus, "Error for F %d in control\n", number);
     RefuseF(number);
 }
 

@@ -26,7 +26,7 @@ void StoreDefaultsW() {
 
 namespace {
 
-[[noreturn]] void RefuseW(int n) { FailWithLog(1, "Input error for W %d in control", n); }
+[[noreturn]] void RefuseW(int n) { FailWithLog(kControlRefusedStatus, "Input error for W %d in control", n); }
 
 void ReadFrictionAndLevel(FILE* fp) {
     ScanValues(fp, {&StricklerCoefficient, &W1SecondValue, &InitialWaterLevel});
@@ -56,7 +56,7 @@ void RefuseWall(const char* fmt, ...) {
     va_start(ap, fmt);
     LogAppendV(fmt, ap);
     va_end(ap);
-    EndRun(1);
+    EndRun(kControlRefusedStatus);
 }
 
 int GridLines(int direction) {
@@ -90,12 +90,12 @@ void ReadWall(FILE* fp) {
 
 void CheckFixedPoint(int n) {
     if (FixedPointI[n] < 0 || FixedPointI[n] > NoGridLinesX || FixedPointJ[n] < 0 || FixedPointJ[n] > NoGridLinesY) {
-        FailWithLog(1, "Error, for data set W 6, %d\n", n);
+        FailWithLog(kControlRefusedStatus, "Error, for data set W 6, %d\n", n);
     }
 }
 
 void ReadFixedPoint(FILE* fp) {
-    if (NoFixedPoints + 1 >= kFixedPointSlots) FailWithLog(1, "Error, too many W 6 data sets\n");
+    if (NoFixedPoints + 1 >= kFixedPointSlots) FailWithLog(kControlRefusedStatus, "Error, too many W 6 data sets\n");
     const int n = ++NoFixedPoints;
     ScanValues(fp, {&FixedPointI[n], &FixedPointJ[n]});
     CheckFixedPoint(n);
@@ -104,12 +104,12 @@ void ReadFixedPoint(FILE* fp) {
 void CheckAttractor(int n) {
     const AttractorRecord& a = Attractors[n];
     if (a.i < 0 || a.i > NoGridLinesX || a.j < 0 || a.j > NoGridLinesY || a.type < 0 || a.type > 3) {
-        FailWithLog(1, "Integer error, for data set W 7, %d\n", n);
+        FailWithLog(kControlRefusedStatus, "Integer error, for data set W 7, %d\n", n);
     }
 }
 
 void ReadAttractor(FILE* fp) {
-    if (NoAttractors + 1 > kMaxAttractors) FailWithLog(1, "Error, too many W 7 data sets\n");
+    if (NoAttractors + 1 > kMaxAttractors) FailWithLog(kControlRefusedStatus, "Error, too many W 7 data sets\n");
     const int n = ++NoAttractors;
     AttractorRecord& a = Attractors[n];
     ScanValues(fp, {&a.type, &a.i, &a.j});

@@ -204,7 +204,7 @@ void SecondPass(FILE* fp) {
 void kread() {
     if (!LogCreate()) FailLogUnavailable();
     {
-        InputFile control(kControlFile);
+        InputFile control(kControlFile, "r", InputFile::kOpenDirectory);
         if (!control) {
             SetStatusText("cannot open file 'control' ");
             FailWithLog(-4, "Error, cannot open file 'control'\n");
@@ -241,7 +241,7 @@ void kread() {
     CheckAfterAllocation();
 
     {
-        InputFile control(kControlFile);
+        InputFile control(kControlFile, "r", InputFile::kOpenDirectory);
         if (!control) {
             SetStatusText("cannot open file 'control' ");
             EndRun(-3);

@@ -102,6 +102,7 @@ void WriteUnstrucOrFail() {
     WritingFilesFlag = 1;
     const int result = WriteUnstrucFile();
     WritingFilesFlag = 0;
+    if (result == kOutputUnwritableStatus) EndRun(result);  // a companion file: the writer said which
     if (result < 0) {
         SetStatusText(" Error writing unstruc file  ");
         EndRun(result);
@@ -126,7 +127,7 @@ void RunLetter(char letter, int pass) {
             break;
         case 'F':
             WritingFilesFlag = 1;
-            WriteCon2resFile();
+            if (WriteCon2resFile() != 0) EndRun(kOutputUnwritableStatus);
             WritingFilesFlag = 0;
             break;
         case 'G':

@@ -13,6 +13,18 @@ namespace {
 constexpr int kByteEndOfInput = 255;
 }
 
+FILE* OpenInputFile(const char* name, const char* mode) {
+    FILE* fp = std::fopen(name, mode);
+    if (!fp) return nullptr;
+    struct stat st {};
+    if (fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(fp);
+        SetStatusText("cannot read file '%s' ", name);
+        FailWithLog(kInputNotAFileStatus, "Error: '%s' is a directory, not a file\n", name);
+    }
+    return fp;
+}
+
 ScanEnd ScanDataSets(FILE* fp, long long budget, const char* letters, const std::function<bool(int letter)>& handle) {
     for (long long step = 0; step < budget; ++step) {
         const int c = std::getc(fp);

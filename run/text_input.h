@@ -6,10 +6,20 @@
 #include <functional>
 #include <string>
 
+// Opens the input file `name` like fopen. A directory of that name opens as
+// well on Linux and then reads as an empty file, so a run would go on with
+// defaults: it is refused instead, naming it, and the run ends with status
+// kInputNotAFileStatus.
+FILE* OpenInputFile(const char* name, const char* mode = "r");
+
 // Closes its FILE* on every way out, including a run that ends.
 class InputFile {
 public:
-    explicit InputFile(const char* name, const char* mode = "r") : fp_(std::fopen(name, mode)) {}
+    // How a directory of the name is taken: refused (every input file), or
+    // opened so that the caller reports it in its own words (`control`).
+    enum Directory { kRefuseDirectory, kOpenDirectory };
+    explicit InputFile(const char* name, const char* mode = "r", Directory directory = kRefuseDirectory)
+        : fp_(directory == kRefuseDirectory ? OpenInputFile(name, mode) : std::fopen(name, mode)) {}
     ~InputFile() {
         if (fp_) std::fclose(fp_);
     }

@@ -6,6 +6,7 @@
 
 #include "output/output_names.h"
 #include "run/globals.h"
+#include "run/log.h"
 #include "run/output_file.h"
 #include "run/status.h"
 #include "sediment/sediment_services.h"
@@ -49,6 +50,7 @@ int WriteCon2resFile() {
     const std::string name = Con2resName();
     SumSizes();
     if (!WriteOutputFile(name, WriteConcentrations)) {
+        LogAppend("Error: can not write the file '%s'\n", name.c_str());
         SetStatusText("cannot open file '%s' ", name.c_str());
         return 1;
     }

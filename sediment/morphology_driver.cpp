@@ -87,7 +87,7 @@ void CheckInput() {
         LogAppend("to include a time step in the control file, for example by using the \n");
         FailWithLog(-7, "F 33 data set\n\n");
     }
-    if (NoSizes >= 50) FailWithLog(1, "Error- Increase nsm in utsc and recompile\n");
+    if (NoSizes >= 50) FailWithLog(kControlRefusedStatus, "Error- Increase nsm in utsc and recompile\n");
     // Without a size there is nothing to compute, and the run must not end
     // as if it had computed something.
     if (NoSizes < 1) {

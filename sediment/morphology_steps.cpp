@@ -189,7 +189,8 @@ void EndMorphologyRun() {
     std::snprintf(MaxTimeText, sizeof MaxTimeText, "Max time %lf sec.", stime);
     SetStatusText("Sediment calculation finished");
     WriteSummary();
-    if (WriteCon2resFile() == 0) {
+    const bool written = WriteCon2resFile() == 0;
+    if (written) {
         LogAppend("Have written con2res file \n");
     } else {
         LogAppend("Could not write con2res file \n");
@@ -198,4 +199,7 @@ void EndMorphologyRun() {
     std::snprintf(ResultTitle, sizeof ResultTitle, "Written from end of morphology");
     WriteResults();
     SedimentActiveFlag = 0;
+    // The other results are written; the run still must not pass for one
+    // whose restart file exists.
+    if (!written) EndRun(kOutputUnwritableStatus);
 }

@@ -19,6 +19,7 @@
 #include "run/fatal.h"
 #include "run/globals.h"
 #include "run/log.h"
+#include "run/text_input.h"
 #include "sediment/sediment_data.h"
 #include "surface/groundwater.h"
 #include "surface/surface_data.h"
@@ -206,7 +207,7 @@ void CopyToColumns() {
 }
 
 void ReadWlinit() {
-    std::FILE* fp = std::fopen("wlinit", "r");
+    std::FILE* fp = OpenInputFile("wlinit");
     if (!fp) {
         state.wlinit = Wlinit::Missing;
         SetStatusText("have not used 'wlinit' file ");

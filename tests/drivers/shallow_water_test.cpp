@@ -177,10 +177,10 @@ TEST_F(ShallowWater, RaisedBedCarriesTheDepthAboveIt) {
 }
 
 const EngineCase kShallowWaterCases[] = {
-    {"WithoutF311", "F 2 L\n", 1,
+    {"WithoutF311", "F 2 L\n", kShallowWaterRefusedStatus,
      {"The F 311 data set has to be used in the control file when computing the \nShallow-Water equations\n\n"},
      {"Iter "}},
-    {"LastBlockNotDepthAveraged", "F 2 L\nF 311 2\n", 1,
+    {"LastBlockNotDepthAveraged", "F 2 L\nF 311 2\n", kShallowWaterRefusedStatus,
      {"Error in computation of Shallow Water Equations: 2D block not correctly made\n"}, {"Iter "}},
 };
 

@@ -252,11 +252,14 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Number of points in geodata file: 1", "xg = 2.000000e+12", "Number of points read from geodata file: 1"}}),
     EngineCaseName());
 
-TEST_F(GeodataCase, MissingOrEmptyFileLeavesTheBedsAndLogsAnError) {
+// Letter V asked for the bed levels: without bed points the run fails
+// (-2 without the file, -6 when it gives no point), and the beds stay.
+TEST_F(GeodataCase, MissingOrEmptyFileLeavesTheBedsAndEndsTheRun) {
     Start(4, 4);
     const std::vector<double> before = Beds();
     EngineCall missing = Interpolate();
-    ASSERT_FALSE(missing.ended);
+    ASSERT_TRUE(missing.ended);
+    EXPECT_EQ(missing.status, -2);
     EXPECT_EQ(Beds(), before);
     EXPECT_NE(missing.log.find("Error, cannot open the geodata file; the bed levels are not interpolated\n"),
               std::string::npos)
@@ -265,7 +268,8 @@ TEST_F(GeodataCase, MissingOrEmptyFileLeavesTheBedsAndLogsAnError) {
 
     WriteHere("geodata", "no points here\n");
     EngineCall empty = Interpolate();
-    ASSERT_FALSE(empty.ended);
+    ASSERT_TRUE(empty.ended);
+    EXPECT_EQ(empty.status, -6);
     EXPECT_EQ(Beds(), before);
     EXPECT_NE(empty.log.find("Error, no bed points could be read from the geodata file; the bed levels are not "
                              "interpolated\n"),

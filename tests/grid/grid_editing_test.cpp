@@ -82,7 +82,7 @@ TEST_F(GridEditing, ZDataSetsAreCheckedAndReadOnlyAtLineStarts) {
         const EngineCall call = ChangeGrid(c.control);
         EXPECT_EQ(call.ended, c.refused) << c.name << "\n" << call.log;
         if (c.refused) {
-            EXPECT_EQ(call.status, 1) << c.name;
+            EXPECT_EQ(call.status, kControlRefusedStatus) << c.name;
             EXPECT_NE(call.log.find(c.message), std::string::npos) << c.name << "\n" << call.log;
             EXPECT_EQ(call.log.find(" End of gridchange"), std::string::npos) << c.name;
         } else {

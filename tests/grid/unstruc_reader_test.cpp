@@ -246,7 +246,7 @@ TEST_F(UnstrucCase, BlockSelectionMayExceedTheBlocksOnlyForTheLayerBlock) {
         EngineCall read = Read(CubeText());
         EXPECT_EQ(read.ended, row.refused) << read.log;
         if (row.refused) {
-            EXPECT_EQ(read.status, 1);
+            EXPECT_EQ(read.status, kControlRefusedStatus);
             EXPECT_NE(read.log.find("Error on first integer on G 25 data set in control file\n"), std::string::npos);
         }
     }

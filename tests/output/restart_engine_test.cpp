@@ -197,9 +197,10 @@ TEST(RestartEngineMismatch, FilesThatDoNotFitTheGrid) {
         {"result of another grid",
          "G 1 10 5 6 1\n",
          false,
-         1,
+         kRestartRefusedStatus,
          {"Have not used 'bedres' file", "Error reading result file, array size is not correct",
-          "an H at the end of the F 2 data set. Then read this file before reading the result file"}},
+          "an H at the end of the F 2 data set. Then read this file before reading the result file",
+          "Error: no restart from 'result': its counts (the U line) do not fit the grid"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.row);

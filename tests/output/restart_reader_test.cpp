@@ -178,7 +178,7 @@ TEST_F(RestartReader, WithoutBedresTheFlowIsReadOntoThePresentGrid) {
 
 // A missing result file is a warning: what the bed state brought stays, and
 // the flow is not marked as initialised.
-TEST_F(RestartReader, MissingResultFileLeavesTheFlowUninitialised) {
+TEST_F(RestartReader, MissingResultFileEndsTheRunUninitialised) {
     for (const bool binary : {false, true}) {
         SCOPED_TRACE(binary);
         Start(binary ? "F 48 15\n" : "");
@@ -190,9 +190,12 @@ TEST_F(RestartReader, MissingResultFileLeavesTheFlowUninitialised) {
             EXPECT_STREQ(StatusText, "cannot open file 'resultb' ");
             EXPECT_TRUE(Has(call, " cannot open file 'resultb' for reading "));
         } else {
-            EXPECT_FALSE(call.ended);
+            // Letter R asked for a restart: without one the run fails.
+            EXPECT_TRUE(call.ended);
+            EXPECT_EQ(call.status, kRestartRefusedStatus);
             EXPECT_STREQ(StatusText, "cannot open file result ");
             EXPECT_TRUE(Has(call, "Warning: have not been able to open the file 'result' for reading "));
+            EXPECT_TRUE(Has(call, "Error: no restart from 'result': it cannot be opened\n"));
         }
     }
 }
@@ -333,10 +336,10 @@ TEST_F(RestartReader, DamagedOrMismatchingFiles) {
                  l.back() = l.back().substr(0, 20);
              });
          },
-         0,
+         kRestartRefusedStatus,
          {"Skipped 1 records of 'result' that are incomplete or hold something that is not a number\n",
-          "Warning: 'result' gave 10 of the 144 cell values and 0 of the ",
-          "Have read 10 cell values from result file\n"}},
+          "Warning: 'result' gave 10 of the 144 cell values and 0 of the ", "Error: no restart from 'result': it does not hold every cell and surface of the grid as numbers\n"},
+         false},
         {"records outside the grid are skipped",
          [] {
              EditLines("result", [](std::vector<std::string>& l) {
@@ -344,26 +347,27 @@ TEST_F(RestartReader, DamagedOrMismatchingFiles) {
                                           "F 0 1.5", "F 999999 1.5"});
              });
          },
-         0,
-         {"Skipped 5 records of 'result' whose cell or surface number lies outside the grid\n",
-          "Have read 144 cell values from result file\n"}},
+         kRestartRefusedStatus,
+         {"Skipped 5 records of 'result' whose cell or surface number lies outside the grid\n", "Error: no restart from 'result': it does not hold every cell and surface of the grid as numbers\n"},
+         false},
         {"a value that is not a number",
          [] { EditLines("result", [](std::vector<std::string>& l) { l[6 + 4] = "C 5 1 2 nan 4 5 6"; }); },
-         0,
-         {"Skipped 1 records of 'result' that are incomplete", "Have read 143 cell values from result file\n"}},
+         kRestartRefusedStatus,
+         {"Skipped 1 records of 'result' that are incomplete", "Error: no restart from 'result': it does not hold every cell and surface of the grid as numbers\n"},
+         false},
         {"result of another grid",
          [] { EditLines("result", [](std::vector<std::string>& l) { l[4] = "U 1 145 5 1 0 0"; }); },
-         0,
+         kRestartRefusedStatus,
          {"Error reading result file, array size is not correct\n",
           "Number of cells in grid is 144, and number of cells in result file is 145\n",
           "read if the F 37 data set is larger than zero\n", "No. points in grid: ",
           "No. cells in grid: 144, no. cells in result file: 145\n", "No. surfaces in grid: ", "MaxDepth = ",
-          "an H at the end of the F 2 data set. Then read this file before reading the result file\n"},
+          "an H at the end of the F 2 data set. Then read this file before reading the result file\n", "Error: no restart from 'result': its counts (the U line) do not fit the grid\n"},
          false},
         {"U line cut short",
          [] { EditLines("result", [](std::vector<std::string>& l) { l[4] = "U 1 144"; }); },
-         0,
-         {"Error reading result file: the U line does not hold six counts\n"},
+         kRestartRefusedStatus,
+         {"Error reading result file: the U line does not hold six counts\n", "Error: no restart from 'result': its counts (the U line) do not fit the grid\n"},
          false},
         {"bedres of another G 1",
          [] {

@@ -227,13 +227,14 @@ TEST_F(CompresFile, WithoutComponentsNothingIsWritten) {
     EXPECT_FALSE(here_.dir().exists("compres"));
 }
 
-// A file that cannot be created is reported and the run goes on; what
-// stood under the name is left alone.
-TEST_F(CompresFile, UnwritableNameIsReportedAndTheRunGoesOn) {
+// A file that cannot be created ends the run with status -3; what stood
+// under the name is left alone.
+TEST_F(CompresFile, UnwritableNameEndsTheRun) {
     std::filesystem::create_directory(here_.dir().file("compres"));
     EngineCall call = CallEngine([] { return WriteCompresFile(); });
-    EXPECT_FALSE(call.ended);
-    EXPECT_EQ(call.result, 1);
+    EXPECT_TRUE(call.ended);
+    EXPECT_EQ(call.status, -3);
+    EXPECT_NE(call.log.find("Error: cannot write the file 'compres'\n"), std::string::npos) << call.log;
     EXPECT_STREQ(StatusText, "cannot open file 'compres' ");
     EXPECT_TRUE(std::filesystem::is_directory(here_.dir().file("compres")));
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "run/fatal.h"
 #include "tests/grid/unstruc_case.h"
 #include "tests/support/project_dir.h"
 #include "tools/channel_project.h"
@@ -129,6 +130,51 @@ auto CellField(int cell, size_t field, const std::string& value) {
     return [=](Files& f) { f["unstruc"] = WithField(f["unstruc"], CellLine(cell), field, value); };
 }
 
+auto NoChange() {
+    return [](Files&) {};
+}
+
+// A directory where the run looks for the input file `name`.
+auto DirectoryNamed(const std::string& name) {
+    return [name](const ProjectDir& dir) {
+        fs::remove(dir.file(name));
+        fs::create_directory(dir.file(name));
+    };
+}
+
+// The `result` of a run of the channel (letters UM), then `damage` on it:
+// the restart of the row reads what is left.
+auto DamagedResult(std::function<std::string(const std::string&)> damage) {
+    return [damage](const ProjectDir& dir) {
+        const std::string control = dir.read("control");
+        dir.write("control", ChannelFiles("UM").at("control"));
+        ASSERT_EQ(dir.run().status, 1) << dir.read("boogie");
+        dir.write("result", damage(dir.read("result")));
+        dir.write("control", control);
+        fs::remove(dir.file("boogie"));
+    };
+}
+
+// `text` with every line that starts with `prefix` replaced by `line`.
+std::string WithLineStarting(const std::string& text, const std::string& prefix, const std::string& line) {
+    std::string out;
+    bool found = false;
+    for (const std::string& l : SplitLines(text)) {
+        const bool hit = l.rfind(prefix, 0) == 0;
+        found = found || hit;
+        out += (hit ? line : l) + "\n";
+    }
+    EXPECT_TRUE(found) << "no line starts with [" << prefix << "]";
+    return out;
+}
+
+// A `compres` of the channel's 36 cells, one component, with `line` for cell 5.
+std::string CompresWithCell5(const std::string& line) {
+    std::string out;
+    for (int c = 1; c <= 36; ++c) out += c == 5 ? line + "\n" : "1.000000e-01 \n";
+    return out;
+}
+
 const Damage kDamages[] = {
     // Exit statuses of failed tasks.
     {"UnstrucMissing", "UH", [](Files& f) { f.erase("unstruc"); }, -2, "Error: can not open 'unstruc' file\n"},
@@ -145,15 +191,88 @@ const Damage kDamages[] = {
      [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 5 5 4 1"); }, -55,
      " Error on 1st integer, G 1 data set "},
     // Control data sets whose values are present but are not numbers, or missing.
-    {"G1NotANumber", "UH", [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 nan 5 4 1"); }, 1,
+    // (A data set that is refused ends with a status of its own, never 1.)
+    {"G1NotANumber", "UH", [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 nan 5 4 1"); }, kRefused,
      "Input error for G 1 in control"},
-    {"G1InWords", "UH", [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 six five four one"); }, 1,
-     "Input error for G 1 in control"},
-    {"K1NotANumber", "UH", Append("K 1 nan\n"), 1, "Input error for K 1 in control"},
-    {"F24NotANumber", "UH", Append("F 24 nan\n"), 1, "Error for F 24 in control"},
-    {"F329Infinite", "UH", Append("F 329 -inf\n"), 1, "Error for F 329 in control"},
-    {"W1WithoutValues", "UH", Append("W 1\nF 24 0\n"), 1, "Input error for W 1 in control"},
-    {"FileCutInsideADataSet", "UH", Append("F 24"), 1, "Error for F 24 in control"},
+    {"G1InWords", "UH", [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 six five four one"); },
+     kRefused, "Input error for G 1 in control"},
+    {"K1NotANumber", "UH", Append("K 1 nan\n"), kRefused, "Input error for K 1 in control"},
+    {"K1InWords", "UH", Append("K 1 many\n"), kRefused, "Input error for K 1 in control"},
+    {"F24NotANumber", "UH", Append("F 24 nan\n"), kRefused, "Error for F 24 in control"},
+    {"F329Infinite", "UH", Append("F 329 -inf\n"), kRefused, "Error for F 329 in control"},
+    {"W1WithoutValues", "UH", Append("W 1\nF 24 0\n"), kRefused, "Input error for W 1 in control"},
+    {"FileCutInsideADataSet", "UH", Append("F 24"), kRefused, "Error for F 24 in control"},
+    {"F65TooLow", "UH", Append("F 65 1 1 1 1 1\n"), kRefused, "Error for F 65 in control: too low numbers"},
+    {"G25BlockBeyondTheFile", "UH", Append("G 25 3 1 2 3\n"), kRefused,
+     "Error on first integer on G 25 data set in control file\n"},
+    // Letter R asked for a restart: without one the run fails.
+    {"RestartWithoutResult", "UR", NoChange(), kRestartRefusedStatus,
+     "Error: no restart from 'result': it cannot be opened\n"},
+    {"RestartFromEmptyResult", "UR", NoChange(), kRestartRefusedStatus,
+     "Error: no restart from 'result': it does not hold every cell and surface", false, {},
+     DamagedResult([](const std::string&) { return std::string(); })},
+    {"RestartFromResultCutShort", "UR", NoChange(), kRestartRefusedStatus,
+     "Error: no restart from 'result': it does not hold every cell and surface", false, {},
+     DamagedResult([](const std::string& r) { return r.substr(0, r.size() / 2); })},
+    {"RestartFromResultOfAnotherGrid", "UR", NoChange(), kRestartRefusedStatus,
+     "Error: no restart from 'result': its counts (the U line) do not fit the grid\n", false, {},
+     DamagedResult([](const std::string& r) { return WithLineStarting(r, "U ", "U 80 37 141 1 0 0"); })},
+    {"RestartFromResultNotANumber", "UR", NoChange(), kRestartRefusedStatus,
+     "Error: no restart from 'result': it does not hold every cell and surface", false, {},
+     DamagedResult([](const std::string& r) { return WithLineStarting(r, "C 5 ", "C 5 nan 0 0 0 0 0"); })},
+    {"RestartFromResultCellOutsideTheGrid", "UR", NoChange(), kRestartRefusedStatus,
+     "Skipped 1 records of 'result' whose cell or surface number lies outside the grid\n", false, {},
+     DamagedResult([](const std::string& r) { return WithLineStarting(r, "C 5 ", "C 99999 0 0 0 0 0 0"); })},
+    // Files a letter must write but cannot.
+    {"CompresCannotBeWritten", "UE", Append("F 50 1\n"), -3, "Error: cannot write the file 'compres'\n", false, {},
+     DirectoryNamed("compres")},
+    {"Con2resCannotBeWritten", "UF", NoChange(), -3, "Error: can not write the file 'con2res.new'\n", false, {},
+     DirectoryNamed("con2res.new")},
+    {"KoominBedCannotBeWritten", "UH", NoChange(), -3, "Error: can not write the file 'koomin.bed'\n", false, {},
+     DirectoryNamed("koomin.bed")},
+    // Tasks that cannot run on this project.
+    {"ShallowWaterWithoutF311", "UL", NoChange(), kShallowWaterRefusedStatus,
+     "The F 311 data set has to be used in the control file when computing the \n"},
+    {"ShallowWaterWithout2DBlock", "UL", Append("F 311 1\n"), kShallowWaterRefusedStatus,
+     "Error in computation of Shallow Water Equations: 2D block not correctly made\n"},
+    {"MorePartitionsThanBoundaries", "UA", Append("F 308 1000\n"), kPartitionRefusedStatus,
+     "Error: 1000 partitions exceed the 999 the partition boundaries hold\n", false, {},
+     [](const ProjectDir& dir) {
+         for (const char* name : {"unstruc", "koordina"}) dir.write(std::string(name) + ".mpi1000", dir.read(name));
+     }},
+    // Files read back by letter O that would leave part of a field unset.
+    {"CompresStopsEarly", "UO", Append("F 50 1\n"), kReadBackRefusedStatus,
+     "Error reading 'compres' file: it stops before the 1 values of each of the 36 cells", false, {},
+     [](const ProjectDir& dir) { dir.write("compres", "1.000000e-01 \n"); }},
+    {"CompresNotANumber", "UO", Append("F 50 1\n"), kReadBackRefusedStatus,
+     "Error reading 'compres' file: it stops before", false, {},
+     [](const ProjectDir& dir) { dir.write("compres", CompresWithCell5("nan")); }},
+    {"FracresLineOutsideTheGrid", "UO", NoChange(), kReadBackRefusedStatus,
+     "Error in fracres, i=500,j=500: the position lies outside the grid\n", false, {},
+     [](const ProjectDir& dir) { dir.write("fracres", "500 500 0.5 0.5\n"); }},
+    // Bed points that give no bed, and inputs that are directories.
+    {"GeodataEmpty", "UV", [](Files& f) { f["geodata"] = ""; }, -6,
+     "Error, no bed points could be read from the geodata file; the bed levels are not interpolated\n"},
+    {"GeodataRandomBytes", "UV",
+     [](Files& f) {
+         std::string bytes;
+         for (unsigned v = 7; bytes.size() < 4096; v = v * 1103515245u + 12345u) bytes += static_cast<char>(v >> 16);
+         f["geodata"] = bytes;
+     },
+     -6, "Error, no bed points could be read from the geodata file"},
+    {"GeodataMissing", "UV", NoChange(), -2, "Error, cannot open the geodata file"},
+    {"GeodataIsADirectory", "UV", NoChange(), kInputNotAFileStatus, "Error: 'geodata' is a directory, not a file\n",
+     false, {}, DirectoryNamed("geodata")},
+    {"KoordinaIsADirectory", "UH", NoChange(), kInputNotAFileStatus,
+     "Error: 'koordina' is a directory, not a file\n", false, {}, DirectoryNamed("koordina")},
+    {"TimeiIsADirectory", "UW", Append("F 17 1.0\n"), kInputNotAFileStatus,
+     "Error: 'timei' is a directory, not a file\n", false, {}, DirectoryNamed("timei")},
+    {"InflowIsADirectory", "UH", NoChange(), kInputNotAFileStatus, "Error: 'inflow' is a directory, not a file\n",
+     false, {}, DirectoryNamed("inflow")},
+    {"InspaceIsADirectory", "UH", NoChange(), kInputNotAFileStatus,
+     "Error: 'inspace' is a directory, not a file\n", false, {}, DirectoryNamed("inspace")},
+    {"BedroughIsADirectory", "UH", NoChange(), kInputNotAFileStatus,
+     "Error: 'bedrough' is a directory, not a file\n", false, {}, DirectoryNamed("bedrough")},
     {"NoF2", "UH", ControlOf("G 1 6 5 4 1\nF 65 200 400 200 10 10\n"), -4,
      "Error in control: no F 2 data set, so there is no task to run\n"},
     {"F2WithoutLetters", "UH", ControlOf("F 2\nG 1 6 5 4 1\nF 65 200 400 200 10 10\n"), -4,

@@ -59,7 +59,7 @@ TEST(DataSetsQ, EveryTypeReadsItsIntegersThenReals) {
         g_layout = &l;
         CheckReadCases({
             {before + QLine(l, 0) + "\nF 2 X", "", kAccepted, RecordHoldsItsValues},
-            {before + QLine(l, 1) + "\nF 2 X", QError(l.type, 1), 1, [] { return NoQDataSets == 0; }},
+            {before + QLine(l, 1) + "\nF 2 X", QError(l.type, 1), kRefused, [] { return NoQDataSets == 0; }},
         });
     }
 }
@@ -72,40 +72,40 @@ TEST(DataSetsQ, IndexesAndNumbers) {
              return r.component == 1 && r.qtype == 230 && r.ivalue[0] == 0 && r.ivalue[1] == 1 &&
                     r.rvalue[0] == 0.5 && r.rvalue[2] == 0.1 && r.rvalue[3] == 0.0;
          }},
-        {"F 50 2\nQ 3 0 2 1 0.5", QError(3, 0), 1},
-        {"F 50 2\nQ 3 0 1 -1 0.5", QError(3, 0), 1},
+        {"F 50 2\nQ 3 0 2 1 0.5", QError(3, 0), kRefused},
+        {"F 50 2\nQ 3 0 1 -1 0.5", QError(3, 0), kRefused},
         // Every index reaches the component arrays, so none may equal the count.
         {"F 50 2\nQ 2 0 1 0.5", "", kAccepted},
-        {"F 50 2\nQ 2 0 2 0.5", QError(2, 0), 1},
-        {"F 50 1\nQ 1 1 0.5", QError(1), 1},
-        {"Q 1 0 0.5", QError(1), 1},
-        {"F 50 1\nQ 10001 0 1", QError(10001), 1},
-        {"F 50 1\nQ -1 0 1", QError(-1), 1},
+        {"F 50 2\nQ 2 0 2 0.5", QError(2, 0), kRefused},
+        {"F 50 1\nQ 1 1 0.5", QError(1), kRefused},
+        {"Q 1 0 0.5", QError(1), kRefused},
+        {"F 50 1\nQ 10001 0 1", QError(10001), kRefused},
+        {"F 50 1\nQ -1 0 1", QError(-1), kRefused},
         {"F 50 1\nQ 7 0 1.5\nQ 10000 0 2", "", kAccepted, [] { return NoQDataSets == 0; }},
-        {"F 50 1\nQ 17 0 0 1 2 3\nF 2 X", QError(17, 0), 1},
+        {"F 50 1\nQ 17 0 0 1 2 3\nF 2 X", QError(17, 0), kRefused},
         {"F 50 1\nQ 1 0 0.5\nQ 1 0 0.7", "", kAccepted,
          [] { return NoQDataSets == 2 && QDataSets[0].rvalue[0] == 0.5 && QDataSets[1].rvalue[0] == 0.7; }},
         // Q 2149: a component, then three rows of the component work array.
         {"F 50 2\nF 79 3 1\nQ 2149 1 0 0 1 2 1 2 3 4 5 6 7 8 9", "", kAccepted,
          [] { return QDataSets[0].ivalue[3] == 2 && QDataSets[0].rvalue[8] == 9.0; }},
-        {"F 50 2\nF 79 3 1\nQ 2149 1 0 0 1 3 1 2 3 4 5 6 7 8 9", QError(2149, 1), 1},
-        {"F 50 2\nQ 2149 1 0 0 0 0 1 2 3 4 5 6 7 8 9", QError(2149, 1), 1},
-        {"F 50 2\nF 79 3 1\nQ 2149 1 2 0 0 0 1 2 3 4 5 6 7 8 9", QError(2149, 1), 1},
+        {"F 50 2\nF 79 3 1\nQ 2149 1 0 0 1 3 1 2 3 4 5 6 7 8 9", QError(2149, 1), kRefused},
+        {"F 50 2\nQ 2149 1 0 0 0 0 1 2 3 4 5 6 7 8 9", QError(2149, 1), kRefused},
+        {"F 50 2\nF 79 3 1\nQ 2149 1 2 0 0 0 1 2 3 4 5 6 7 8 9", QError(2149, 1), kRefused},
         // Q 6100: a count of at most five pairs, then five components.
         {"F 50 2\nQ 6100 0 5 0 1 0 1 0 1 2 3 4 5 6 7 8 9 10", "", kAccepted,
          [] { return QDataSets[0].ivalue[0] == 5 && QDataSets[0].rvalue[9] == 10.0; }},
         {"F 50 2\nQ 6100 0 0 0 0 0 0 0 1 2 3 4 5 6 7 8 9 10", "", kAccepted},
-        {"F 50 2\nQ 6100 0 6 0 1 0 1 0 1 2 3 4 5 6 7 8 9 10", QError(6100, 0), 1},
-        {"F 50 2\nQ 6100 0 -1 0 1 0 1 0 1 2 3 4 5 6 7 8 9 10", QError(6100, 0), 1},
-        {"F 50 2\nQ 6100 0 1 0 1 0 1 2 1 2 3 4 5 6 7 8 9 10", QError(6100, 0), 1},
-        {"F 50 1\nQ 1 0 nan", QError(1, 0), 1},
+        {"F 50 2\nQ 6100 0 6 0 1 0 1 0 1 2 3 4 5 6 7 8 9 10", QError(6100, 0), kRefused},
+        {"F 50 2\nQ 6100 0 -1 0 1 0 1 0 1 2 3 4 5 6 7 8 9 10", QError(6100, 0), kRefused},
+        {"F 50 2\nQ 6100 0 1 0 1 0 1 2 1 2 3 4 5 6 7 8 9 10", QError(6100, 0), kRefused},
+        {"F 50 1\nQ 1 0 nan", QError(1, 0), kRefused},
     });
 }
 
 TEST(DataSetsQ, TableHoldsTwoHundredRecords) {
     CheckReadCases({
         {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200), "", kAccepted, [] { return NoQDataSets == 200; }},
-        {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200) + "Q 3 0 0 0 0.5", QError(3, 0), 1,
+        {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200) + "Q 3 0 0 0 0.5", QError(3, 0), kRefused,
          [] { return NoQDataSets == 200; }},
         // Names are no records.
         {"F 50 1\n" + RepeatLines("Q 1 0 0.5", 200) + "Q 0 0 Oxygen", "", kAccepted},
@@ -118,18 +118,18 @@ TEST(DataSetsQ, Names) {
         {"F 50 2\nQ 0 1 Oxygen", "", kAccepted, [] { return std::strcmp(QNames[1], "Oxygen") == 0; }},
         {"F 67 1\nQ 0 0 Temp", "", kAccepted, [] { return std::strcmp(QNames[0], "Temp") == 0; }},
         {"F 50 2\nQ 0 1 " + k39, "", kAccepted, [] { return QNames[1] == k39; }},
-        {"F 50 2\nQ 0 1 " + k39 + "x", QError(0, 1), 1, [] { return QNames[1][0] == '\0'; }},
-        {"F 50 2\nQ 0 1", QError(0, 1), 1},
-        {"F 50 2\nQ 0 2 Oxygen", QError(0), 1},
+        {"F 50 2\nQ 0 1 " + k39 + "x", QError(0, 1), kRefused, [] { return QNames[1][0] == '\0'; }},
+        {"F 50 2\nQ 0 1", QError(0, 1), kRefused},
+        {"F 50 2\nQ 0 2 Oxygen", QError(0), kRefused},
     });
 }
 
 TEST(DataSetsQ, RecheckedAgainstTheFinalCounts) {
     CheckReadCases({
-        {"F 50 3\nQ 3 0 2 1 0.5\nF 50 2", QError(3, 0), 1},
-        {"F 50 3\nQ 1 2 0.5\nF 50 2", QError(1, 2), 1},
+        {"F 50 3\nQ 3 0 2 1 0.5\nF 50 2", QError(3, 0), kRefused},
+        {"F 50 3\nQ 1 2 0.5\nF 50 2", QError(1, 2), kRefused},
         {"F 50 3\nQ 1 2 0.5\nF 50 3", "", kAccepted},
-        {"F 50 2\nF 79 3 1\nQ 2149 1 0 0 1 2 1 2 3 4 5 6 7 8 9\nF 79 2 1", QError(2149, 1), 1},
+        {"F 50 2\nF 79 3 1\nQ 2149 1 0 0 1 2 1 2 3 4 5 6 7 8 9\nF 79 2 1", QError(2149, 1), kRefused},
     });
 }
 

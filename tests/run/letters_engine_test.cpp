@@ -22,14 +22,14 @@ const EngineCase kLettersEngineCases[] = {
      {"Number of threads: 0 (F 206)\n"}, {"Sum of fractions"}},
     {"NoSizesSkipsFractionSum", "G 1 300 300 11 0\nF 2 X\n", 0, {"Number of threads: 0 (F 206)\n"},
      {"Sum of fractions"}},
-    {"SizesCoarsestFirst", "S 1 0.0005 0.05\nS 2 0.001 0.1\n", 1,
+    {"SizesCoarsestFirst", "S 1 0.0005 0.05\nS 2 0.001 0.1\n", kRefused,
      {"Input error for S 2 in control file: The coarsest sediment sizes have to be given first\n"}},
     {"PZero", "P 0\n", -1, {"Error in boogie file: data set P 0 does not exist\n\n"}},
-    {"BInvertedRange", "B 1 5 3 2 8\n", 1, {"Input error for B in control"}},
+    {"BInvertedRange", "B 1 5 3 2 8\n", kRefused, {"Input error for B in control"}},
     // The second pass sees the grid size of a G 1 that stands after the B.
-    {"BBeyondFinalGrid", "B 1 25 30 2 5\nG 1 20 20 11 1\n", 1, {"Input error for B in control"}},
-    {"QComponentNotBelowF50", "F 50 2\nQ 3 0 2 1 0.5\n", 1, {"Input error for Q 3 0 in control\n"}},
-    {"Q201stRecord", "F 50 1\n" + RepeatLines("Q 1 0 0.5", 201), 1, {"Input error for Q 1 0 in control\n"}},
+    {"BBeyondFinalGrid", "B 1 25 30 2 5\nG 1 20 20 11 1\n", kRefused, {"Input error for B in control"}},
+    {"QComponentNotBelowF50", "F 50 2\nQ 3 0 2 1 0.5\n", kRefused, {"Input error for Q 3 0 in control\n"}},
+    {"Q201stRecord", "F 50 1\n" + RepeatLines("Q 1 0 0.5", 201), kRefused, {"Input error for Q 1 0 in control\n"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, LettersEngineTable, ::testing::ValuesIn(kLettersEngineCases), EngineCaseName());

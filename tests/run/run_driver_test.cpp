@@ -81,17 +81,18 @@ const EngineCase kRunDriverCases[] = {
     {"NoF2RunsNothing", "F 24 2\n", -4,
      {"TurbulenceModel = 2 (F 24)\n", "Error in control: no F 2 data set, so there is no task to run\n"},
      {kFlowWithoutCells, Ran("SetActiveCellRange"), kGridSetUp, "Error: can not open 'unstruc'"}},
-    {"ValueRefusedEndsWithStatusOne", "F 24 21\nF 2 W\n", 1, {"Error for F 24 in control"}, {kFlowWithoutCells}},
+    {"ValueRefusedEndsWithItsOwnStatus", "F 24 21\nF 2 W\n", kRefused, {"Error for F 24 in control"}, {kFlowWithoutCells}},
     {"StressOptionZeroLeavesLetterNIdle", "F 2 N\n", 1, {}, {Ran("InitialiseFlowRun")}},
     {"ResultsWrittenByLetterM", "F 2 MRO\n", 1,
      {"Warning: Have not been able to open interpol file\n\n", "Have not used 'bedres' file\n",
       "Have read 0 cell values from result file\n"},
      {Ran("ReadCon2resFiles")}},
-    {"RemainingLettersReachTheirTasks", "F 2 KLVY\n", 1,
+    {"RemainingLettersReachTheirTasks", "F 2 KYL\n", kShallowWaterRefusedStatus,
      {"Bed roughness: no bed points, so 'bedrough.new' is not written\n",
-      "The F 311 data set has to be used in the control file when computing the \nShallow-Water equations\n\n",
-      "Error, cannot open the geodata file; the bed levels are not interpolated\n",
-      "Generating grid with F 64 11 algorithm\n"}},
+      "Generating grid with F 64 11 algorithm\n",
+      "The F 311 data set has to be used in the control file when computing the \nShallow-Water equations\n\n"}},
+    {"LetterVWithoutBedPointsEndsTheRun", "F 2 V\n", -2,
+     {"Error, cannot open the geodata file; the bed levels are not interpolated\n"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, RunDriverTable, ::testing::ValuesIn(kRunDriverCases), EngineCaseName());

@@ -6,6 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "run/fatal.h"
+
+// The status of a run whose `control` data set is refused.
+inline constexpr int kRefused = kControlRefusedStatus;
+
 struct EngineRun {
     int status = 0;             // exit status as the engine returns it (negative for errors)
     std::string out;            // standard output (the status texts)
