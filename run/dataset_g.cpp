@@ -74,7 +74,7 @@ void ReadG1(FILE* fp) {
     if (planNodes > kMaxPlanNodes) {
         LogAppend("The G 1 sizes give %lld grid nodes in the plan; at most %lld can be numbered\n", planNodes,
                   kMaxPlanNodes);
-        FailWithLog(1, "Input error for G 1 in control");
+        FailWithLog(kControlRefusedStatus, "Input error for G 1 in control");
     }
 }
 

@@ -131,14 +131,14 @@ const Damage kDamages[] = {
     // G 1 sizes that do not fit the grid or the arithmetic.
     {"G1SizesOfIntMax", Version3,
      [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 2147483647 2147483647 4 1"); },
-     "The G 1 sizes give 4611686022722355201 grid nodes in the plan; at most 2147483647 can be numbered\n", 1},
+     "The G 1 sizes give 4611686022722355201 grid nodes in the plan; at most 2147483647 can be numbered\n", kRefused},
     {"G1WithFewerLinesInZThanTheColumns", Version3,
      [](Files& f) { f["control"] = WithLine(f["control"], 3, "G 1 6 5 3 1"); },
      "Error reading the 'unstruc' file: the column of cell 1 has more than 1 cells above it; G 1 gives 3 grid lines "
      "in z\n",
      -6},
     {"ZeroGrainDiameter", Version3, [](Files& f) { f["control"] += "S 1 0 0.02\n"; },
-     "Input error for S in control in second or third float for i=1\n", 1},
+     "Input error for S in control in second or third float for i=1\n", kRefused},
     // Values that are not finite numbers in the grid's companion files.
     {"KoominNotANumber", Version3, Add("koomin", "1 1 0.0 0.0 -1.0\n1 2 0.0 0.5 nan\n"),
      "Error reading the 'koomin' file at line 2: a value is not a finite number\n", -6},

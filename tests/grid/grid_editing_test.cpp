@@ -16,7 +16,10 @@ using GridEditing = GenerationCase;
 
 std::string Percentages(const std::vector<double>& p) {
     std::string s;
-    for (double v : p) s += " " + std::to_string(v);
+    for (double v : p) {
+        s += ' ';
+        s += std::to_string(v);
+    }
     return s;
 }
 

@@ -295,7 +295,7 @@ const Damage kDamages[] = {
     {"TooManyBlocks", 1, "3 1 6 100 0 0 0 8", "100 blocks; the block table holds 99"},
     {"TooManySideEdges", 1, "3 1 6 1 201 0 0 8", "201 side edges; the edge list holds 200"},
     {"BlockBeforeTheFirstGridLine", 17, "0 2 2 2 0 1 0 0 0 0 1 1 1 6 1 8 0 0.000000 0.000000",
-     "line 17: block 1 starts at column (0,2), before the first grid line"},
+     "line 17: block 1 covers the columns 0 to 2 in i and 2 to 2 in j"},
     {"BlockCellsBeyondTheCells", 17, "2 2 2 2 0 1 0 0 0 0 1 2 1 6 1 8 0 0.000000 0.000000",
      "the cells 1 to 2 of block 1 do not lie within 1 to 1"},
     {"GroupSurfaceBeyondTheSurfaces", 18, "1 0 0 1 151 2 0 0.000000 0.000000\n3 9",

@@ -331,14 +331,15 @@ TEST(AllocationFailure, HugeCapacitiesEndTheRunWithTheDriversMessage) {
     EXPECT_EQ(log.find("Mbytes unstructured arrays"), std::string::npos);
 }
 
-// A G 1 grid whose arrays cannot even be sized ends the run at the structured
-// allocation.
+// G 1 sizes whose plan nodes an int cannot number are refused with the data
+// set, before any size is worked out from them.
 TEST(AllocationFailure, GridSizesBeyondTheAddressSpaceEndTheRun) {
     ProjectDir dir;
     dir.write("control", "G 1 2000000000 2000000000 11 1\nF 2 X\n");
-    EXPECT_EQ(dir.runInProcess(), -3);
-    EXPECT_TRUE(EndsWith(dir.read("boogie"), "Allocated 0.000000 Mbyte when out of memory\n"
-                                             "Could not allocate enough memory"));
+    EXPECT_EQ(dir.runInProcess(), kRefused);
+    const std::string log = dir.read("boogie");
+    EXPECT_NE(log.find("grid nodes in the plan; at most 2147483647 can be numbered"), std::string::npos) << log;
+    EXPECT_TRUE(EndsWith(log, "Input error for G 1 in control")) << log;
 }
 
 }  // namespace

@@ -33,7 +33,11 @@ const Layout kLayouts[] = {
 std::string QLine(const Layout& l, int missing) {
     std::string text = "Q " + std::to_string(l.type) + " 1";
     const int values = l.ints + l.reals - missing;
-    for (int k = 0; k < values; ++k) text += k < l.ints ? " 1" : " " + std::to_string(k - l.ints) + ".5";
+    for (int k = 0; k < values; ++k) {
+        // Appended piece by piece: GCC 12 warns (-Wrestrict) on a literal plus a temporary here.
+        text += ' ';
+        text += k < l.ints ? std::string("1") : std::to_string(k - l.ints) + ".5";
+    }
     return text;
 }
 
